@@ -1,0 +1,40 @@
+# Two entry points: `make run` and `make test`. Both install what is missing, then build incrementally.
+BUILD_DIR ?= build
+ASAN_DIR  ?= build-asan
+JOBS      ?= $(shell nproc 2>/dev/null || echo 2)
+LAUNCHER  := $(shell command -v ccache >/dev/null 2>&1 && echo -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+
+.PHONY: run test build deps bench sanitize format tidy clean
+
+run: build
+	@./scripts/run-editor.sh $(BUILD_DIR)/korvanne-editor --simulate
+
+test: build
+	cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+
+deps:
+	@./scripts/ensure-deps.sh
+
+$(BUILD_DIR)/build.ninja: | deps
+	cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo $(LAUNCHER)
+
+build: deps $(BUILD_DIR)/build.ninja
+	cmake --build $(BUILD_DIR) -j $(JOBS)
+
+bench: build
+	QT_QPA_PLATFORM=offscreen $(BUILD_DIR)/bench/korvanne-bench-console
+
+# Address and undefined-behaviour sanitizers over the whole suite.
+sanitize: deps
+	cmake -S . -B $(ASAN_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKORVANNE_SANITIZE=ON $(LAUNCHER)
+	cmake --build $(ASAN_DIR) -j $(JOBS)
+	cd $(ASAN_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+
+format:
+	find src tests bench tools -name '*.cpp' -o -name '*.h' | xargs clang-format -i
+
+tidy: build
+	find src -name '*.cpp' | xargs clang-tidy -p $(BUILD_DIR) --quiet
+
+clean:
+	rm -rf $(BUILD_DIR) $(ASAN_DIR)

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace korvanne {
+
+// The desktop shell: opening an address in the user's browser, starting a program elevated.
+class Shell {
+public:
+    virtual ~Shell() = default;
+    virtual void openUrl(const QString& url) = 0;
+    virtual bool startElevated(const QString& program, const QStringList& arguments) = 0;
+};
+
+}  // namespace korvanne

@@ -1,0 +1,13 @@
+#pragma once
+
+#include <string>
+
+#include "device/ft_status.h"
+
+namespace korvanne {
+
+// The text a failed library call's tag is followed by in the error report, e.g. " - Invalid
+// handle..." for status 1. Empty for status 0.
+std::string FtErrorSuffix(FtStatus status);
+
+}  // namespace korvanne

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include "app/dialogs.h"
+
+namespace korvanne::test {
+
+// Answers the program's questions from a script. Information boxes need no script: they are
+// recorded in `messages`. A confirmation or file dialog that the script does not expect fails
+// the running test.
+class ScriptedDialogs final : public Dialogs {
+public:
+    enum class Kind { Confirm, OpenFile, SaveFile };
+
+    // Next confirmation: expected text (empty: any) and the answer.
+    void expectConfirm(bool yes, const QString& text = {});
+    // Next file dialog: the file name to give back (empty: cancel).
+    void expectOpenFile(const QString& path);
+    void expectSaveFile(const QString& path);
+
+    bool confirm(const QString& text) override;
+    void inform(const QString& text) override;
+    QString openFile(const QString& title, const QString& filter, const QString& folder) override;
+    QString saveFile(const QString& title, const QString& filter, const QString& defaultSuffix,
+                     const QString& folder) override;
+
+    // True when every scripted answer was used.
+    bool scriptDone() const { return script_.isEmpty(); }
+
+    QStringList messages;       // information boxes, in order
+    QStringList confirmations;  // confirmation texts, in order
+    QStringList dialogTitles;   // file dialog titles, in order
+    QStringList dialogFolders;  // the folder each file dialog opened in
+
+private:
+    struct Step {
+        Kind kind;
+        bool yes = false;
+        QString text;
+    };
+    Step next(Kind kind, const QString& what);
+    QList<Step> script_;
+};
+
+}  // namespace korvanne::test
