@@ -1,9 +1,86 @@
 #include <QApplication>
-#include <QLabel>
+#include <QCommandLineParser>
+#include <cstdio>
+
+#include "app/clock.h"
+#include "app/desktop_shell.h"
+#include "app/editor.h"
+#include "app/qt_dialogs.h"
+#include "app/tform_main.h"
+#include "device/serial_transport.h"
+#include "sim/built_in_pedal.h"
+
+namespace {
+
+// Trace lines on stderr as well, for scripted runs.
+class StderrLog final : public korvanne::LogSink {
+public:
+    void ConsoleLog(const QString& line) override { std::fprintf(stderr, "%s\n", qPrintable(line)); }
+    void ConsoleAppend(const QString& line) override { ConsoleLog(line); }
+};
+
+bool haveDisplay() {
+#if defined(Q_OS_LINUX) || defined(Q_OS_FREEBSD)
+    return !qEnvironmentVariableIsEmpty("DISPLAY") ||
+           !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") ||
+           !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
+#else
+    return true;
+#endif
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
+    if (!haveDisplay()) {
+        std::fprintf(stderr,
+                     "The Korvanne Editor is a desktop program and needs a display.\n"
+                     "No display was found (DISPLAY and WAYLAND_DISPLAY are unset).\n"
+                     "Start it from a desktop session, or under a virtual display: "
+                     "xvfb-run korvanne-editor --simulate\n");
+        return 1;
+    }
     QApplication app(argc, argv);
-    QLabel label("Korvanne Editor");
-    label.show();
+    QApplication::setApplicationName("Korvanne Editor");
+    QApplication::setApplicationDisplayName("Korvanne Editor");
+    QApplication::setOrganizationName("TAVRO");
+    QApplication::setApplicationVersion(QStringLiteral("%1.%2.%3.%4")
+                                            .arg(KORVANNE_VERSION_MAJOR)
+                                            .arg(KORVANNE_VERSION_MINOR)
+                                            .arg(KORVANNE_VERSION_PATCH)
+                                            .arg(KORVANNE_VERSION_TWEAK));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription("Editor for the Korvanne MK3 octave pedal.");
+    parser.addHelpOption();
+    parser.addVersionOption();
+    const QCommandLineOption simulate("simulate", "Work with the built-in simulated pedal.");
+    const QCommandLineOption port("port", "Also list the serial port PATH as a bridge (repeatable).",
+                                  "PATH");
+    const QCommandLineOption trace("trace", "Write every trace line to stderr as well.");
+    parser.addOptions({simulate, port, trace});
+    parser.process(app);
+
+    korvanne::RealClock clock;
+    korvanne::QtDialogs dialogs;
+    korvanne::DesktopShell shell;
+    korvanne::NullLog quiet;
+    StderrLog toStderr;
+
+    std::unique_ptr<korvanne::Transport> transport;
+    if (parser.isSet(simulate)) {
+        transport = korvanne::makeBuiltInSimulatedPedal(clock);
+    } else {
+        auto serial = std::make_unique<korvanne::SerialTransport>();
+        for (const QString& path : parser.values(port)) serial->addPortPath(path);
+        transport = std::move(serial);
+    }
+
+    korvanne::Services services{parser.isSet(trace) ? static_cast<korvanne::LogSink&>(toStderr)
+                                                     : static_cast<korvanne::LogSink&>(quiet),
+                                dialogs, clock, shell, korvanne::SettingsHome(), *transport};
+    korvanne::Editor editor(services);
+    dialogs.setParentWindow(&editor.main());
+    editor.main().show();
     return app.exec();
 }

@@ -1,0 +1,14 @@
+#pragma once
+
+#include "app/shell.h"
+
+namespace korvanne {
+
+// Opens addresses in the user's browser; starts programs with administrator rights.
+class DesktopShell final : public Shell {
+public:
+    void openUrl(const QString& url) override;
+    bool startElevated(const QString& program, const QStringList& arguments) override;
+};
+
+}  // namespace korvanne

@@ -1,0 +1,61 @@
+#include "app/editor.h"
+
+#include "app/main_controller.h"
+#include "app/tform_firmware_upgrade.h"
+#include "app/tform_main.h"
+#include "console/tform_print.h"
+#include "effect/tform_fx_settings.h"
+#include "effect/tform_note_tracking_filter.h"
+#include "update/tform_new_version_msg.h"
+#include "update/tform_update_updater.h"
+
+namespace korvanne {
+
+void Editor::TeeLog::ConsoleLog(const QString& line) {
+    if (first) first->ConsoleLog(line);
+    if (second) second->ConsoleLog(line);
+}
+
+void Editor::TeeLog::ConsoleAppend(const QString& line) {
+    if (first) first->ConsoleAppend(line);
+    if (second) second->ConsoleAppend(line);
+}
+
+Editor::Editor(const Services& services)
+    : services_{log_, services.dialogs, services.clock, services.shell, services.home,
+                services.transport} {
+    log_.second = &services.log;
+
+    main_ = std::make_unique<TformMain>();
+    controller_ = std::make_unique<MainController>(services_, *main_);
+    main_->attach(controller_.get());
+    creationOrder_ << main_->objectName();
+    controller_->FormCreate();
+
+    firmwareUpgrade_ = std::make_unique<TformFirmwareUpgrade>();
+    creationOrder_ << firmwareUpgrade_->objectName();
+
+    console_ = std::make_unique<TformPrint>();
+    creationOrder_ << console_->objectName();
+    log_.first = console_.get();
+    main_->setConsoleOpener([this] { console_->show(); });
+
+    fxSettings_ = std::make_unique<TformFXsettings>();
+    creationOrder_ << fxSettings_->objectName();
+    main_->setEffectWindow(fxSettings_.get());
+    main_->setEffectControlsEnabled = [this](bool on) { fxSettings_->SetEffectControlsEnabled(on); };
+
+    noteTrackingFilter_ = std::make_unique<TformNoteTrackingFilter>();
+    creationOrder_ << noteTrackingFilter_->objectName();
+    newVersionMsg_ = std::make_unique<TformNewVersionMsg>();
+    creationOrder_ << newVersionMsg_->objectName();
+    updateUpdater_ = std::make_unique<TformUpdateUpdater>();
+    creationOrder_ << updateUpdater_->objectName();
+}
+
+Editor::~Editor() {
+    // Lines written while the windows go away have nowhere to go.
+    log_.first = nullptr;
+}
+
+}  // namespace korvanne

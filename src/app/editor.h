@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QStringList>
+#include <memory>
+
+#include "app/services.h"
+#include "console/log_sink.h"
+
+namespace korvanne {
+
+class MainController;
+class TformFXsettings;
+class TformFirmwareUpgrade;
+class TformMain;
+class TformNewVersionMsg;
+class TformNoteTrackingFilter;
+class TformPrint;
+class TformUpdateUpdater;
+
+// The editor's windows, created in their fixed order, with the operations behind them. Every
+// trace line goes to the debug console and also to the sink in `services.log`.
+class Editor {
+public:
+    explicit Editor(const Services& services);
+    ~Editor();
+
+    TformMain& main() { return *main_; }
+    TformFirmwareUpgrade& firmwareUpgrade() { return *firmwareUpgrade_; }
+    TformPrint& console() { return *console_; }
+    TformFXsettings& fxSettings() { return *fxSettings_; }
+    TformNoteTrackingFilter& noteTrackingFilter() { return *noteTrackingFilter_; }
+    TformNewVersionMsg& newVersionMsg() { return *newVersionMsg_; }
+    TformUpdateUpdater& updateUpdater() { return *updateUpdater_; }
+    MainController& controller() { return *controller_; }
+    Services& services() { return services_; }
+
+    // Object names of the windows in the order they were created.
+    QStringList creationOrder() const { return creationOrder_; }
+
+private:
+    class TeeLog final : public LogSink {
+    public:
+        LogSink* first = nullptr;
+        LogSink* second = nullptr;
+        void ConsoleLog(const QString& line) override;
+        void ConsoleAppend(const QString& line) override;
+    };
+
+    TeeLog log_;
+    Services services_;
+    QStringList creationOrder_;
+    std::unique_ptr<TformMain> main_;
+    std::unique_ptr<MainController> controller_;
+    std::unique_ptr<TformFirmwareUpgrade> firmwareUpgrade_;
+    std::unique_ptr<TformPrint> console_;
+    std::unique_ptr<TformFXsettings> fxSettings_;
+    std::unique_ptr<TformNoteTrackingFilter> noteTrackingFilter_;
+    std::unique_ptr<TformNewVersionMsg> newVersionMsg_;
+    std::unique_ptr<TformUpdateUpdater> updateUpdater_;
+};
+
+}  // namespace korvanne

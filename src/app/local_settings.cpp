@@ -1,0 +1,101 @@
+#include "app/local_settings.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSaveFile>
+#include <QStringDecoder>
+
+namespace korvanne {
+
+namespace {
+
+QString createFolder(const QString& path, const QString& prefix) {
+    QDir dir(path);
+    if (dir.exists()) return {};
+    if (QDir().mkpath(path)) return {};
+    QFileInfo info(path);
+    QString reason = QStringLiteral("cannot create \"%1\"").arg(QDir::toNativeSeparators(path));
+    if (info.exists() && !info.isDir()) reason += QStringLiteral(": a file of that name exists");
+    return prefix + reason;
+}
+
+}  // namespace
+
+QString LocalSettings::CreateSettingsFolder() const {
+    return createFolder(home_.settingsFolder(), QStringLiteral("Error creating folder: "));
+}
+
+QString LocalSettings::CreateSettingsSubfolder() const {
+    return createFolder(home_.productFolder(), QStringLiteral("Error creating subfolder: "));
+}
+
+QString LocalSettings::decodeText(const QByteArray& bytes) {
+    if (auto encoding = QStringConverter::encodingForData(bytes)) {
+        QStringDecoder decoder(*encoding);
+        QString text = decoder.decode(bytes);
+        if (!text.isEmpty() && text.front() == QChar(0xFEFF)) text.remove(0, 1);
+        return text;
+    }
+    QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+    QString text = utf8.decode(bytes);
+    if (!utf8.hasError()) return text;
+    return QString::fromLatin1(bytes);
+}
+
+bool LocalSettings::writeText(const QString& path, const QString& text) {
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) return false;
+    file.write(text.toUtf8());
+    return file.commit();
+}
+
+QString LocalSettings::ReadSettingsFile(const QString& fileName, const QString& defaultText) const {
+    const QString path = QDir(home_.productFolder()).filePath(fileName);
+    QFile file(path);
+    if (!file.exists()) {
+        writeText(path, defaultText);
+        return defaultText;
+    }
+    if (!file.open(QIODevice::ReadOnly)) return {};
+    return decodeText(file.readAll());
+}
+
+bool LocalSettings::rewriteIfExists(const QString& fileName, const QString& text) const {
+    const QString path = QDir(home_.productFolder()).filePath(fileName);
+    if (!QFile::exists(path)) return false;
+    return writeText(path, text);
+}
+
+bool LocalSettings::writeProductFile(const QString& fileName, const QString& text) const {
+    return writeText(QDir(home_.productFolder()).filePath(fileName), text);
+}
+
+std::optional<int> LocalSettings::readLookNumber() const {
+    QFile file(QDir(home_.settingsFolder()).filePath(StyleFile));
+    if (!file.exists()) return std::nullopt;
+    if (!file.open(QIODevice::ReadOnly)) return 0;
+    bool ok = false;
+    const int n = decodeText(file.readAll()).trimmed().toInt(&ok, 10);
+    return ok ? n : 0;
+}
+
+bool LocalSettings::writeLookNumber(int n) const {
+    return writeText(QDir(home_.settingsFolder()).filePath(StyleFile), QString::number(n));
+}
+
+StartupSettings LoadStartupSettings(const LocalSettings& settings) {
+    StartupSettings result;
+    const QString show = settings.ReadSettingsFile(LocalSettings::ShowMessageFile, "YES");
+    if (show == "YES") result.ShowUpdateMessage = true;
+    if (show == "NO") result.ShowUpdateMessage = false;
+    const QString report = settings.ReadSettingsFile(LocalSettings::ReportUsbErrorsFile, "YES");
+    if (report == "YES") result.ReportUSBErrors = true;
+    if (report == "NO") result.ReportUSBErrors = false;
+    return result;
+}
+
+QString GetEditorVersion() {
+    return QStringLiteral("%1.%2").arg(KORVANNE_VERSION_MAJOR).arg(KORVANNE_VERSION_MINOR);
+}
+
+}  // namespace korvanne

@@ -1,0 +1,188 @@
+#include "app/main_controller.h"
+
+#include "app/clock.h"
+#include "app/dialogs.h"
+#include "app/main_view.h"
+#include "app/shell.h"
+#include "console/log_sink.h"
+#include "device/communication.h"
+#include "transfer/effect_catalogue.h"
+
+namespace korvanne {
+
+MainController::MainController(Services& services, MainView& view)
+    : services_(services),
+      view_(view),
+      settings_(services.home),
+      unit_(services.transport, services.dialogs),
+      messages_(unit_, services.clock, services.log),
+      usbReadTimer_(services.clock.createTimer()),
+      uploadCheckTimer_(services.clock.createTimer()),
+      webVersionTimer_(services.clock.createTimer()),
+      communication_(std::make_unique<Communication>(*this)) {
+    usbReadTimer_->onTimeout([this] { communication_->Timer_USB_ReadTimer(); });
+    usbReadTimer_->setInterval(50);
+    uploadCheckTimer_->setInterval(5000);
+    webVersionTimer_->setInterval(1000);
+    webVersionTimer_->setSingleShot(true);
+}
+
+MainController::~MainController() = default;
+
+void MainController::FormCreate() {
+    // Nothing here writes to the console: it does not exist yet.
+    if (QString error = settings_.CreateSettingsFolder(); !error.isEmpty()) {
+        services_.dialogs.inform(error);
+    }
+    if (QString error = settings_.CreateSettingsSubfolder(); !error.isEmpty()) {
+        services_.dialogs.inform(error);
+    }
+    startup = LoadStartupSettings(settings_);
+    view_.setChecked(Control::menuShowUpdateMsg, startup.ShowUpdateMessage);
+    view_.setChecked(Control::menuReportUSBErrors, startup.ReportUSBErrors);
+    unit_.ErrorReportEnabled = startup.ReportUSBErrors;
+
+    communication_->ListDevices();
+    unit_.SetLineParameters(0);
+
+    const QString device = view_.text(Control::lblDeviceName);
+    if (device.isEmpty() || device == "No device found") view_.setEnabled(Control::menuConnect, false);
+
+    messages_.FirmwareUpgradeMode = false;
+
+    for (Control c : {Control::btnRequest, Control::btnAssign, Control::btnSaveParameters,
+                      Control::btnUpload, Control::btnSetFootswitchMode, Control::btnSetTuning,
+                      Control::menuMIDI, Control::menuUploadTuningsData}) {
+        view_.setEnabled(c, false);
+    }
+
+    FillEffectList();
+
+    webVersionTimer_->start();
+
+    EditorVersion = GetEditorVersion();
+    view_.setText(Control::menuAppVersion, "Editor Version:  " + EditorVersion);
+
+    view_.BuildLookMenu(LookMenuItems);
+    ApplySavedLook();
+    view_.BuildMidiChannelMenu();
+
+    catalogue.setLatestFromFirstItem(view_.effectText(0));
+    MostRecentFirmware = MostRecentFirmwareNumber;
+}
+
+void MainController::EnableUSBobjects(bool status) {
+    for (Control c : {Control::btnUpload, Control::btnSaveParameters, Control::btnAssign,
+                      Control::btnSetFootswitchMode, Control::btnSetTuning,
+                      Control::menuInstrumentRange, Control::menuBypassStatus, Control::btnRequest,
+                      Control::menuLoadPreset, Control::menuSavePreset,
+                      Control::menuLoadAlgorithmFromFile, Control::lstEffects,
+                      Control::menuUploadTuningsData, Control::menuMIDI, Control::menuRangeLimit}) {
+        view_.setEnabled(c, status);
+    }
+    view_.SetEffectControlsEnabled(status);
+}
+
+void MainController::EnableEffectButtons(bool status) {
+    for (Control c : {Control::btnRequest, Control::btnSaveParameters, Control::btnAssign,
+                      Control::btnSetFootswitchMode, Control::btnSetTuning}) {
+        view_.setEnabled(c, status);
+    }
+}
+
+void MainController::menuInfoClick() {
+    services_.log.ConsoleLog("current app version: " + EditorVersion);
+}
+
+void MainController::menuSupportClick() { services_.shell.openUrl(ContactPageUrl); }
+
+void MainController::menuLookClickItem(int position) {
+    const int n = (position >= 0 && position < LookMenuItems) ? position : 0;
+    view_.applyStyle("Style_" + QString::number(n));
+    settings_.writeLookNumber(n);
+}
+
+void MainController::ApplySavedLook() {
+    const std::optional<int> saved = settings_.readLookNumber();
+    // A number without a look of its own leaves the default look.
+    if (!saved || !view_.applyStyle("Style_" + QString::number(*saved))) {
+        view_.applyStyle("Style_0");
+    }
+}
+
+void MainController::menuShowUpdateMsgClick() {
+    const bool on = view_.isChecked(Control::menuShowUpdateMsg);
+    settings_.rewriteIfExists(LocalSettings::ShowMessageFile, on ? "YES" : "NO");
+}
+
+void MainController::menuReportUSBErrorsClick() {
+    // Only the stored setting changes; the live error report follows it from the next start.
+    const bool on = view_.isChecked(Control::menuReportUSBErrors);
+    settings_.rewriteIfExists(LocalSettings::ReportUsbErrorsFile, on ? "YES" : "NO");
+}
+
+void MainController::chkFirmwareUpgradeModeChange(bool checked) {
+    messages_.FirmwareUpgradeMode = checked;
+}
+
+void MainController::FillEffectList() {
+    view_.clearEffects();
+    if (ResourceLoad load = catalogue.loadEffectList(); !load.ok()) {
+        services_.dialogs.inform(load.error);
+        return;
+    }
+    for (const QString& line : catalogue.effectListLines()) view_.addEffect(line);
+}
+
+bool MainController::GetResourceFile() {
+    const int index = view_.effectIndex();
+    ResourceLoad load = catalogue.GetResourceFile(index, view_.effectText(index), services_.log);
+    if (!load.ok()) {
+        services_.dialogs.inform(load.error);
+        return false;
+    }
+    return true;
+}
+
+void MainController::effetto_cliccato() {
+    if (view_.effectIndex() < 0) return;
+    if (!GetResourceFile()) return;
+    if (!communication_->Linked) {
+        OpenEffectWindow();
+        return;
+    }
+    switch (checkDeviceAlgorithm(communication_->DeviceAlgorithm.toStdString(),
+                                 catalogue.LatestAlgorithmNumber)) {
+        case AlgorithmCheck::Current:
+            OpenEffectWindow();
+            break;
+        case AlgorithmCheck::Older:
+            view_.closeEffectWindow();
+            services_.dialogs.inform(QString::fromStdString(
+                algorithmUploadNotice(catalogue.LatestAlgorithmNumber)));
+            EnableEffectButtons(false);
+            break;
+        case AlgorithmCheck::NotANumber:
+            services_.dialogs.inform("'" + communication_->DeviceAlgorithm +
+                                     "' is not a valid integer value");
+            break;
+    }
+}
+
+void MainController::move_up_or_down(int virtualKey) {
+    const int index = view_.effectIndex();
+    if (virtualKey == VK_UP) {
+        services_.log.ConsoleLog("arrow up pressed");
+        if (index > 0) view_.setEffectIndex(index - 1);
+    } else if (virtualKey == VK_DOWN) {
+        services_.log.ConsoleLog("arrow down pressed");
+        if (index < view_.effectCount() - 1) view_.setEffectIndex(index + 1);
+    }
+}
+
+void MainController::OpenEffectWindow() {
+    view_.OpenEffectWindow(catalogue.SelectedEffectName);
+    view_.SetEffectControlsEnabled(communication_->Linked);
+}
+
+}  // namespace korvanne

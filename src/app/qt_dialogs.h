@@ -1,0 +1,26 @@
+#pragma once
+
+#include "app/dialogs.h"
+
+class QWidget;
+
+namespace korvanne {
+
+// Message boxes and file dialogs of the desktop.
+class QtDialogs final : public Dialogs {
+public:
+    void setParentWindow(QWidget* parent) { parent_ = parent; }
+    bool confirm(const QString& text) override;
+    void inform(const QString& text) override;
+    QString openFile(const QString& title, const QString& filter, const QString& folder) override;
+    QString saveFile(const QString& title, const QString& filter, const QString& defaultSuffix,
+                     const QString& folder) override;
+
+    // "Preset files (*.txt)|*.txt" -> "Preset files (*.txt)".
+    static QString toQtFilter(const QString& filter);
+
+private:
+    QWidget* parent_ = nullptr;
+};
+
+}  // namespace korvanne

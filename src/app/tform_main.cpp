@@ -1,0 +1,402 @@
+#include "app/tform_main.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "app/look.h"
+#include "app/main_controller.h"
+#include "device/communication.h"
+
+namespace korvanne {
+
+namespace {
+
+// A push button whose caption wraps onto two lines, as the narrow device buttons need.
+QPushButton* wrapButton(QWidget* parent, const QString& name, const QString& caption) {
+    auto* button = new QPushButton(parent);
+    button->setObjectName(name);
+    button->setText(caption);
+    button->setToolTip(caption);
+    auto* label = new QLabel(caption, button);
+    label->setObjectName(name + "Caption");
+    label->setWordWrap(true);
+    label->setAlignment(Qt::AlignCenter);
+    label->setAttribute(Qt::WA_TransparentForMouseEvents);
+    auto* layout = new QVBoxLayout(button);
+    layout->setContentsMargins(2, 0, 2, 0);
+    layout->addWidget(label);
+    // The label draws the caption; the button's own text only names it.
+    button->setStyleSheet("QPushButton { color: transparent; }");
+    return button;
+}
+
+QPushButton* plainButton(QWidget* parent, const QString& name, const QString& caption) {
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(name);
+    return button;
+}
+
+QLabel* label(QWidget* parent, const QString& name, const QString& text) {
+    auto* l = new QLabel(text, parent);
+    l->setObjectName(name);
+    return l;
+}
+
+}  // namespace
+
+TformMain::TformMain(QWidget* parent) : QMainWindow(parent) {
+    setObjectName("TformMain");
+    setWindowTitle("Korvanne Editor");
+    setWindowFlags(Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint);
+
+    QFont font("Arial");
+    font.setPointSizeF(11);
+    setFont(font);
+
+    // Menu bar.
+    QMenuBar* bar = menuBar();
+    bar->setObjectName("MenuBar1");
+    auto top = [&](const QString& name, const QString& caption) {
+        QMenu* m = bar->addMenu(caption);
+        m->setObjectName(name);
+        m->menuAction()->setObjectName(name);
+        menus_.insert(name, m);
+        actions_.insert(name, m->menuAction());
+        return m;
+    };
+
+    QMenu* file = top("menuFile", "File");
+    addItem(file, "menuLoadPreset", "Load Preset")->setEnabled(false);
+    addItem(file, "menuSavePreset", "Save Preset")->setEnabled(false);
+    QAction* loadIr = addItem(file, "menuLoadIR", "Load IR");
+    loadIr->setVisible(false);
+    loadIr->setEnabled(false);
+    addItem(file, "menuLoadAlgorithmFromFile", "Load Effect From File")->setEnabled(false);
+
+    QMenu* connection = top("menuConnection", "Connection");
+    addItem(connection, "menuScan", "Scan And Link");
+    addItem(connection, "menuConnect", "Link")->setVisible(false);
+    addItem(connection, "menuDisconnect", "Unlink")->setEnabled(false);
+
+    QMenu* settings = top("menuSettings", "Settings");
+    addItem(settings, "menuLiveEnable", "Alive Parameters!")->setVisible(false);
+    addSubmenu(settings, "menuLook", "Look");
+    QMenu* midi = addSubmenu(settings, "menuMIDI", "MIDI");
+    addSubmenu(midi, "menuMIDIchannel", "Channel");
+    addItem(settings, "menuEnableAllParameters", "Enable All Parameters")->setVisible(false);
+    addItem(settings, "menuUploadTuningsData", "Upload Tuning Data");
+    addItem(settings, "menuReportUSBErrors", "Report USB Errors")->setCheckable(true);
+    QMenu* range = addSubmenu(settings, "menuInstrumentRange", "Instrument Range");
+    range->menuAction()->setEnabled(false);
+    addItem(range, "menuStandard", "Standard: Guitar or other instrument with similar range");
+    addItem(range, "menuLow", "Low: Bass Guitar, Baritone, tuned down guitar etc.");
+    QMenu* bypass = addSubmenu(settings, "menuBypassStatus", "Bypass Status");
+    bypass->menuAction()->setEnabled(false);
+    addItem(bypass, "menuStoreBypassStatus", "Store Bypass Status")->setCheckable(true);
+    QAction* doNotStore = addItem(bypass, "menuDoNotStoreBypassStatus", "Do Not Store Bypass Status");
+    doNotStore->setCheckable(true);
+    doNotStore->setChecked(true);
+    QMenu* limit = addSubmenu(settings, "menuRangeLimit", "Limit Range");
+    limit->menuAction()->setVisible(false);
+    limit->menuAction()->setEnabled(false);
+    addItem(limit, "menuRangeLimitOFF", "Range Limit OFF");
+    addItem(limit, "menuRangeLimitON", "Range Limit ON");
+
+    QMenu* firmware = top("menuFirmwareUpgrade", "Firmware Upgrade");
+    addItem(firmware, "menuFirmwareUpgradeMode", "Upgrade Mode");
+    QAction* startUpgrade = addItem(firmware, "menuStartFirmwareUpgrade", "Start Firmware Upgrade");
+    startUpgrade->setVisible(false);
+    startUpgrade->setEnabled(false);
+    addItem(firmware, "menuEraseSettings", "Erase Settings")->setEnabled(false);
+
+    QMenu* info = top("menuInfo", "Info");
+    addItem(info, "menuQuickStart", "Quick Start")->setVisible(false);
+    addItem(info, "menuSupport", "Support");
+    addItem(info, "menuAppVersion", "Editor Version: ")->setEnabled(false);
+    addItem(info, "menuNewAppVersion", "New version available:")->setEnabled(false);
+    addItem(info, "menuUpdateNow", "Update Now")->setEnabled(false);
+    addItem(info, "menuShowUpdateMsg", "Show Update Message")->setCheckable(true);
+    addItem(info, "menuSerialNumber", "Device Serial: ")->setEnabled(false);
+
+    // Client area.
+    auto* central = new QWidget(this);
+    central->setObjectName("clientArea");
+    setCentralWidget(central);
+    const int menuHeight = 24;
+    auto place = [&](QWidget* w, int left, int top, int width, int height) {
+        w->setGeometry(left, top - menuHeight, width, height);
+    };
+    lblDeviceName = label(central, "lblDeviceName", "No device found");
+    place(lblDeviceName, 9, 32, 174, 17);
+    lblFirmwareVersion = label(central, "lblFirmwareVersion", "Device Firmware:");
+    lblFirmwareVersion->setToolTip("Shows which firmware is currently installed on the pedal");
+    place(lblFirmwareVersion, 9, 48, 174, 20);
+    lblAlgorithmVersion = label(central, "lblAlgorithmVersion", "Device Algorithm:");
+    place(lblAlgorithmVersion, 9, 66, 174, 17);
+    lblStatus = label(central, "lblStatus", "Status: ");
+    place(lblStatus, 9, 84, 174, 17);
+
+    btnUpload = wrapButton(central, "btnUpload", "Upload Selected");
+    place(btnUpload, 9, 103, 80, 33);
+    btnRequest = plainButton(central, "btnRequest", "Request");
+    place(btnRequest, 97, 103, 86, 33);
+    btnSaveParameters = wrapButton(central, "btnSaveParameters", "Save Parameters");
+    place(btnSaveParameters, 8, 144, 81, 33);
+    btnAssign = plainButton(central, "btnAssign", "Assign");
+    place(btnAssign, 97, 144, 86, 33);
+    btnSetFootswitchMode = wrapButton(central, "btnSetFootswitchMode", "Set Footswitch Mode");
+    place(btnSetFootswitchMode, 9, 185, 80, 31);
+    btnSetTuning = plainButton(central, "btnSetTuning", "Set Tuning");
+    place(btnSetTuning, 97, 185, 86, 31);
+    for (QPushButton* b : {btnUpload, btnRequest, btnSaveParameters, btnAssign,
+                           btnSetFootswitchMode, btnSetTuning}) {
+        b->setEnabled(false);
+    }
+
+    lstEffects = new QListWidget(central);
+    lstEffects->setObjectName("lstEffects");
+    place(lstEffects, 191, 32, 154, 168);
+
+    // Hidden controls, never shown.
+    chkFirmwareUpgradeMode = new QCheckBox("Firmware Upgrade Mode", central);
+    chkFirmwareUpgradeMode->setObjectName("chkFirmwareUpgradeMode");
+    place(chkFirmwareUpgradeMode, 9, 240, 174, 17);
+    chkFirmwareUpgradeMode->setVisible(false);
+    btnGetFXInfo = plainButton(central, "btnGetFXInfo", "?");
+    btnGetFXInfo->setVisible(false);
+    btnGetFXInfo->setEnabled(false);
+    lblShowNewVersion = label(central, "lblShowNewVersion", "");
+    place(lblShowNewVersion, 9, 260, 174, 17);
+    lblShowNewVersion->setVisible(false);
+
+    QFont small("Arial");
+    small.setPointSizeF(10.5);
+    btnSetFootswitchMode->setFont(small);
+    btnSetTuning->setFont(small);
+
+    setFixedSize(356, 228);
+    move(37, 31);
+
+    qApp->installEventFilter(this);
+}
+
+QAction* TformMain::addItem(QMenu* menu, const QString& name, const QString& caption) {
+    QAction* a = menu->addAction(caption);
+    a->setObjectName(name);
+    actions_.insert(name, a);
+    return a;
+}
+
+QMenu* TformMain::addSubmenu(QMenu* parent, const QString& name, const QString& caption) {
+    QMenu* m = parent->addMenu(caption);
+    m->setObjectName(name);
+    m->menuAction()->setObjectName(name);
+    menus_.insert(name, m);
+    actions_.insert(name, m->menuAction());
+    return m;
+}
+
+void TformMain::attach(MainController* controller) {
+    controller_ = controller;
+    MainController* c = controller;
+    auto on = [this](const QString& name, auto handler) {
+        connect(actions_.value(name), &QAction::triggered, this, handler);
+    };
+    on("menuSupport", [c] { c->menuSupportClick(); });
+    on("menuScan", [c] { c->communication().menuScanClick(); });
+    on("menuConnect", [c] { c->communication().ConnectOnClick(); });
+    on("menuDisconnect", [c] { c->communication().menuDisconnectClick(); });
+    connect(lstEffects, &QListWidget::itemClicked, this, [c] { c->effetto_cliccato(); });
+    on("menuShowUpdateMsg", [c] { c->menuShowUpdateMsgClick(); });
+    on("menuReportUSBErrors", [c] { c->menuReportUSBErrorsClick(); });
+    // Opening the Info menu runs Info as well.
+    connect(menus_.value("menuInfo"), &QMenu::aboutToShow, this, [c] { c->menuInfoClick(); });
+    connect(chkFirmwareUpgradeMode, &QCheckBox::toggled, this,
+            [c](bool checked) { c->chkFirmwareUpgradeModeChange(checked); });
+}
+
+QObject* TformMain::control(Control c) const {
+    switch (c) {
+        case Control::lblDeviceName: return lblDeviceName;
+        case Control::lblFirmwareVersion: return lblFirmwareVersion;
+        case Control::lblAlgorithmVersion: return lblAlgorithmVersion;
+        case Control::lblStatus: return lblStatus;
+        case Control::btnUpload: return btnUpload;
+        case Control::btnRequest: return btnRequest;
+        case Control::btnSaveParameters: return btnSaveParameters;
+        case Control::btnAssign: return btnAssign;
+        case Control::btnSetFootswitchMode: return btnSetFootswitchMode;
+        case Control::btnSetTuning: return btnSetTuning;
+        case Control::lstEffects: return lstEffects;
+        case Control::chkFirmwareUpgradeMode: return chkFirmwareUpgradeMode;
+        case Control::menuLoadPreset: return actions_.value("menuLoadPreset");
+        case Control::menuSavePreset: return actions_.value("menuSavePreset");
+        case Control::menuLoadAlgorithmFromFile: return actions_.value("menuLoadAlgorithmFromFile");
+        case Control::menuScan: return actions_.value("menuScan");
+        case Control::menuConnect: return actions_.value("menuConnect");
+        case Control::menuDisconnect: return actions_.value("menuDisconnect");
+        case Control::menuMIDI: return actions_.value("menuMIDI");
+        case Control::menuUploadTuningsData: return actions_.value("menuUploadTuningsData");
+        case Control::menuReportUSBErrors: return actions_.value("menuReportUSBErrors");
+        case Control::menuInstrumentRange: return actions_.value("menuInstrumentRange");
+        case Control::menuStandard: return actions_.value("menuStandard");
+        case Control::menuLow: return actions_.value("menuLow");
+        case Control::menuBypassStatus: return actions_.value("menuBypassStatus");
+        case Control::menuStoreBypassStatus: return actions_.value("menuStoreBypassStatus");
+        case Control::menuDoNotStoreBypassStatus:
+            return actions_.value("menuDoNotStoreBypassStatus");
+        case Control::menuRangeLimit: return actions_.value("menuRangeLimit");
+        case Control::menuFirmwareUpgradeMode: return actions_.value("menuFirmwareUpgradeMode");
+        case Control::menuStartFirmwareUpgrade: return actions_.value("menuStartFirmwareUpgrade");
+        case Control::menuEraseSettings: return actions_.value("menuEraseSettings");
+        case Control::menuAppVersion: return actions_.value("menuAppVersion");
+        case Control::menuNewAppVersion: return actions_.value("menuNewAppVersion");
+        case Control::menuUpdateNow: return actions_.value("menuUpdateNow");
+        case Control::menuShowUpdateMsg: return actions_.value("menuShowUpdateMsg");
+        case Control::menuSerialNumber: return actions_.value("menuSerialNumber");
+    }
+    return nullptr;
+}
+
+void TformMain::setEnabled(Control c, bool enabled) {
+    QObject* o = control(c);
+    if (auto* a = qobject_cast<QAction*>(o)) a->setEnabled(enabled);
+    if (auto* w = qobject_cast<QWidget*>(o)) w->setEnabled(enabled);
+}
+
+bool TformMain::isEnabled(Control c) const {
+    QObject* o = control(c);
+    if (auto* a = qobject_cast<QAction*>(o)) return a->isEnabled();
+    if (auto* w = qobject_cast<QWidget*>(o)) return w->isEnabled();
+    return false;
+}
+
+void TformMain::setChecked(Control c, bool checked) {
+    QObject* o = control(c);
+    if (auto* a = qobject_cast<QAction*>(o)) {
+        a->setCheckable(true);
+        a->setChecked(checked);
+    }
+    if (auto* box = qobject_cast<QCheckBox*>(o)) box->setChecked(checked);
+}
+
+bool TformMain::isChecked(Control c) const {
+    QObject* o = control(c);
+    if (auto* a = qobject_cast<QAction*>(o)) return a->isChecked();
+    if (auto* box = qobject_cast<QCheckBox*>(o)) return box->isChecked();
+    return false;
+}
+
+void TformMain::setText(Control c, const QString& text) {
+    QObject* o = control(c);
+    if (auto* a = qobject_cast<QAction*>(o)) a->setText(text);
+    if (auto* l = qobject_cast<QLabel*>(o)) l->setText(text);
+}
+
+QString TformMain::text(Control c) const {
+    QObject* o = control(c);
+    if (auto* a = qobject_cast<QAction*>(o)) return a->text();
+    if (auto* l = qobject_cast<QLabel*>(o)) return l->text();
+    return {};
+}
+
+void TformMain::clearEffects() { lstEffects->clear(); }
+void TformMain::addEffect(const QString& name) { lstEffects->addItem(name); }
+int TformMain::effectCount() const { return lstEffects->count(); }
+int TformMain::effectIndex() const { return lstEffects->currentRow(); }
+void TformMain::setEffectIndex(int index) { lstEffects->setCurrentRow(index); }
+QString TformMain::effectText(int index) const {
+    const QListWidgetItem* item = lstEffects->item(index);
+    return item ? item->text() : QString();
+}
+
+bool TformMain::effectWindowShown() const { return effectWindow_ && effectWindow_->isVisible(); }
+
+void TformMain::OpenEffectWindow(const QString& caption) {
+    if (!effectWindow_) return;
+    effectWindow_->hide();
+    const QRect frame = frameGeometry();
+    effectWindow_->move(frame.right() + 1, frame.top());
+    effectWindow_->show();
+    effectWindow_->setWindowTitle(caption);
+}
+
+void TformMain::closeEffectWindow() {
+    if (effectWindow_) effectWindow_->hide();
+}
+
+void TformMain::SetEffectControlsEnabled(bool enabled) {
+    if (setEffectControlsEnabled) setEffectControlsEnabled(enabled);
+}
+
+void TformMain::BuildLookMenu(int items) {
+    QMenu* look = menus_.value("menuLook");
+    for (int i = 0; i < items; ++i) {
+        QAction* a = look->addAction(QString::number(i));
+        a->setObjectName("menuLookItem" + QString::number(i));
+        lookItems_ << a;
+        connect(a, &QAction::triggered, this, [this, a] {
+            if (controller_) controller_->menuLookClickItem(static_cast<int>(lookItems_.indexOf(a)));
+        });
+    }
+}
+
+bool TformMain::applyStyle(const QString& styleName) { return korvanne::applyStyle(styleName); }
+
+void TformMain::BuildMidiChannelMenu() {
+    QMenu* channel = menus_.value("menuMIDIchannel");
+    for (int i = 0; i <= 16; ++i) {
+        QAction* a = channel->addAction(i == 0 ? QString("OMNI") : QString::number(i));
+        a->setObjectName("menuMIDIchannelItem" + QString::number(i));
+        midiItems_ << a;
+        connect(a, &QAction::triggered, this, [this, i] {
+            if (midiChannelClicked) midiChannelClicked(i);
+        });
+    }
+}
+
+void TformMain::FormKeyDown(QKeyEvent* event, bool& consumed) {
+    const Qt::KeyboardModifiers mods = event->modifiers();
+    if (event->key() == Qt::Key_P && (mods & Qt::ControlModifier) && (mods & Qt::ShiftModifier)) {
+        if (openConsole_) openConsole_();
+        consumed = true;
+    }
+}
+
+bool TformMain::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress) {
+        auto* widget = qobject_cast<QWidget*>(watched);
+        if (widget && widget->window() == this) {
+            auto* key = static_cast<QKeyEvent*>(event);
+            bool consumed = false;
+            FormKeyDown(key, consumed);
+            if (consumed) return true;
+            if (watched == lstEffects && controller_ &&
+                (key->key() == Qt::Key_Up || key->key() == Qt::Key_Down)) {
+                // The list's own key handling moves the selection without logging.
+                controller_->move_up_or_down(key->key() == Qt::Key_Up ? MainController::VK_UP
+                                                                      : MainController::VK_DOWN);
+                return true;
+            }
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TformMain::closeEvent(QCloseEvent* event) {
+    // Closing the main window ends the program.
+    event->accept();
+    QApplication::quit();
+}
+
+}  // namespace korvanne

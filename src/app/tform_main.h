@@ -1,0 +1,102 @@
+#pragma once
+
+#include <QHash>
+#include <QMainWindow>
+#include <functional>
+
+#include "app/main_view.h"
+
+class QAction;
+class QCheckBox;
+class QLabel;
+class QListWidget;
+class QMenu;
+class QPushButton;
+
+namespace korvanne {
+
+class MainController;
+
+// The main window: status labels, the six device buttons, the effect list and the menu bar.
+// It only shows state and forwards every command to the operations.
+class TformMain final : public QMainWindow, public MainView {
+    Q_OBJECT
+public:
+    explicit TformMain(QWidget* parent = nullptr);
+
+    // Connects the handlers; the controller lives as long as the window.
+    void attach(MainController* controller);
+    // Shown by Ctrl+Shift+P.
+    void setConsoleOpener(std::function<void()> open) { openConsole_ = std::move(open); }
+    void setEffectWindow(QWidget* window) { effectWindow_ = window; }
+
+    // Every control and menu item by its name, for the operations and for tests.
+    QAction* action(const QString& name) const { return actions_.value(name); }
+    QMenu* menu(const QString& name) const { return menus_.value(name); }
+    QList<QAction*> lookItems() const { return lookItems_; }
+    QList<QAction*> midiChannelItems() const { return midiItems_; }
+    QListWidget* effectList() const { return lstEffects; }
+
+    // MainView.
+    using QWidget::isEnabled;
+    using QWidget::setEnabled;
+    void setEnabled(Control control, bool enabled) override;
+    bool isEnabled(Control control) const override;
+    void setChecked(Control control, bool checked) override;
+    bool isChecked(Control control) const override;
+    void setText(Control control, const QString& text) override;
+    QString text(Control control) const override;
+    void clearEffects() override;
+    void addEffect(const QString& name) override;
+    int effectCount() const override;
+    int effectIndex() const override;
+    void setEffectIndex(int index) override;
+    QString effectText(int index) const override;
+    bool effectWindowShown() const override;
+    void OpenEffectWindow(const QString& caption) override;
+    void closeEffectWindow() override;
+    void SetEffectControlsEnabled(bool enabled) override;
+    void BuildLookMenu(int items) override;
+    bool applyStyle(const QString& styleName) override;
+    void BuildMidiChannelMenu() override;
+
+    // Effect window controls are enabled through this hook once that window has them.
+    std::function<void(bool)> setEffectControlsEnabled;
+    // The MIDI channel items' handler (index 0 is OMNI).
+    std::function<void(int)> midiChannelClicked;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    QAction* addItem(QMenu* menu, const QString& name, const QString& caption);
+    QMenu* addSubmenu(QMenu* parent, const QString& name, const QString& caption);
+    QObject* control(Control c) const;
+    void FormKeyDown(QKeyEvent* event, bool& consumed);
+
+    MainController* controller_ = nullptr;
+    std::function<void()> openConsole_;
+    QWidget* effectWindow_ = nullptr;
+    QHash<QString, QAction*> actions_;
+    QHash<QString, QMenu*> menus_;
+    QList<QAction*> lookItems_;
+    QList<QAction*> midiItems_;
+
+    QLabel* lblDeviceName;
+    QLabel* lblFirmwareVersion;
+    QLabel* lblAlgorithmVersion;
+    QLabel* lblStatus;
+    QLabel* lblShowNewVersion;
+    QPushButton* btnUpload;
+    QPushButton* btnRequest;
+    QPushButton* btnSaveParameters;
+    QPushButton* btnAssign;
+    QPushButton* btnSetFootswitchMode;
+    QPushButton* btnSetTuning;
+    QPushButton* btnGetFXInfo;
+    QCheckBox* chkFirmwareUpgradeMode;
+    QListWidget* lstEffects;
+};
+
+}  // namespace korvanne

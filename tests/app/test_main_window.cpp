@@ -1,0 +1,417 @@
+// The editor at start-up: its windows, the main window's menu tree and enabling rules, the looks,
+// Info and Support, and the key that opens the debug console.
+#include <QAction>
+#include <QFile>
+#include <QListWidget>
+#include <QMenu>
+#include <QPushButton>
+#include <QTest>
+
+#include "app/look.h"
+#include "app/tform_firmware_upgrade.h"
+#include "effect/tform_fx_settings.h"
+#include "effect/tform_note_tracking_filter.h"
+#include "update/tform_new_version_msg.h"
+#include "update/tform_update_updater.h"
+#include "editor_fixture.h"
+
+using namespace korvanne;
+using namespace korvanne::test;
+
+namespace {
+
+QByteArray readBytes(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+void writeBytes(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    if (f.open(QIODevice::WriteOnly)) f.write(bytes);
+}
+
+// Names of a menu's items, in menu order (separators left out).
+QStringList itemNames(QMenu* menu) {
+    QStringList names;
+    for (QAction* a : menu->actions()) {
+        if (!a->isSeparator()) names << a->objectName();
+    }
+    return names;
+}
+
+struct ControlState {
+    const char* name;
+    bool enabled;
+};
+
+bool enabledByName(TformMain& w, const QString& name) {
+    if (QAction* a = w.action(name)) return a->isEnabled();
+    if (auto* widget = w.findChild<QWidget*>(name)) return widget->isEnabled();
+    qFatal("no control %s", qPrintable(name));
+}
+
+}  // namespace
+
+class TestMainWindow : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void windowsAreCreatedInOrderWithTheirCaptions() {
+        EditorFixture f;
+        Editor& e = f.start();
+        QCOMPARE(e.creationOrder(),
+                 (QStringList{"TformMain", "TformFirmwareUpgrade", "TformPrint", "TformFXsettings",
+                              "TformNoteTrackingFilter", "TformNewVersionMsg",
+                              "TformUpdateUpdater"}));
+        const QList<QPair<QWidget*, QString>> windows = {
+            {&e.main(), "Korvanne Editor"},
+            {static_cast<QWidget*>(&e.firmwareUpgrade()), "Firmware Upgrade"},
+            {&e.console(), "Debug Console"},
+            {static_cast<QWidget*>(&e.fxSettings()), "Form1"},
+            {static_cast<QWidget*>(&e.noteTrackingFilter()), "Note Cut"},
+            {static_cast<QWidget*>(&e.newVersionMsg()), "New Version"},
+            {static_cast<QWidget*>(&e.updateUpdater()), "UpdateUpdater"},
+        };
+        for (const auto& [window, caption] : windows) {
+            QCOMPARE(window->windowTitle(), caption);
+            QCOMPARE(window->isVisible(), window == &e.main());
+        }
+        // The start-up step writes nothing to the console.
+        QVERIFY(e.console().lines().isEmpty());
+    }
+
+    void secondaryWindowClosesByHiding() {
+        EditorFixture f;
+        Editor& e = f.start();
+        QWidget* notice = static_cast<QWidget*>(&e.newVersionMsg());
+        notice->show();
+        QVERIFY(notice->close());
+        QVERIFY(!notice->isVisible());
+        notice->show();
+        QVERIFY(notice->isVisible());
+        QVERIFY(e.main().isVisible());
+    }
+
+    void firstRunOnACleanHome() {
+        EditorFixture f;
+        f.start();
+        QCOMPARE(readBytes(f.settingsPath("TAVRO/Korvanne MK3/ShowMessageVersionAtStartup.txt")),
+                 QByteArray("YES"));
+        QCOMPARE(readBytes(f.settingsPath("TAVRO/Korvanne MK3/ReportUSBErrors.txt")),
+                 QByteArray("YES"));
+        QVERIFY(!QFile::exists(f.settingsPath("TAVRO/style.txt")));
+        QVERIFY(f.main().action("menuShowUpdateMsg")->isChecked());
+        QVERIFY(f.main().action("menuReportUSBErrors")->isChecked());
+        QVERIFY(f.controller().unit().ErrorReportEnabled);
+        QCOMPARE(look::appliedStyle(), QString("STYLE_0"));
+        QCOMPARE(f.main().action("menuAppVersion")->text(), QString("Editor Version:  1.19"));
+        QCOMPARE(f.dialogs.messages, QStringList());
+    }
+
+    void settingsFilesSetTheMenuChecks_data() {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<bool>("showChecked");
+        QTest::addColumn<bool>("reportChecked");
+        QTest::newRow("YES") << QByteArray("YES") << true << true;
+        QTest::newRow("NO") << QByteArray("NO") << false << false;
+        QTest::newRow("yes") << QByteArray("yes") << true << false;
+        QTest::newRow("YES + line end") << QByteArray("YES\r\n") << true << false;
+        QTest::newRow("garbage") << QByteArray("\x01\x02zz") << true << false;
+    }
+    void settingsFilesSetTheMenuChecks() {
+        QFETCH(QByteArray, content);
+        QFETCH(bool, showChecked);
+        QFETCH(bool, reportChecked);
+        EditorFixture f;
+        QDir(f.home.path()).mkpath("TAVRO/Korvanne MK3");
+        writeBytes(f.settingsPath("TAVRO/Korvanne MK3/ShowMessageVersionAtStartup.txt"), content);
+        writeBytes(f.settingsPath("TAVRO/Korvanne MK3/ReportUSBErrors.txt"), content);
+        f.start();
+        QCOMPARE(f.main().action("menuShowUpdateMsg")->isChecked(), showChecked);
+        QCOMPARE(f.main().action("menuReportUSBErrors")->isChecked(), reportChecked);
+        QCOMPARE(f.controller().startup.ShowUpdateMessage, showChecked);
+        QCOMPARE(f.controller().unit().ErrorReportEnabled, reportChecked);
+    }
+
+    void menuTogglesRewriteTheirFilesOnly() {
+        EditorFixture f;
+        f.start();
+        f.main().action("menuReportUSBErrors")->trigger();
+        QVERIFY(!f.main().action("menuReportUSBErrors")->isChecked());
+        QCOMPARE(readBytes(f.settingsPath("TAVRO/Korvanne MK3/ReportUSBErrors.txt")),
+                 QByteArray("NO"));
+        // The live error report follows the stored setting only from the next start.
+        QVERIFY(f.controller().unit().ErrorReportEnabled);
+        f.main().action("menuShowUpdateMsg")->trigger();
+        QCOMPARE(readBytes(f.settingsPath("TAVRO/Korvanne MK3/ShowMessageVersionAtStartup.txt")),
+                 QByteArray("NO"));
+        QVERIFY(f.controller().startup.ShowUpdateMessage);
+        f.main().action("menuShowUpdateMsg")->trigger();
+        QCOMPARE(readBytes(f.settingsPath("TAVRO/Korvanne MK3/ShowMessageVersionAtStartup.txt")),
+                 QByteArray("YES"));
+    }
+
+    void savedLook_data() {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("style");
+        QTest::newRow("3") << QByteArray("3") << "STYLE_3";
+        QTest::newRow("7, beyond the menu") << QByteArray("7") << "STYLE_7";
+        QTest::newRow("9, no such look") << QByteArray("9") << "STYLE_0";
+        QTest::newRow("not a number") << QByteArray("dark") << "STYLE_0";
+        QTest::newRow("negative") << QByteArray("-1") << "STYLE_0";
+    }
+    void savedLook() {
+        QFETCH(QByteArray, content);
+        QFETCH(QString, style);
+        EditorFixture f;
+        QDir(f.home.path()).mkpath("TAVRO");
+        writeBytes(f.settingsPath("TAVRO/style.txt"), content);
+        f.start();
+        QCOMPARE(look::appliedStyle(), style);
+        // Reading the look never rewrites its file.
+        QCOMPARE(readBytes(f.settingsPath("TAVRO/style.txt")), content);
+    }
+
+    void choosingALookAppliesAndStoresIt() {
+        EditorFixture f;
+        f.start();
+        const QList<QAction*> items = f.main().lookItems();
+        QStringList captions;
+        for (QAction* a : items) captions << a->text();
+        QCOMPARE(captions, (QStringList{"0", "1", "2", "3", "4", "5", "6"}));
+        items[3]->trigger();
+        QCOMPARE(look::appliedStyle(), QString("STYLE_3"));
+        QCOMPARE(readBytes(f.settingsPath("TAVRO/style.txt")), QByteArray("3"));
+        QVERIFY(!QFile::exists(f.settingsPath("TAVRO/Korvanne MK3/style.txt")));
+        items[0]->trigger();
+        QCOMPARE(readBytes(f.settingsPath("TAVRO/style.txt")), QByteArray("0"));
+    }
+
+    void menuTree() {
+        EditorFixture f;
+        f.start();
+        TformMain& w = f.main();
+        QStringList top;
+        for (QAction* a : w.menuBar()->actions()) top << a->objectName();
+        QCOMPARE(top, (QStringList{"menuFile", "menuConnection", "menuSettings",
+                                   "menuFirmwareUpgrade", "menuInfo"}));
+        QCOMPARE(itemNames(w.menu("menuFile")),
+                 (QStringList{"menuLoadPreset", "menuSavePreset", "menuLoadIR",
+                              "menuLoadAlgorithmFromFile"}));
+        QCOMPARE(itemNames(w.menu("menuConnection")),
+                 (QStringList{"menuScan", "menuConnect", "menuDisconnect"}));
+        QCOMPARE(itemNames(w.menu("menuSettings")),
+                 (QStringList{"menuLiveEnable", "menuLook", "menuMIDI", "menuEnableAllParameters",
+                              "menuUploadTuningsData", "menuReportUSBErrors",
+                              "menuInstrumentRange", "menuBypassStatus", "menuRangeLimit"}));
+        QCOMPARE(itemNames(w.menu("menuMIDI")), QStringList{"menuMIDIchannel"});
+        QCOMPARE(w.menu("menuMIDIchannel")->actions().size(), 17);
+        QCOMPARE(w.midiChannelItems().first()->text(), QString("OMNI"));
+        QCOMPARE(w.midiChannelItems().last()->text(), QString("16"));
+        QCOMPARE(itemNames(w.menu("menuInstrumentRange")),
+                 (QStringList{"menuStandard", "menuLow"}));
+        QCOMPARE(itemNames(w.menu("menuBypassStatus")),
+                 (QStringList{"menuStoreBypassStatus", "menuDoNotStoreBypassStatus"}));
+        QCOMPARE(itemNames(w.menu("menuRangeLimit")),
+                 (QStringList{"menuRangeLimitOFF", "menuRangeLimitON"}));
+        QCOMPARE(itemNames(w.menu("menuFirmwareUpgrade")),
+                 (QStringList{"menuFirmwareUpgradeMode", "menuStartFirmwareUpgrade",
+                              "menuEraseSettings"}));
+        QCOMPARE(itemNames(w.menu("menuInfo")),
+                 (QStringList{"menuQuickStart", "menuSupport", "menuAppVersion",
+                              "menuNewAppVersion", "menuUpdateNow", "menuShowUpdateMsg",
+                              "menuSerialNumber"}));
+    }
+
+    void menuItems_data() {
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<bool>("visible");
+        QTest::addColumn<bool>("enabled");
+        auto row = [](const char* name, const char* caption, bool visible, bool enabled) {
+            QTest::newRow(name) << QString(caption) << visible << enabled;
+        };
+        row("menuFile", "File", true, true);
+        row("menuLoadPreset", "Load Preset", true, false);
+        row("menuSavePreset", "Save Preset", true, false);
+        row("menuLoadIR", "Load IR", false, false);
+        row("menuLoadAlgorithmFromFile", "Load Effect From File", true, false);
+        row("menuConnection", "Connection", true, true);
+        row("menuScan", "Scan And Link", true, true);
+        row("menuConnect", "Link", false, false);  // no device name shown
+        row("menuDisconnect", "Unlink", true, false);
+        row("menuSettings", "Settings", true, true);
+        row("menuLiveEnable", "Alive Parameters!", false, true);
+        row("menuLook", "Look", true, true);
+        row("menuMIDI", "MIDI", true, false);
+        row("menuMIDIchannel", "Channel", true, true);
+        row("menuEnableAllParameters", "Enable All Parameters", false, true);
+        row("menuUploadTuningsData", "Upload Tuning Data", true, false);
+        row("menuReportUSBErrors", "Report USB Errors", true, true);
+        row("menuInstrumentRange", "Instrument Range", true, false);
+        row("menuStandard", "Standard: Guitar or other instrument with similar range", true, true);
+        row("menuLow", "Low: Bass Guitar, Baritone, tuned down guitar etc.", true, true);
+        row("menuBypassStatus", "Bypass Status", true, false);
+        row("menuStoreBypassStatus", "Store Bypass Status", true, true);
+        row("menuDoNotStoreBypassStatus", "Do Not Store Bypass Status", true, true);
+        row("menuRangeLimit", "Limit Range", false, false);
+        row("menuRangeLimitOFF", "Range Limit OFF", true, true);
+        row("menuRangeLimitON", "Range Limit ON", true, true);
+        row("menuFirmwareUpgrade", "Firmware Upgrade", true, true);
+        row("menuFirmwareUpgradeMode", "Upgrade Mode", true, true);
+        row("menuStartFirmwareUpgrade", "Start Firmware Upgrade", false, false);
+        row("menuEraseSettings", "Erase Settings", true, false);
+        row("menuInfo", "Info", true, true);
+        row("menuQuickStart", "Quick Start", false, true);
+        row("menuSupport", "Support", true, true);
+        row("menuAppVersion", "Editor Version:  1.19", true, false);
+        row("menuNewAppVersion", "New version available:", true, false);
+        row("menuUpdateNow", "Update Now", true, false);
+        row("menuShowUpdateMsg", "Show Update Message", true, true);
+        row("menuSerialNumber", "Device Serial: ", true, false);
+    }
+    void menuItems() {
+        QFETCH(QString, caption);
+        QFETCH(bool, visible);
+        QFETCH(bool, enabled);
+        EditorFixture f;
+        f.start();
+        QAction* a = f.main().action(QTest::currentDataTag());
+        QVERIFY(a);
+        QCOMPARE(a->text(), caption);
+        QCOMPARE(a->isVisible(), visible);
+        QCOMPARE(a->isEnabled(), enabled);
+    }
+
+    void layoutAndHiddenControls() {
+        EditorFixture f;
+        f.start();
+        TformMain& w = f.main();
+        QCOMPARE(w.findChild<QLabel*>("lblDeviceName")->text(), QString("No device found"));
+        QCOMPARE(w.findChild<QLabel*>("lblFirmwareVersion")->text(), QString("Device Firmware:"));
+        QCOMPARE(w.findChild<QLabel*>("lblFirmwareVersion")->toolTip(),
+                 QString("Shows which firmware is currently installed on the pedal"));
+        QCOMPARE(w.findChild<QLabel*>("lblAlgorithmVersion")->text(), QString("Device Algorithm:"));
+        QCOMPARE(w.findChild<QLabel*>("lblStatus")->text(), QString("Status: "));
+        const QList<QPair<const char*, const char*>> buttons = {
+            {"btnUpload", "Upload Selected"},   {"btnRequest", "Request"},
+            {"btnSaveParameters", "Save Parameters"}, {"btnAssign", "Assign"},
+            {"btnSetFootswitchMode", "Set Footswitch Mode"}, {"btnSetTuning", "Set Tuning"}};
+        for (const auto& [name, caption] : buttons) {
+            auto* b = w.findChild<QPushButton*>(name);
+            QVERIFY2(b, name);
+            QCOMPARE(b->text(), QString(caption));
+            QVERIFY(b->isVisible());
+        }
+        for (const char* hidden : {"chkFirmwareUpgradeMode", "btnGetFXInfo", "lblShowNewVersion"}) {
+            QVERIFY2(!w.findChild<QWidget*>(hidden)->isVisible(), hidden);
+        }
+        QVERIFY(!w.findChild<QWidget*>("btnGetFXInfo")->isEnabled());
+        QVERIFY(w.action("menuDoNotStoreBypassStatus")->isChecked());
+        QVERIFY(!w.action("menuStoreBypassStatus")->isChecked());
+        QCOMPARE(w.effectList()->count(), 1);
+        QCOMPARE(w.effectList()->item(0)->text(), QString("Korvanne MK3 0014"));
+        QCOMPARE(f.controller().catalogue.LatestAlgorithmNumber, 14u);
+        QCOMPARE(f.controller().MostRecentFirmware, 13u);
+    }
+
+    void enablingRules_data() {
+        QTest::addColumn<QString>("event");
+        QTest::addColumn<QStringList>("on");
+        const QStringList effectButtons{"btnRequest", "btnSaveParameters", "btnAssign",
+                                        "btnSetFootswitchMode", "btnSetTuning"};
+        const QStringList usbObjects = QStringList{"btnUpload", "menuInstrumentRange",
+                                                   "menuBypassStatus", "menuLoadPreset",
+                                                   "menuSavePreset", "menuLoadAlgorithmFromFile",
+                                                   "lstEffects", "menuUploadTuningsData",
+                                                   "menuMIDI", "menuRangeLimit"} +
+                                       effectButtons;
+        QTest::newRow("start-up") << "start-up" << QStringList{"lstEffects"};
+        QTest::newRow("EnableUSBobjects on") << "usb-on" << usbObjects;
+        QTest::newRow("EnableUSBobjects off") << "usb-off" << QStringList{};
+        QStringList withoutEffectButtons = usbObjects;
+        for (const QString& b : effectButtons) withoutEffectButtons.removeAll(b);
+        QTest::newRow("EnableEffectButtons off") << "effect-off" << withoutEffectButtons;
+    }
+    void enablingRules() {
+        QFETCH(QString, event);
+        QFETCH(QStringList, on);
+        EditorFixture f;
+        f.start();
+        if (event == "usb-on" || event == "effect-off") f.controller().EnableUSBobjects(true);
+        if (event == "usb-off") {
+            f.controller().EnableUSBobjects(true);
+            f.controller().EnableUSBobjects(false);
+        }
+        if (event == "effect-off") f.controller().EnableEffectButtons(false);
+        const QStringList all{"btnUpload", "btnRequest", "btnSaveParameters", "btnAssign",
+                              "btnSetFootswitchMode", "btnSetTuning", "menuInstrumentRange",
+                              "menuBypassStatus", "menuLoadPreset", "menuSavePreset",
+                              "menuLoadAlgorithmFromFile", "lstEffects", "menuUploadTuningsData",
+                              "menuMIDI", "menuRangeLimit"};
+        for (const QString& name : all) {
+            QVERIFY2(enabledByName(f.main(), name) == on.contains(name), qPrintable(name));
+        }
+        QCOMPARE(f.editor->fxSettings().effectControlsEnabled(), event == "usb-on" || event == "effect-off");
+        // Unrelated items keep their start-up state.
+        QVERIFY(enabledByName(f.main(), "menuScan"));
+        QVERIFY(!enabledByName(f.main(), "menuDisconnect"));
+    }
+
+    void consoleKey_data() {
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<bool>("fromList");
+        QTest::addColumn<bool>("opens");
+        const int ctrl = Qt::ControlModifier, shift = Qt::ShiftModifier, alt = Qt::AltModifier;
+        for (bool fromList : {false, true}) {
+            const QByteArray where = fromList ? " in the effect list" : " on the window";
+            QTest::newRow("P" + where) << 0 << fromList << false;
+            QTest::newRow("Ctrl+P" + where) << ctrl << fromList << false;
+            QTest::newRow("Shift+P" + where) << shift << fromList << false;
+            QTest::newRow("Alt+P" + where) << alt << fromList << false;
+            QTest::newRow("Ctrl+Shift+P" + where) << (ctrl | shift) << fromList << true;
+            QTest::newRow("Ctrl+Shift+Alt+P" + where) << (ctrl | shift | alt) << fromList << true;
+        }
+    }
+    void consoleKey() {
+        QFETCH(int, modifiers);
+        QFETCH(bool, fromList);
+        QFETCH(bool, opens);
+        EditorFixture f;
+        f.start();
+        QWidget* target = fromList ? static_cast<QWidget*>(f.main().effectList()) : &f.main();
+        QTest::keyClick(target, Qt::Key_P, Qt::KeyboardModifiers(modifiers));
+        QCOMPARE(f.editor->console().isVisible(), opens);
+    }
+
+    void consoleKeepsItsLinesWhenClosed() {
+        EditorFixture f;
+        f.start();
+        f.controller().menuInfoClick();
+        QTest::keyClick(&f.main(), Qt::Key_P, Qt::ControlModifier | Qt::ShiftModifier);
+        TformPrint& console = f.editor->console();
+        QVERIFY(console.isVisible());
+        console.close();
+        QVERIFY(!console.isVisible());
+        f.controller().menuInfoClick();
+        QTest::keyClick(&f.main(), Qt::Key_P, Qt::ControlModifier | Qt::ShiftModifier);
+        QVERIFY(console.isVisible());
+        QCOMPARE(console.lines(),
+                 (QStringList{"current app version: 1.19", "current app version: 1.19"}));
+    }
+
+    void infoAndSupport() {
+        EditorFixture f;
+        f.start();
+        QMenu* info = f.main().menu("menuInfo");
+        Q_EMIT info->aboutToShow();
+        Q_EMIT info->aboutToShow();
+        QCOMPARE(f.log.lines,
+                 (QStringList{"current app version: 1.19", "current app version: 1.19"}));
+        f.main().action("menuSupport")->trigger();
+        QCOMPARE(f.shell.opened, QStringList{MainController::ContactPageUrl});
+        QVERIFY(MainController::ContactPageUrl.endsWith("/contact-us/"));
+    }
+};
+
+QTEST_MAIN(TestMainWindow)
+#include "test_main_window.moc"

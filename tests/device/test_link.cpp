@@ -1,0 +1,398 @@
+// Linking to the pedal: listing the bridges, Scan And Link, the status handshake and its version
+// rules, Unlink, the poll, and picking effects, against the simulated pedal on virtual time.
+#include <QAction>
+#include <QListWidget>
+#include <QRegularExpression>
+#include <QTest>
+
+#include "device/communication.h"
+#include "device/message_builders.h"
+#include "editor_fixture.h"
+#include "effect/tform_fx_settings.h"
+
+using namespace korvanne;
+using namespace korvanne::test;
+
+namespace {
+
+const QString linkedLabel = "Korvanne MK3 (simulated) linked";
+const QStringList effectButtons{"btnRequest", "btnSaveParameters", "btnAssign",
+                                "btnSetFootswitchMode", "btnSetTuning"};
+
+bool enabled(TformMain& w, const QString& name) {
+    if (QAction* a = w.action(name)) return a->isEnabled();
+    return w.findChild<QWidget*>(name)->isEnabled();
+}
+
+QString label(TformMain& w, const char* name) { return w.findChild<QLabel*>(name)->text(); }
+
+std::vector<std::uint8_t> bytes(std::initializer_list<int> list) {
+    return std::vector<std::uint8_t>(list.begin(), list.end());
+}
+
+}  // namespace
+
+class TestLink : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void startUpListsBridgesWithoutOpening_data() {
+        QTest::addColumn<int>("pedals");
+        QTest::addColumn<QString>("device");
+        QTest::addColumn<QString>("serials");
+        QTest::newRow("none") << 0 << "No device found" << "Device Serial: ";
+        QTest::newRow("one") << 1 << "Korvanne MK3 (simulated)" << "Device Serial: KVSIM0001";
+        QTest::newRow("two") << 2 << "Second pedal" << "Device Serial: KVSIM0001, KVSIM0002";
+    }
+    void startUpListsBridgesWithoutOpening() {
+        QFETCH(int, pedals);
+        QFETCH(QString, device);
+        QFETCH(QString, serials);
+        EditorFixture f;
+        if (pedals >= 1) f.transport.addPedal();
+        if (pedals >= 2) f.transport.addPedal({}, {}, "Second pedal");
+        f.start();
+        QCOMPARE(label(f.main(), "lblDeviceName"), device);
+        QCOMPARE(f.main().action("menuSerialNumber")->text(), serials);
+        QCOMPARE(f.main().action("menuConnect")->isEnabled(), pedals > 0);
+        QVERIFY(!f.controller().unit().isOpen());
+        for (int i = 0; i < pedals; ++i) QVERIFY(f.transport.pedal(i).received().empty());
+    }
+
+    void scanWithoutBridge() {
+        EditorFixture f;
+        f.start();
+        f.main().action("menuScan")->trigger();
+        QCOMPARE(f.dialogs.messages, QStringList{"No device found"});
+        QCOMPARE(label(f.main(), "lblDeviceName"), QString("No device found"));
+        QVERIFY(f.log.contains("FT device count: 0"));
+        QVERIFY(!f.controller().communication().Linked);
+    }
+
+    void linkToAReadyPedal() {
+        EditorFixture f;
+        PedalModel& pedal = f.transport.addPedal();
+        f.start();
+        f.main().action("menuScan")->trigger();
+        Communication& c = f.controller().communication();
+        QCOMPARE(f.dialogs.messages, QStringList());
+        QVERIFY(c.Linked);
+        QCOMPARE(label(f.main(), "lblDeviceName"), linkedLabel);
+        QCOMPARE(label(f.main(), "lblFirmwareVersion"), QString("Device Firmware: 13"));
+        QCOMPARE(label(f.main(), "lblAlgorithmVersion"), QString("Device Algorithm: 0014"));
+        // The only thing sent is the status request, on a line of 115200 baud without parity.
+        QCOMPARE(pedal.received(), bytes({0x02, 0x00}));
+        QCOMPARE(pedal.line().baud, 115200u);
+        QCOMPARE(pedal.line().parity, ft::PARITY_NONE);
+        // The pedal's effect is selected and its window open, with controls enabled.
+        QCOMPARE(f.main().effectList()->currentRow(), 0);
+        QVERIFY(f.editor->fxSettings().isVisible());
+        QCOMPARE(f.editor->fxSettings().windowTitle(), QString("Korvanne MK3 0014"));
+        QVERIFY(f.editor->fxSettings().effectControlsEnabled());
+        QVERIFY(f.controller().Timer_USB_Read().isActive());
+        for (const QString& name : effectButtons + QStringList{"btnUpload", "menuDisconnect",
+                                                               "menuEraseSettings", "menuMIDI"}) {
+            QVERIFY2(enabled(f.main(), name), qPrintable(name));
+        }
+        QVERIFY(!enabled(f.main(), "menuScan"));
+        // The trace, in order.
+        const QStringList expected{"FT device count: 1",
+                                   "FT_Device_String: KVSIM0001",
+                                   "serial number: KVSIM0001",
+                                   "baud rate = 115200",
+                                   "firmware upgrade mode: False",
+                                   "Firmware Version: 13",
+                                   "Algorithm version: 0014",
+                                   "Current device firmware: 13",
+                                   "Most recent firmware: 13",
+                                   "Effect Number: 00",
+                                   "efx index :0"};
+        qsizetype from = 0;
+        for (const QString& line : expected) {
+            const qsizetype at = f.log.lines.indexOf(line, from);
+            QVERIFY2(at >= 0, qPrintable("missing or out of order: " + line));
+            from = at + 1;
+        }
+        QVERIFY(f.log.lines.contains(QRegularExpression("^FT_HANDLE: 0x[0-9A-F]{8}$")));
+    }
+
+    void pedalStateReachesTheMenus() {
+        EditorFixture f;
+        PedalModel& pedal = f.transport.addPedal();
+        pedal.state().storeBypass = true;
+        pedal.state().instrumentRange = 186;
+        f.start();
+        f.main().action("menuScan")->trigger();
+        QVERIFY(f.main().action("menuStoreBypassStatus")->isChecked());
+        QVERIFY(!f.main().action("menuDoNotStoreBypassStatus")->isChecked());
+        QVERIFY(f.main().action("menuLow")->isChecked());
+        QVERIFY(!f.main().action("menuStandard")->isChecked());
+        QCOMPARE(f.controller().communication().InstrumentRange, std::uint8_t(186));
+    }
+
+    void firmwareTooOld() {
+        EditorFixture f;
+        f.transport.addPedal({.firmware = 12});
+        f.start();
+        f.main().action("menuScan")->trigger();
+        QCOMPARE(f.dialogs.messages,
+                 (QStringList{"A firmware upgrade is required. Upgrade to Firmware 13",
+                              Communication::LegacyInstructions()}));
+        QVERIFY(Communication::LegacyInstructions().startsWith(
+            "If current firmware is below 9 follow legacy firmware upgrade mode:\r\n1) close"));
+        QCOMPARE(label(f.main(), "lblFirmwareVersion"), QString("Device Firmware: 12"));
+        for (const QString& name : effectButtons + QStringList{"btnUpload", "menuMIDI",
+                                                               "menuLoadPreset", "lstEffects"}) {
+            QVERIFY2(!enabled(f.main(), name), qPrintable(name));
+        }
+        QVERIFY(!f.editor->fxSettings().isVisible());
+        QVERIFY(!f.controller().Timer_USB_Read().isActive());
+        QVERIFY(f.controller().communication().Linked);
+    }
+
+    void algorithmTooOld() {
+        EditorFixture f;
+        f.transport.addPedal({.algorithm = 13});
+        f.start();
+        f.main().action("menuScan")->trigger();
+        QCOMPARE(f.dialogs.messages,
+                 QStringList{"Upload the latest version of Korvanne MK3 algorithm:\r\n"
+                             "Upload Korvanne MK3 0014"});
+        QCOMPARE(label(f.main(), "lblAlgorithmVersion"), QString("Device Algorithm: 0013"));
+        for (const QString& name : effectButtons) QVERIFY2(!enabled(f.main(), name), qPrintable(name));
+        QVERIFY(enabled(f.main(), "btnUpload"));
+        QVERIFY(enabled(f.main(), "lstEffects"));
+        QVERIFY(!f.editor->fxSettings().isVisible());
+        QVERIFY(!f.controller().Timer_USB_Read().isActive());
+        QCOMPARE(f.controller().catalogue.SelectedEffectName, QString("Korvanne MK3 0014"));
+    }
+
+    void bootloaderInFirmwareUpgradeMode() {
+        EditorFixture f;
+        PedalModel& pedal = f.transport.addPedal({.startInBootloader = true});
+        f.start();
+        bool upgradeStarted = false;
+        f.controller().communication().StartFirmwareUpgrade = [&] { upgradeStarted = true; };
+        f.main().findChild<QCheckBox*>("chkFirmwareUpgradeMode")->setChecked(true);
+        f.main().action("menuScan")->trigger();
+        QVERIFY(!f.dialogs.messages.isEmpty());
+        QCOMPARE(f.dialogs.messages.first(),
+                 QString("Connection to bootloader succeeded, ready for firmware upgrade"));
+        QVERIFY(upgradeStarted);
+        QCOMPARE(pedal.received().front(), std::uint8_t(0x7F));
+        QCOMPARE(pedal.line().parity, ft::PARITY_EVEN);
+        QVERIFY(f.log.contains("received Byte: 79"));
+        QVERIFY(f.main().action("menuStartFirmwareUpgrade")->isEnabled());
+        QVERIFY(!enabled(f.main(), "btnRequest"));
+        QVERIFY(!enabled(f.main(), "btnUpload"));
+        QVERIFY(!f.controller().Timer_USB_Read().isActive());
+    }
+
+    void noBootloaderInFirmwareUpgradeMode() {
+        EditorFixture f;
+        f.transport.addPedal();
+        f.start();
+        f.main().findChild<QCheckBox*>("chkFirmwareUpgradeMode")->setChecked(true);
+        f.main().action("menuScan")->trigger();
+        QVERIFY(!f.dialogs.messages.isEmpty());
+        QCOMPARE(f.dialogs.messages.first(), QString("Connection to bootloader failed"));
+        QVERIFY(!f.main().action("menuStartFirmwareUpgrade")->isEnabled());
+    }
+
+    void twoBridgesAreLinkedInTurn() {
+        EditorFixture f;
+        PedalModel& first = f.transport.addPedal({}, {}, "First pedal");
+        PedalModel& second = f.transport.addPedal({}, {}, "Second pedal");
+        f.start();
+        f.main().action("menuScan")->trigger();
+        QCOMPARE(first.received(), bytes({0x02, 0x00}));
+        QCOMPARE(second.received(), bytes({0x02, 0x00}));
+        QCOMPARE(label(f.main(), "lblDeviceName"), QString("Second pedal linked"));
+        QCOMPARE(f.controller().communication().DeviceSerial, QString("KVSIM0002"));
+        // The first bridge was closed before the second was opened.
+        QVERIFY(f.transport.pedalByHandle(f.controller().unit().FTHandle) == &second);
+        const QStringList handles = f.log.lines.filter("FT_HANDLE: 0x");
+        QCOMPARE(handles.size(), 2);
+        bool ok = false;
+        const auto firstHandle = handles[0].mid(QString("FT_HANDLE: 0x").size()).toUInt(&ok, 16);
+        QVERIFY(ok);
+        QVERIFY(f.transport.pedalByHandle(firstHandle) == nullptr);
+    }
+
+    void unlinkThenLinkAgain() {
+        EditorFixture f;
+        f.transport.addPedal();
+        f.start();
+        f.main().action("menuScan")->trigger();
+        QCOMPARE(label(f.main(), "lblDeviceName"), linkedLabel);
+        f.main().action("menuDisconnect")->trigger();
+        QCOMPARE(label(f.main(), "lblDeviceName"), QString("Korvanne MK3 (simulated) "));
+        QVERIFY(!f.controller().communication().Linked);
+        QVERIFY(!f.controller().unit().isOpen());
+        QVERIFY(!f.controller().Timer_USB_Read().isActive());
+        for (const QString& name : effectButtons + QStringList{"btnUpload", "menuMIDI",
+                                                               "menuUploadTuningsData",
+                                                               "menuDisconnect", "menuEraseSettings",
+                                                               "menuLoadPreset", "menuSavePreset",
+                                                               "menuLoadAlgorithmFromFile",
+                                                               "menuInstrumentRange"}) {
+            QVERIFY2(!enabled(f.main(), name), qPrintable(name));
+        }
+        // These stay as linking left them.
+        QVERIFY(enabled(f.main(), "menuBypassStatus"));
+        QVERIFY(enabled(f.main(), "lstEffects"));
+        QVERIFY(enabled(f.main(), "menuScan"));
+        QVERIFY(!f.editor->fxSettings().effectControlsEnabled());
+
+        f.main().action("menuScan")->trigger();
+        QCOMPARE(label(f.main(), "lblDeviceName"), linkedLabel);
+        QVERIFY(f.controller().communication().Linked);
+        QCOMPARE(f.dialogs.messages, QStringList());
+    }
+
+    void effectNumberDigitsReadAsDecimal_data() {
+        QTest::addColumn<int>("effect");
+        QTest::addColumn<int>("row");
+        QTest::newRow("09 selects the tenth") << 9 << 9;
+        QTest::newRow("10 selects the eleventh") << 10 << 10;
+    }
+    void effectNumberDigitsReadAsDecimal() {
+        QFETCH(int, effect);
+        QFETCH(int, row);
+        EditorFixture f;
+        PedalModel& pedal = f.transport.addPedal({.effect = effect});
+        f.start();
+        for (int i = 1; i < 12; ++i) f.main().addEffect("Korvanne MK3 0014");
+        f.main().action("menuScan")->trigger();
+        QCOMPARE(f.main().effectList()->currentRow(), row);
+        QVERIFY(f.log.contains("efx index :" + QString::number(row)));
+        QCOMPARE(pedal.state().effect, effect);
+    }
+
+    void noAnswerToTheStatusRequest() {
+        EditorFixture f;
+        PedalOptions options;
+        options.faults.silence = PedalFaults::Silence::StatusRequest;
+        f.transport.addPedal(options);
+        f.start();
+        const std::int64_t before = f.clock.nowUs();
+        f.main().action("menuScan")->trigger();
+        QCOMPARE(f.dialogs.messages, QStringList{Communication::NoAnswerMessage});
+        QCOMPARE(label(f.main(), "lblFirmwareVersion"), QString("Device Firmware:"));
+        QVERIFY(!f.editor->fxSettings().isVisible());
+        // The wait ended at its limit, in virtual time.
+        QVERIFY(f.clock.nowUs() - before < 10'000'000);
+        QVERIFY(f.controller().communication().Linked);
+        QVERIFY(enabled(f.main(), "menuDisconnect"));
+    }
+
+    void earlierReplyIsUsedWhenThePedalFallsSilent_data() {
+        QTest::addColumn<std::vector<std::uint8_t>>("earlier");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("short reply") << bytes({13, 0x00, 0x14, 0x00, 0, 0, 0, 1, 1, 1}) << QString();
+        QTest::newRow("unreadable algorithm")
+            << bytes({13, 0x00, 0x1A, 0x00}) << QString("'001A' is not a valid integer value");
+        QTest::newRow("unreadable effect")
+            << bytes({13, 0x00, 0x14, 0x0B}) << QString("'0B' is not a valid integer value");
+    }
+    void earlierReplyIsUsedWhenThePedalFallsSilent() {
+        QFETCH(std::vector<std::uint8_t>, earlier);
+        QFETCH(QString, message);
+        EditorFixture f;
+        PedalOptions options;
+        options.faults.silence = PedalFaults::Silence::StatusRequest;
+        f.transport.addPedal(options);
+        f.start();
+        f.controller().messages().received_bytes_array = earlier;
+        f.main().action("menuScan")->trigger();
+        QStringList expected{Communication::NoAnswerMessage};
+        if (!message.isEmpty()) expected << message;
+        QCOMPARE(f.dialogs.messages, expected);
+        // Entries the reply does not hold leave the menus as they were.
+        QVERIFY(f.main().action("menuDoNotStoreBypassStatus")->isChecked());
+        QCOMPARE(f.editor->fxSettings().isVisible(), message.isEmpty());
+        // The window stays usable.
+        QVERIFY(enabled(f.main(), "menuDisconnect"));
+        f.main().action("menuDisconnect")->trigger();
+        QVERIFY(!f.controller().communication().Linked);
+    }
+
+    void pollPassesUnaskedDataOn() {
+        EditorFixture f;
+        f.transport.addPedal();
+        f.start();
+        f.main().action("menuScan")->trigger();
+        std::size_t polled = 0;
+        std::uint8_t firstByte = 0;
+        f.controller().communication().onPolledBytes = [&](const std::vector<std::uint8_t>& b) {
+            if (polled == 0 && !b.empty()) firstByte = b.front();
+            polled += b.size();
+        };
+        f.log.clear();
+        f.controller().messages().SendText(msg::eepromRead(0x50), 6);
+        f.clock.advance(4000);
+        QCOMPARE(polled, std::size_t(1 + 16384));
+        QCOMPARE(firstByte, std::uint8_t(0xAB));
+        QVERIFY(!f.log.lines.filter(QRegularExpression("^num of bytes read: \\d+$")).isEmpty());
+        // Error reports are on again after every tick.
+        QVERIFY(f.controller().unit().ErrorReportEnabled);
+    }
+
+    void pickingAnEffect() {
+        EditorFixture f;
+        f.start();
+        QListWidget* list = f.main().effectList();
+        list->setCurrentRow(0);
+        f.log.clear();
+        f.controller().effetto_cliccato();
+        QCOMPARE(f.log.lines.value(0), QString("efx index :0"));
+        QCOMPARE(f.log.lines.value(1), QString("selected effect name: Korvanne MK3 0014"));
+        QCOMPARE(f.log.lines.value(2), QString("resource name: Korvanne_MK3_0014"));
+        QVERIFY(f.log.lines.value(3).startsWith("filecontent (first 128 bytes): 0010"));
+        QCOMPARE(f.log.lines.value(3).size(), QString("filecontent (first 128 bytes): ").size() + 256);
+        // Not linked: the window opens without any check.
+        QVERIFY(f.editor->fxSettings().isVisible());
+        QCOMPARE(f.editor->fxSettings().windowTitle(), QString("Korvanne MK3 0014"));
+        QVERIFY(!f.editor->fxSettings().effectControlsEnabled());
+        QCOMPARE(f.dialogs.messages, QStringList());
+    }
+
+    void pickingWhileLinkedToAnOlderAlgorithm() {
+        EditorFixture f;
+        f.transport.addPedal({.algorithm = 13});
+        f.start();
+        f.main().action("menuScan")->trigger();
+        f.dialogs.messages.clear();
+        f.main().effectList()->setCurrentRow(0);
+        f.controller().effetto_cliccato();
+        QCOMPARE(f.dialogs.messages,
+                 QStringList{"Upload the latest version of Korvanne MK3 algorithm:\r\n"
+                             "Upload Korvanne MK3 0014"});
+        QVERIFY(!f.editor->fxSettings().isVisible());
+        QVERIFY(enabled(f.main(), "btnUpload"));
+        QVERIFY(!enabled(f.main(), "btnRequest"));
+    }
+
+    void arrowKeysInTheList() {
+        EditorFixture f;
+        f.start();
+        for (int i = 1; i < 3; ++i) f.main().addEffect("Korvanne MK3 0014");
+        QListWidget* list = f.main().effectList();
+        list->setCurrentRow(0);
+        f.log.clear();
+        QTest::keyClick(list, Qt::Key_Up);
+        QCOMPARE(list->currentRow(), 0);
+        QTest::keyClick(list, Qt::Key_Down);
+        QTest::keyClick(list, Qt::Key_Down);
+        QTest::keyClick(list, Qt::Key_Down);
+        QCOMPARE(list->currentRow(), 2);
+        QCOMPARE(f.log.lines, (QStringList{"arrow up pressed", "arrow down pressed",
+                                           "arrow down pressed", "arrow down pressed"}));
+        // Moving the selection does not pick the effect.
+        QVERIFY(f.controller().catalogue.SelectedEffectName.isEmpty());
+        QVERIFY(!f.editor->fxSettings().isVisible());
+    }
+};
+
+QTEST_MAIN(TestLink)
+#include "test_link.moc"

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QTemporaryDir>
+#include <memory>
+
+#include "app/clock.h"
+#include "app/editor.h"
+#include "app/main_controller.h"
+#include "app/services.h"
+#include "app/tform_main.h"
+#include "console/tform_print.h"
+#include "recording_log.h"
+#include "recording_shell.h"
+#include "scripted_dialogs.h"
+#include "sim/sim_transport.h"
+
+namespace korvanne::test {
+
+// The whole editor on virtual time, with the simulated pedal behind the transport, scripted
+// dialogs, a recording shell and a fresh settings home. Pedals are added before start().
+struct EditorFixture {
+    QTemporaryDir home;
+    RecordingLog log;
+    ScriptedDialogs dialogs;
+    VirtualClock clock;
+    RecordingShell shell;
+    SimTransport transport{clock};
+    std::unique_ptr<Editor> editor;
+
+    Editor& start() {
+        Services services{log, dialogs, clock, shell, SettingsHome(home.path()), transport};
+        editor = std::make_unique<Editor>(services);
+        editor->main().show();
+        return *editor;
+    }
+    TformMain& main() { return editor->main(); }
+    MainController& controller() { return editor->controller(); }
+    QString settingsPath(const QString& relative) const { return home.filePath(relative); }
+};
+
+}  // namespace korvanne::test
