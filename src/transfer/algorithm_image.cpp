@@ -1,0 +1,71 @@
+#include "transfer/algorithm_image.h"
+
+#include <string>
+
+#include "transfer/effect_catalogue.h"
+
+namespace korvanne {
+
+namespace {
+
+int hexDigitValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    return -1;
+}
+
+}  // namespace
+
+ImageLineConversion convertImageLine(std::string_view line, std::span<std::uint8_t> out) {
+    ImageLineConversion result;
+    result.byteCount = line.size() / 2;
+    while (result.converted < result.byteCount && result.converted < out.size()) {
+        const int high = hexDigitValue(line[2 * result.converted]);
+        const int low = hexDigitValue(line[2 * result.converted + 1]);
+        if (high < 0 || low < 0) break;
+        out[result.converted] = static_cast<std::uint8_t>(high * 16 + low);
+        ++result.converted;
+    }
+    return result;
+}
+
+std::vector<std::uint8_t> decodeImageLine(std::string_view line) {
+    std::vector<std::uint8_t> bytes(line.size() / 2);
+    bytes.resize(convertImageLine(line, bytes).converted);
+    return bytes;
+}
+
+std::optional<std::uint16_t> AlgorithmImage::wordAt(std::size_t offset) const {
+    if (offset + 2 > bytes_.size()) return std::nullopt;
+    return static_cast<std::uint16_t>(bytes_[offset] << 8 | bytes_[offset + 1]);
+}
+
+std::optional<std::uint8_t> AlgorithmImage::command() const {
+    if (bytes_.empty()) return std::nullopt;
+    return bytes_[0];
+}
+
+std::optional<std::uint16_t> AlgorithmImage::lengthField() const {
+    return wordAt(LengthOffset);
+}
+
+std::optional<std::uint16_t> AlgorithmImage::addressWord(std::size_t k) const {
+    if (k >= AddressWords) return std::nullopt;
+    return wordAt(AddressTableOffset + 2 * k);
+}
+
+std::optional<std::uint32_t> AlgorithmImage::algorithmNumber() const {
+    const auto word = wordAt(AlgorithmNumberOffset);
+    if (!word) return std::nullopt;
+    static constexpr char digits[] = "0123456789ABCDEF";
+    std::string text;
+    for (int shift = 12; shift >= 0; shift -= 4) text.push_back(digits[(*word >> shift) & 0xF]);
+    return decimalFromDigits(text);
+}
+
+std::optional<std::uint16_t> AlgorithmImage::unreadWord() const {
+    return wordAt(UnreadWordOffset);
+}
+
+}  // namespace korvanne

@@ -1,0 +1,65 @@
+#include "transfer/effect_catalogue.h"
+
+#include <limits>
+
+namespace korvanne {
+
+namespace {
+
+void replaceAll(std::string& text, char from, std::string_view to) {
+    std::string out;
+    out.reserve(text.size());
+    for (char c : text) {
+        if (c == from) {
+            out.append(to);
+        } else {
+            out.push_back(c);
+        }
+    }
+    text = std::move(out);
+}
+
+}  // namespace
+
+std::string EffectResourceName(std::string_view effectName) {
+    std::string name(effectName);
+    replaceAll(name, ' ', "_");
+    replaceAll(name, '-', "_");
+    replaceAll(name, '+', "plus");
+    replaceAll(name, 'X', "mult");
+    return name;
+}
+
+std::optional<std::uint32_t> decimalFromDigits(std::string_view text) {
+    if (text.empty()) return std::nullopt;
+    std::uint64_t value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') return std::nullopt;
+        value = value * 10 + static_cast<std::uint64_t>(c - '0');
+        if (value > std::numeric_limits<std::uint32_t>::max()) return std::nullopt;
+    }
+    return static_cast<std::uint32_t>(value);
+}
+
+std::optional<std::uint32_t> LatestAlgorithmNumberFrom(std::string_view firstItem) {
+    constexpr std::size_t first = 12;  // character 13, counting from 1
+    constexpr std::size_t count = 5;
+    if (firstItem.size() <= first) return std::nullopt;
+    std::string_view digits = firstItem.substr(first, count);
+    while (!digits.empty() && digits.front() == ' ') digits.remove_prefix(1);
+    return decimalFromDigits(digits);
+}
+
+AlgorithmCheck checkDeviceAlgorithm(std::string_view deviceAlgorithm,
+                                    std::uint32_t latestAlgorithmNumber) {
+    const auto device = decimalFromDigits(deviceAlgorithm);
+    if (!device) return AlgorithmCheck::NotANumber;
+    return *device >= latestAlgorithmNumber ? AlgorithmCheck::Current : AlgorithmCheck::Older;
+}
+
+std::string algorithmUploadNotice(std::uint32_t latestAlgorithmNumber) {
+    return "Upload the latest version of Korvanne MK3 algorithm:\r\nUpload Korvanne MK3 00" +
+           std::to_string(latestAlgorithmNumber);
+}
+
+}  // namespace korvanne
