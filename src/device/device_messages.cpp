@@ -36,6 +36,7 @@ std::uint32_t DeviceMessages::SendText(std::string_view hex, int count) {
                 .arg(QString::fromUtf8(hex.data(), static_cast<qsizetype>(hex.size()))));
         return 0;
     }
+    if (n == 0) return 0;
     hexTextToBytes(hex, unit_.TxBuffer.data(), n);
     return unit_.WriteFTDevice(static_cast<std::uint32_t>(n));
 }

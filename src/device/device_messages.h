@@ -50,7 +50,8 @@ public:
 
     // Collects a short reply. In firmware upgrade mode the text is the first byte as two hex
     // digits ("79", "1F"), taken as soon as it arrives; otherwise the bytes as UTF-8 text.
-    // Empty when nothing arrived; `result` says why.
+    // Empty when nothing arrived; `result` says why. When the device goes away part way, the
+    // bytes that arrived are still returned, with DeviceGone.
     QString ReadReplyText(Reply* result = nullptr);
 
     bool FirmwareUpgradeMode = false;

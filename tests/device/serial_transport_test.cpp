@@ -7,6 +7,8 @@
 #include <unistd.h>
 
 #include <QDeadlineTimer>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace korvanne;
@@ -166,6 +168,26 @@ private Q_SLOTS:
 
         QCOMPARE(transport.close(handle), ft::OK);
         QCOMPARE(transport.queueStatus(handle, waiting), ft::INVALID_HANDLE);
+    }
+
+    void longPathOpensByItsFirst49Characters() {
+        PtyMaster pedal;
+        if (!pedal.ok()) QSKIP("no pseudo-terminals here");
+        QTemporaryDir dir;
+        const QString longPath = dir.filePath(QString(60, 'p'));
+        QVERIFY(QFile::link(pedal.path(), longPath));
+        SerialTransport transport;
+        transport.setUsbBridgesListed(false);
+        transport.addPortPath(longPath);
+
+        // The open call carries only 49 characters of the serial number.
+        FtHandle handle = 0;
+        QCOMPARE(transport.openBySerialNumber(longPath.left(49).toStdString(), handle), ft::OK);
+        const std::uint8_t byte = 0x7F;
+        std::uint32_t written = 0;
+        QCOMPARE(transport.write(handle, &byte, 1, written), ft::OK);
+        QCOMPARE(pedal.receive(1), QByteArray::fromHex("7F"));
+        QCOMPARE(transport.close(handle), ft::OK);
     }
 
     void farEndGoneFailsEveryCall() {
