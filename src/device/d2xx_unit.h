@@ -24,9 +24,9 @@ public:
     Transport& transport() { return transport_; }
 
     // Listing.
-    FtStatus GetFTDeviceCount();                     // sets FTDeviceCount
-    FtStatus GetFTDeviceSerialNo(std::uint32_t index);    // sets FT_Device_String
-    FtStatus GetFTDeviceDescription(std::uint32_t index); // sets FT_Device_String
+    FtStatus GetFTDeviceCount();                           // sets FTDeviceCount
+    FtStatus GetFTDeviceSerialNo(std::uint32_t index);     // sets FT_Device_String
+    FtStatus GetFTDeviceDescription(std::uint32_t index);  // sets FT_Device_String
 
     // Opening and closing. The handle value stays after a close, as the library leaves it.
     FtStatus Open_USB_Device_By_Serial_Number(const std::string& serial);

@@ -33,21 +33,25 @@ public:
     DeviceMessages(D2xxUnit& unit, Clock& clock, LogSink& log);
 
     // Converts hex text into TxBuffer and writes `count` bytes (half the text length when
-    // count < 0). Returns the count written. Text from the message builders is always valid;
-    // `isHexText` guards text typed by a user before it gets here.
+    // count < 0). Returns the count written. Text that is not whole hex pairs, or a count beyond
+    // the text, is refused (logged, nothing written, 0): the write would otherwise carry stale
+    // bytes of an earlier message. Text from the message builders is always valid.
     std::uint32_t SendText(std::string_view hex, int count = -1);
 
     // prefix + low 16 bits of word (4 digits) + value (8 digits); logged, converted and written.
     void WriteToDSP(const std::string& prefix, std::uint32_t word, std::uint32_t value);
 
     // Collects and parses the status reply into received_bytes_array (kept as it was when
-    // nothing usable arrived).
+    // nothing usable arrived). The reply is taken whole: reading goes on until all 102 entries
+    // are in or the line has been quiet for QuietLimitMs. When the device goes away part way,
+    // what arrived is still parsed and the result is DeviceGone.
     Reply ReadStatusReply();
     std::vector<std::uint8_t> received_bytes_array;
 
     // Collects a short reply. In firmware upgrade mode the text is the first byte as two hex
     // digits ("79", "1F"), taken as soon as it arrives; otherwise the bytes as UTF-8 text.
-    // Empty when nothing arrived; `result` says why.
+    // Empty when nothing arrived; `result` says why. When the device goes away part way, the
+    // bytes that arrived are still returned, with DeviceGone.
     QString ReadReplyText(Reply* result = nullptr);
 
     bool FirmwareUpgradeMode = false;
@@ -73,6 +77,10 @@ public:
     LogSink& log() { return log_; }
 
 private:
+    Reply waitForFirstByte();
+    Reply waitForMore(std::int64_t lastDataMs);
+    void readInto(std::vector<std::uint8_t>& reply, std::int64_t& lastDataMs);
+
     D2xxUnit& unit_;
     Clock& clock_;
     LogSink& log_;

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace korvanne {
+
+// The pedal's status reply: numbers of one to three ASCII decimal digits, each ended by CR, a LF
+// after the CR allowed. Every CR gives one entry: its digits' value modulo 256, or, when the
+// item is not one to three digits, the previous entry again (0 for the first). Bytes after the
+// last CR belong to no entry.
+std::vector<std::uint8_t> parseStatusReply(const std::uint8_t* data, std::size_t size);
+
+// How many entries the bytes received so far already hold (the reply is whole at 102).
+std::size_t completeStatusEntries(const std::uint8_t* data, std::size_t size);
+
+// The trace of a parse: "num of bytes received: <entries>", "received_bytes_array size:
+// <arraySize>", then "<index>:    <XX>" for each entry.
+std::vector<std::string> statusReplyLogLines(const std::vector<std::uint8_t>& entries,
+                                             std::size_t arraySize);
+
+}  // namespace korvanne

@@ -1,0 +1,251 @@
+#include "device/device_messages.h"
+
+#include <QTest>
+
+#include "app/clock.h"
+#include "device/d2xx_unit.h"
+#include "device/status_reply.h"
+#include "recording_log.h"
+#include "scripted_dialogs.h"
+#include "scripted_transport.h"
+
+using namespace korvanne;
+using korvanne::test::RecordingLog;
+using korvanne::test::ScriptedDialogs;
+using korvanne::test::ScriptedTransport;
+using Reply = DeviceMessages::Reply;
+
+namespace {
+
+// A linked pedal on virtual time whose answers come from a script.
+struct Link {
+    VirtualClock clock;
+    ScriptedTransport transport{&clock};
+    ScriptedDialogs dialogs;
+    RecordingLog log;
+    D2xxUnit unit{transport, dialogs};
+    DeviceMessages messages{unit, clock, log};
+
+    Link() {
+        unit.ErrorReportEnabled = true;
+        unit.Open_USB_Device_By_Serial_Number("KV000001");
+    }
+};
+
+std::vector<std::uint8_t> statusValues() {
+    std::vector<std::uint8_t> values(DeviceMessages::StatusReplyEntries);
+    for (std::size_t i = 0; i < values.size(); ++i) values[i] = static_cast<std::uint8_t>(i * 7);
+    return values;
+}
+
+// The pedal's status reply on the wire: each value in decimal, CR LF after it.
+std::string statusWire(const std::vector<std::uint8_t>& values) {
+    std::string wire;
+    for (std::uint8_t v : values) wire += std::to_string(v) + "\r\n";
+    return wire;
+}
+
+std::vector<std::uint8_t> bytesOf(const QByteArray& a) {
+    return {a.begin(), a.end()};
+}
+
+}  // namespace
+
+class DeviceMessagesTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void sendText_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("count");
+        QTest::addColumn<QByteArray>("written");
+        QTest::newRow("half the text") << "0200" << -1 << QByteArray::fromHex("0200");
+        QTest::newRow("fixed count")
+            << "01000B007FE000" << 7 << QByteArray::fromHex("01000B007FE000");
+        QTest::newRow("lower case") << "0d01" << -1 << QByteArray::fromHex("0D01");
+        // Each of these would have sent stale bytes of the earlier message.
+        QTest::newRow("not hexadecimal") << "01addrdata" << 7 << QByteArray();
+        QTest::newRow("count beyond the text") << "01000B" << 7 << QByteArray();
+        QTest::newRow("odd length") << "020" << -1 << QByteArray();
+    }
+    void sendText() {
+        QFETCH(QString, text);
+        QFETCH(int, count);
+        QFETCH(QByteArray, written);
+        Link link;
+        link.unit.TxBuffer.fill(0xEE);  // an earlier message
+        const std::uint32_t n = link.messages.SendText(text.toStdString(), count);
+        QCOMPARE(int(n), int(written.size()));
+        QCOMPARE(link.transport.written, bytesOf(written));
+        // Only a refusal is traced here; senders log their own messages.
+        QCOMPARE(link.log.lines.size(), written.isEmpty() ? 1 : 0);
+    }
+
+    void writeToDspLogsAndSendsSevenBytes() {
+        Link link;
+        link.messages.WriteToDSP("01", 0x1000B, 0x007FE000);  // only the word's low 16 bits count
+        QCOMPARE(link.log.lines, QStringList{"write to DSP msg: 01000B007FE000"});
+        QCOMPARE(link.transport.written, bytesOf(QByteArray::fromHex("01000B007FE000")));
+    }
+
+    // However the reply is cut into pieces, it is collected whole as long as the line is not
+    // quiet for longer than the limit between them.
+    void statusReplyInPieces_data() {
+        QTest::addColumn<int>("pieces");
+        QTest::addColumn<int>("gapMs");
+        QTest::newRow("at once") << 1 << 0;
+        QTest::newRow("4 pieces 30 ms apart") << 4 << 30;
+        QTest::newRow("7 pieces 90 ms apart") << 7 << 90;
+        QTest::newRow("one byte every 2 ms") << 600 << 2;
+    }
+    void statusReplyInPieces() {
+        QFETCH(int, pieces);
+        QFETCH(int, gapMs);
+        Link link;
+        const auto values = statusValues();
+        const std::string wire = statusWire(values);
+        const std::size_t size = (wire.size() + pieces - 1) / pieces;
+        std::int64_t at = 50;
+        for (std::size_t from = 0; from < wire.size(); from += size, at += gapMs)
+            link.transport.arrive(at, std::string_view(wire).substr(from, size));
+        const std::int64_t lastArrival = at - gapMs;
+
+        QCOMPARE(link.messages.ReadStatusReply(), Reply::Received);
+        QCOMPARE(link.messages.received_bytes_array, values);
+        // All entries in: no wait for the line to go quiet.
+        QVERIFY(link.clock.nowMs() < lastArrival + DeviceMessages::QuietLimitMs);
+        QCOMPARE(link.transport.purges, (std::vector<std::uint32_t>{ft::PURGE_TX, ft::PURGE_RX}));
+        QCOMPARE(link.log.lines.value(0), "num of bytes received: 102");
+        QCOMPARE(link.log.lines.value(1), "received_bytes_array size: 102");
+        QCOMPARE(link.log.lines.value(2), "0:    00");
+        QCOMPARE(link.log.lines.value(103), "101:    C3");
+        QVERIFY(link.dialogs.messages.isEmpty());
+    }
+
+    void statusReplyEndsWhenTheLineGoesQuiet() {
+        Link link;
+        const std::string wire = statusWire(statusValues());
+        const std::string firstHalf = wire.substr(0, wire.size() / 2);
+        link.transport.arrive(50, firstHalf);
+        link.transport.arrive(50 + 10 + DeviceMessages::QuietLimitMs + 50,
+                              wire.substr(firstHalf.size()));
+
+        QCOMPARE(link.messages.ReadStatusReply(), Reply::Received);
+        const auto expected = parseStatusReply(
+            reinterpret_cast<const std::uint8_t*>(firstHalf.data()), firstHalf.size());
+        QCOMPARE(link.messages.received_bytes_array, expected);
+        QCOMPARE(link.clock.nowMs(), 50 + DeviceMessages::QuietLimitMs);
+    }
+
+    void statusReplyWithoutAnswer_data() {
+        QTest::addColumn<QString>("failing");  // queue status failure, or none
+        QTest::addColumn<int>("result");
+        QTest::addColumn<int>("endMs");
+        QTest::addColumn<QStringList>("boxes");
+        QTest::newRow("silence") << "" << int(Reply::NoAnswer) << DeviceMessages::FirstByteLimitMs
+                                 << QStringList{};
+        QTest::newRow("device gone") << "queueStatus" << int(Reply::DeviceGone) << 0
+                                     << QStringList{"FT_GetQueueStatus - General IO error..."};
+    }
+    void statusReplyWithoutAnswer() {
+        QFETCH(QString, failing);
+        Link link;
+        if (!failing.isEmpty()) link.transport.failing[failing.toStdString()] = ft::IO_ERROR;
+        link.messages.received_bytes_array = {13, 0, 0x14, 2};
+
+        QTEST(int(link.messages.ReadStatusReply()), "result");
+        QTEST(int(link.clock.nowMs()), "endMs");
+        QCOMPARE(link.messages.received_bytes_array, (std::vector<std::uint8_t>{13, 0, 0x14, 2}));
+        QVERIFY(link.transport.purges.empty());
+        QTEST(link.dialogs.messages, "boxes");
+    }
+
+    void statusReplyCutByAPulledCable() {
+        Link link;
+        link.transport.arrive(50, "13\r\n0\r\n20\r\n");
+        link.transport.goneFromMs = 70;
+        link.messages.received_bytes_array = std::vector<std::uint8_t>(102, 9);
+
+        QCOMPARE(link.messages.ReadStatusReply(), Reply::DeviceGone);
+        // What arrived is still parsed; the caller knows the reply is short.
+        QCOMPARE(link.messages.received_bytes_array, (std::vector<std::uint8_t>{13, 0, 20}));
+        QVERIFY(link.clock.nowMs() < 50 + DeviceMessages::QuietLimitMs);
+    }
+
+    void statusReplyWithoutCrKeepsTheArray() {
+        Link link;
+        link.transport.arrive(10, "123");
+        link.messages.received_bytes_array = {1, 2, 3, 4};
+        QCOMPARE(link.messages.ReadStatusReply(), Reply::Received);
+        QCOMPARE(link.messages.received_bytes_array, (std::vector<std::uint8_t>{1, 2, 3, 4}));
+        QCOMPARE(link.log.lines,
+                 (QStringList{"num of bytes received: 0", "received_bytes_array size: 4"}));
+    }
+
+    // In firmware upgrade mode the answer is the first byte, taken as soon as it is there.
+    void bootloaderAnswer_data() {
+        QTest::addColumn<QByteArray>("first");  // arrives at 20 ms
+        QTest::addColumn<QByteArray>("later");  // arrives at 60 ms
+        QTest::addColumn<QString>("answer");
+        QTest::addColumn<int>("received");
+        QTest::newRow("ack with other bytes")
+            << QByteArray::fromHex("791122") << QByteArray() << "79" << 3;
+        QTest::newRow("refusal") << QByteArray::fromHex("1F") << QByteArray() << "1F" << 1;
+        QTest::newRow("ack, more after it")
+            << QByteArray::fromHex("79") << QByteArray::fromHex("AA") << "79" << 1;
+    }
+    void bootloaderAnswer() {
+        QFETCH(QByteArray, first);
+        QFETCH(QByteArray, later);
+        QFETCH(int, received);
+        Link link;
+        link.messages.FirmwareUpgradeMode = true;
+        link.transport.arrive(20, bytesOf(first));
+        if (!later.isEmpty()) link.transport.arrive(60, bytesOf(later));
+
+        Reply result = Reply::NoAnswer;
+        QTEST(link.messages.ReadReplyText(&result), "answer");
+        QCOMPARE(result, Reply::Received);
+        QCOMPARE(link.clock.nowMs(), 20);
+        QCOMPARE(link.log.lines, (QStringList{QString("num of bytes received: %1").arg(received),
+                                              "firmware_upgrade_mode: True"}));
+        QCOMPARE(link.transport.purges, std::vector<std::uint32_t>{ft::PURGE_RX});
+    }
+
+    void replyTextInPieces() {
+        Link link;
+        link.transport.arrive(30, "UPLOAD ");
+        link.transport.arrive(90, "OK 0014");
+        Reply result = Reply::NoAnswer;
+        QCOMPARE(link.messages.ReadReplyText(&result), "UPLOAD OK 0014");
+        QCOMPARE(result, Reply::Received);
+        QCOMPARE(link.log.lines,
+                 (QStringList{"num of bytes received: 14", "firmware_upgrade_mode: False"}));
+    }
+
+    void replyTextWithoutAnswer_data() {
+        QTest::addColumn<bool>("firmwareUpgradeMode");
+        QTest::addColumn<QString>("failing");
+        QTest::addColumn<int>("result");
+        QTest::addColumn<int>("endMs");
+        QTest::newRow("silence") << false << "" << int(Reply::NoAnswer)
+                                 << DeviceMessages::FirstByteLimitMs;
+        QTest::newRow("silent bootloader")
+            << true << "" << int(Reply::NoAnswer) << DeviceMessages::FirstByteLimitMs;
+        QTest::newRow("device gone") << false << "queueStatus" << int(Reply::DeviceGone) << 0;
+    }
+    void replyTextWithoutAnswer() {
+        QFETCH(bool, firmwareUpgradeMode);
+        QFETCH(QString, failing);
+        Link link;
+        link.messages.FirmwareUpgradeMode = firmwareUpgradeMode;
+        if (!failing.isEmpty()) link.transport.failing[failing.toStdString()] = ft::IO_ERROR;
+        Reply result = Reply::Received;
+        QCOMPARE(link.messages.ReadReplyText(&result), QString());
+        QTEST(int(result), "result");
+        QTEST(int(link.clock.nowMs()), "endMs");
+    }
+};
+
+QTEST_GUILESS_MAIN(DeviceMessagesTest)
+#include "device_messages_test.moc"

@@ -1,0 +1,212 @@
+#include "device/serial_transport.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <stdlib.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <QDeadlineTimer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace korvanne;
+
+namespace {
+
+// The far end of a pseudo-terminal, standing in for the pedal.
+class PtyMaster {
+public:
+    PtyMaster() {
+        fd_ = ::posix_openpt(O_RDWR | O_NOCTTY);
+        if (fd_ < 0 || ::grantpt(fd_) != 0 || ::unlockpt(fd_) != 0) return;
+        path_ = QString::fromLocal8Bit(::ptsname(fd_));
+        termios tio{};
+        ::tcgetattr(fd_, &tio);
+        ::cfmakeraw(&tio);
+        ::tcsetattr(fd_, TCSANOW, &tio);
+    }
+    ~PtyMaster() { closeNow(); }
+    void closeNow() {
+        if (fd_ >= 0) ::close(fd_);
+        fd_ = -1;
+    }
+    bool ok() const { return fd_ >= 0 && !path_.isEmpty(); }
+    const QString& path() const { return path_; }
+
+    void send(const QByteArray& bytes) const {
+        QVERIFY(::write(fd_, bytes.data(), bytes.size()) == bytes.size());
+    }
+    // Reads until `count` bytes are in or two seconds pass.
+    QByteArray receive(int count) const {
+        QByteArray got;
+        QDeadlineTimer deadline(2000);
+        while (got.size() < count && !deadline.hasExpired()) {
+            pollfd p{fd_, POLLIN, 0};
+            if (::poll(&p, 1, static_cast<int>(deadline.remainingTime())) <= 0) break;
+            char buffer[256];
+            const ssize_t n = ::read(fd_, buffer, sizeof buffer);
+            if (n <= 0) break;
+            got.append(buffer, n);
+        }
+        return got;
+    }
+
+private:
+    int fd_ = -1;
+    QString path_;
+};
+
+// Asks for the queue until `count` bytes wait or two seconds pass; the bytes cross the
+// pseudo-terminal in the kernel without the event loop.
+std::uint32_t waitingAfterArrival(SerialTransport& transport, FtHandle handle,
+                                  std::uint32_t count) {
+    std::uint32_t waiting = 0;
+    QDeadlineTimer deadline(2000);
+    while (!deadline.hasExpired()) {
+        if (transport.queueStatus(handle, waiting) != ft::OK || waiting >= count) break;
+    }
+    return waiting;
+}
+
+}  // namespace
+
+class SerialTransportTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void namedPortIsListed() {
+        SerialTransport transport;
+        transport.setUsbBridgesListed(false);
+        std::uint32_t count = 99;
+        QCOMPARE(transport.deviceCount(count), ft::OK);
+        QCOMPARE(count, 0u);
+
+        transport.addPortPath("/dev/ttyKV0");
+        QCOMPARE(transport.deviceCount(count), ft::OK);
+        QCOMPARE(count, 1u);
+        std::string serial, description;
+        QCOMPARE(transport.serialNumber(0, serial), ft::OK);
+        QCOMPARE(transport.description(0, description), ft::OK);
+        QCOMPARE(serial, std::string("/dev/ttyKV0"));
+        QCOMPARE(description, std::string("Serial port /dev/ttyKV0"));
+        QCOMPARE(transport.serialNumber(1, serial), ft::DEVICE_NOT_FOUND);
+    }
+
+    void openFailures_data() {
+        QTest::addColumn<QString>("serial");
+        QTest::addColumn<uint>("status");
+        QTest::newRow("unknown serial") << "NOSUCH" << uint(ft::DEVICE_NOT_FOUND);
+        QTest::newRow("empty serial") << "" << uint(ft::DEVICE_NOT_FOUND);
+        QTest::newRow("listed, no such file")
+            << "/dev/ttyKV-missing" << uint(ft::DEVICE_NOT_OPENED);
+    }
+    void openFailures() {
+        QFETCH(QString, serial);
+        SerialTransport transport;
+        transport.setUsbBridgesListed(false);
+        transport.addPortPath("/dev/ttyKV-missing");
+        FtHandle handle = 0;
+        QTEST(uint(transport.openBySerialNumber(serial.toStdString(), handle)), "status");
+    }
+
+    void callsOnAnUnknownHandle() {
+        SerialTransport transport;
+        std::uint32_t n = 0;
+        std::uint8_t byte = 0;
+        QCOMPARE(transport.queueStatus(5, n), ft::INVALID_HANDLE);
+        QCOMPARE(transport.read(5, &byte, 1, n), ft::INVALID_HANDLE);
+        QCOMPARE(transport.write(5, &byte, 1, n), ft::INVALID_HANDLE);
+        QCOMPARE(transport.purge(5, ft::PURGE_RX), ft::INVALID_HANDLE);
+        QCOMPARE(transport.setBaudRate(5, 115200), ft::INVALID_HANDLE);
+        QCOMPARE(transport.close(5), ft::INVALID_HANDLE);
+    }
+
+    void roundTripOverAPseudoTerminal() {
+        PtyMaster pedal;
+        if (!pedal.ok()) QSKIP("no pseudo-terminals here");
+        SerialTransport transport;
+        transport.setUsbBridgesListed(false);
+        transport.addPortPath(pedal.path());
+
+        FtHandle handle = 0;
+        QCOMPARE(transport.openBySerialNumber(pedal.path().toStdString(), handle), ft::OK);
+        QVERIFY(handle > 0);
+        QCOMPARE(transport.setBaudRate(handle, 115200), ft::OK);
+        QCOMPARE(
+            transport.setDataCharacteristics(handle, ft::BITS_8, ft::STOP_BITS_1, ft::PARITY_NONE),
+            ft::OK);
+
+        const std::uint8_t request[] = {0x02, 0x00};
+        std::uint32_t written = 0;
+        QCOMPARE(transport.write(handle, request, 2, written), ft::OK);
+        QCOMPARE(written, 2u);
+        QCOMPARE(pedal.receive(2), QByteArray::fromHex("0200"));
+
+        // CR and LF pass unchanged, and bytes are seen without the event loop running.
+        pedal.send("13\r\n0\r\n");
+        QCOMPARE(waitingAfterArrival(transport, handle, 7), 7u);
+        std::uint8_t buffer[16] = {};
+        std::uint32_t read = 0;
+        QCOMPARE(transport.read(handle, buffer, 4, read), ft::OK);
+        QCOMPARE(QByteArray(reinterpret_cast<char*>(buffer), int(read)), QByteArray("13\r\n"));
+        std::uint32_t waiting = 0;
+        QCOMPARE(transport.queueStatus(handle, waiting), ft::OK);
+        QCOMPARE(waiting, 3u);
+        QCOMPARE(transport.purge(handle, ft::PURGE_RX), ft::OK);
+        QCOMPARE(transport.queueStatus(handle, waiting), ft::OK);
+        QCOMPARE(waiting, 0u);
+
+        // The bootloader's even parity is accepted although a pseudo-terminal has none.
+        QCOMPARE(
+            transport.setDataCharacteristics(handle, ft::BITS_8, ft::STOP_BITS_1, ft::PARITY_EVEN),
+            ft::OK);
+        const std::uint8_t sync = 0x7F;
+        QCOMPARE(transport.write(handle, &sync, 1, written), ft::OK);
+        QCOMPARE(pedal.receive(1), QByteArray::fromHex("7F"));
+
+        QCOMPARE(transport.close(handle), ft::OK);
+        QCOMPARE(transport.queueStatus(handle, waiting), ft::INVALID_HANDLE);
+    }
+
+    void longPathOpensByItsFirst49Characters() {
+        PtyMaster pedal;
+        if (!pedal.ok()) QSKIP("no pseudo-terminals here");
+        QTemporaryDir dir;
+        const QString longPath = dir.filePath(QString(60, 'p'));
+        QVERIFY(QFile::link(pedal.path(), longPath));
+        SerialTransport transport;
+        transport.setUsbBridgesListed(false);
+        transport.addPortPath(longPath);
+
+        // The open call carries only 49 characters of the serial number.
+        FtHandle handle = 0;
+        QCOMPARE(transport.openBySerialNumber(longPath.left(49).toStdString(), handle), ft::OK);
+        const std::uint8_t byte = 0x7F;
+        std::uint32_t written = 0;
+        QCOMPARE(transport.write(handle, &byte, 1, written), ft::OK);
+        QCOMPARE(pedal.receive(1), QByteArray::fromHex("7F"));
+        QCOMPARE(transport.close(handle), ft::OK);
+    }
+
+    void farEndGoneFailsEveryCall() {
+        PtyMaster pedal;
+        if (!pedal.ok()) QSKIP("no pseudo-terminals here");
+        SerialTransport transport;
+        transport.setUsbBridgesListed(false);
+        transport.addPortPath(pedal.path());
+        FtHandle handle = 0;
+        QCOMPARE(transport.openBySerialNumber(pedal.path().toStdString(), handle), ft::OK);
+
+        pedal.closeNow();
+        std::uint32_t n = 0;
+        const std::uint8_t byte = 0x02;
+        QCOMPARE(transport.queueStatus(handle, n), ft::IO_ERROR);
+        QCOMPARE(transport.write(handle, &byte, 1, n), ft::IO_ERROR);
+        QCOMPARE(transport.close(handle), ft::OK);
+    }
+};
+
+QTEST_GUILESS_MAIN(SerialTransportTest)
+#include "serial_transport_test.moc"
