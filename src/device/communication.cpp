@@ -5,6 +5,7 @@
 #include "app/main_controller.h"
 #include "app/main_view.h"
 #include "console/log_sink.h"
+#include "device/hex_text.h"
 #include "device/message_builders.h"
 #include "transfer/effect_catalogue.h"
 
@@ -12,7 +13,7 @@ namespace korvanne {
 
 namespace {
 
-QString hex2(std::uint8_t b) { return QStringLiteral("%1").arg(b, 2, 16, QChar('0')).toUpper(); }
+QString qhex2(std::uint8_t b) { return QString::fromStdString(hex2(b)); }
 
 }  // namespace
 
@@ -103,10 +104,7 @@ bool Communication::ConnectDevice() {
         view.setText(Control::lblDeviceName, view.text(Control::lblDeviceName) + " linked");
         unit.SetFTBaudRate();
         unit.SetFTDataCharacteristics();
-        log.ConsoleLog(QStringLiteral("FT_HANDLE: 0x%1")
-                           .arg(unit.FTHandle, 8, 16, QChar('0'))
-                           .toUpper()
-                           .replace("0X", "0x"));
+        log.ConsoleLog("FT_HANDLE: 0x" + QString::fromStdString(hex8(unit.FTHandle)));
         log.ConsoleAppend("baud rate = " + QString::number(unit.BaudRate));
     }
     if (messages.FirmwareUpgradeMode) {
@@ -201,12 +199,12 @@ void Communication::ReadDeviceStatus() {
     DeviceFirmware = QString::number(entries[0]);
     view.setText(Control::lblFirmwareVersion, "Device Firmware: " + DeviceFirmware);
     log.ConsoleLog("Firmware Version: " + DeviceFirmware);
-    DeviceAlgorithm = hex2(entries[1]) + hex2(entries[2]);
+    DeviceAlgorithm = qhex2(entries[1]) + qhex2(entries[2]);
     log.ConsoleLog("Algorithm version: " + DeviceAlgorithm);
     view.setText(Control::lblAlgorithmVersion, "Device Algorithm: " + DeviceAlgorithm);
     log.ConsoleLog("Current device firmware: " + DeviceFirmware);
     log.ConsoleLog("Most recent firmware: " + QString::number(main_.MostRecentFirmware));
-    EffectNumber = hex2(entries[3]);
+    EffectNumber = qhex2(entries[3]);
     log.ConsoleLog("Effect Number: " + EffectNumber);
 
     if (entries[0] < main_.MostRecentFirmware) {
