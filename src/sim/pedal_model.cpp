@@ -338,8 +338,9 @@ void PedalModel::writeParameter(std::uint16_t address, std::uint32_t value) {
 void PedalModel::shared09(std::uint8_t first, std::uint8_t second) {
     const int semitones = static_cast<std::int8_t>(second);
     const bool tuning = first <= 8 && semitones >= -5 && semitones <= 3;
+    // The note cut fills its first byte first and lists notes in code order.
     const bool notes = isNoteCode(first) && isNoteCode(second) &&
-                       (first == 0xFF ? second == 0xFF : first != second);
+                       (first == 0xFF ? second == 0xFF : second > first);
     if (tuning) {
         state_.tuning = first;
         state_.semitones = semitones;

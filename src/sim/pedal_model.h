@@ -56,8 +56,9 @@ struct PedalOptions {
 // - Footswitch (08): each byte must be 00 or 01; the mode is short × 2 + long.
 // - Command 09 is shared by the tuning and the note cut. The pedal cannot tell them apart, so it
 //   records both readings: the tuning when byte 1 is 0 to 8 and byte 2 is -5 to +3, the note
-//   filter when both bytes are note codes (00 to 07, FF for none, the first filled first). A
-//   message that fits both (09 01 FF) changes both.
+//   filter when both bytes are note codes (00 to 07, FF for none) in the order the note cut
+//   sends them (first filled first, notes ascending). A message that fits both (09 01 FF, or
+//   09 01 02) changes both.
 // - Parameter writes (01) land on every parameter whose address they carry (an image may give
 //   several parameters address 0000); Range has no address. Other addresses are kept in
 //   strayWrites.
