@@ -1,0 +1,103 @@
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
+
+#include <QDeadlineTimer>
+#include <QProcess>
+#include <QTest>
+
+namespace {
+
+// Runs korvanne-pedal-sim and opens its port with plain POSIX calls, as a serial client would.
+class SimProcess {
+public:
+    explicit SimProcess(const QStringList& arguments) {
+        process_.start(QStringLiteral(KORVANNE_PEDAL_SIM_PATH), arguments);
+        QDeadlineTimer deadline(10'000);
+        while (!process_.canReadLine() && !deadline.hasExpired() &&
+               process_.state() != QProcess::NotRunning) {
+            process_.waitForReadyRead(int(deadline.remainingTime()));
+        }
+        path_ = QString::fromLocal8Bit(process_.readLine()).trimmed();
+        if (!path_.isEmpty()) fd_ = ::open(path_.toLocal8Bit().constData(), O_RDWR | O_NOCTTY);
+    }
+    ~SimProcess() {
+        if (fd_ >= 0) ::close(fd_);
+        process_.closeWriteChannel();  // the server ends when its standard input closes
+        if (!process_.waitForFinished(10'000)) process_.kill();
+    }
+
+    const QString& path() const { return path_; }
+    int fd() const { return fd_; }
+    QProcess& process() { return process_; }
+
+    bool send(const QByteArray& bytes) {
+        return ::write(fd_, bytes.constData(), size_t(bytes.size())) == bytes.size();
+    }
+
+    // Reads until `done` holds for what has arrived, or the time limit passes.
+    QByteArray readUntil(const std::function<bool(const QByteArray&)>& done, int limitMs) {
+        QByteArray got;
+        QDeadlineTimer deadline(limitMs);
+        while (!done(got) && !deadline.hasExpired()) {
+            pollfd pfd{fd_, POLLIN, 0};
+            if (::poll(&pfd, 1, int(deadline.remainingTime())) <= 0) continue;
+            char buffer[4096];
+            const ssize_t n = ::read(fd_, buffer, sizeof buffer);
+            if (n <= 0) break;
+            got.append(buffer, n);
+        }
+        return got;
+    }
+
+private:
+    QProcess process_;
+    QString path_;
+    int fd_ = -1;
+};
+
+}  // namespace
+
+class PedalSimPtyTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void servesStatusReply();
+    void startsInBootloader();
+    void pulledCableClosesThePort();
+};
+
+void PedalSimPtyTest::servesStatusReply() {
+    SimProcess sim({"--firmware", "12", "--effect", "10"});
+    QVERIFY2(sim.path().startsWith("/dev/"), qPrintable(sim.path()));
+    QVERIFY(sim.fd() >= 0);
+    QVERIFY(sim.send(QByteArray::fromHex("0200")));
+    const QByteArray reply =
+        sim.readUntil([](const QByteArray& got) { return got.count("\r\n") >= 102; }, 10'000);
+    QCOMPARE(reply.count("\r\n"), 102);
+    // CR and LF pass unchanged through the raw port.
+    QVERIFY2(reply.startsWith("12\r\n0\r\n20\r\n16\r\n"), reply.left(20).constData());
+    QVERIFY(reply.endsWith("\r\n"));
+}
+
+void PedalSimPtyTest::startsInBootloader() {
+    SimProcess sim({"--bootloader", "--no-pacing"});
+    QVERIFY(sim.fd() >= 0);
+    QVERIFY(sim.send(QByteArray::fromHex("7F31")));
+    const QByteArray answer =
+        sim.readUntil([](const QByteArray& got) { return got.size() >= 2; }, 10'000);
+    QCOMPARE(answer, QByteArray::fromHex("791F"));
+}
+
+void PedalSimPtyTest::pulledCableClosesThePort() {
+    SimProcess sim({"--pull-after", "2"});
+    QVERIFY(sim.fd() >= 0);
+    QVERIFY(sim.send(QByteArray::fromHex("0200")));
+    QVERIFY(sim.process().waitForFinished(10'000));
+    QCOMPARE(sim.process().exitCode(), 0);
+    // Nothing more comes; the port reports the hang-up.
+    QCOMPARE(sim.readUntil([](const QByteArray&) { return false; }, 2000), QByteArray());
+}
+
+QTEST_GUILESS_MAIN(PedalSimPtyTest)
+#include "test_pedal_sim_pty.moc"
