@@ -1,0 +1,103 @@
+// The editor links to korvanne-pedal-sim over a real pseudo-terminal through the serial backend:
+// the same code path a user's FTDI bridge takes, in real time.
+#include <QCheckBox>
+#include <QDeadlineTimer>
+#include <QLabel>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "app/clock.h"
+#include "app/editor.h"
+#include "app/main_controller.h"
+#include "app/tform_main.h"
+#include "device/communication.h"
+#include "device/serial_transport.h"
+#include "recording_log.h"
+#include "recording_shell.h"
+#include "scripted_dialogs.h"
+
+using namespace korvanne;
+using namespace korvanne::test;
+
+namespace {
+
+// Runs the pedal simulator and hands out the path of its port.
+class PedalSimProcess {
+public:
+    explicit PedalSimProcess(const QStringList& arguments) {
+        process_.start(QStringLiteral(KORVANNE_PEDAL_SIM_PATH), arguments);
+        QDeadlineTimer deadline(10'000);
+        while (!process_.canReadLine() && !deadline.hasExpired() &&
+               process_.state() != QProcess::NotRunning) {
+            process_.waitForReadyRead(int(deadline.remainingTime()));
+        }
+        path_ = QString::fromLocal8Bit(process_.readLine()).trimmed();
+    }
+    ~PedalSimProcess() {
+        process_.closeWriteChannel();
+        if (!process_.waitForFinished(10'000)) process_.kill();
+    }
+    const QString& path() const { return path_; }
+
+private:
+    QProcess process_;
+    QString path_;
+};
+
+struct PtyEditor {
+    QTemporaryDir home;
+    RecordingLog log;
+    ScriptedDialogs dialogs;
+    RealClock clock;
+    RecordingShell shell;
+    SerialTransport transport;
+    std::unique_ptr<Editor> editor;
+
+    explicit PtyEditor(const QString& port) {
+        transport.setUsbBridgesListed(false);
+        transport.addPortPath(port);
+        editor = std::make_unique<Editor>(
+            Services{log, dialogs, clock, shell, SettingsHome(home.path()), transport});
+    }
+    QString label(const char* name) { return editor->main().findChild<QLabel*>(name)->text(); }
+};
+
+}  // namespace
+
+class TestPtyLink : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void scanAndLinkOverAPseudoTerminal() {
+        PedalSimProcess sim({"--firmware", "13", "--algorithm", "14", "--effect", "0"});
+        QVERIFY2(sim.path().startsWith("/dev/"), qPrintable(sim.path()));
+        PtyEditor e(sim.path());
+        QCOMPARE(e.label("lblDeviceName"), "Serial port " + sim.path());
+        e.editor->main().action("menuScan")->trigger();
+        QCOMPARE(e.dialogs.messages, QStringList());
+        QVERIFY(e.editor->controller().communication().Linked);
+        QCOMPARE(e.label("lblDeviceName"), "Serial port " + sim.path() + " linked");
+        QCOMPARE(e.label("lblFirmwareVersion"), QString("Device Firmware: 13"));
+        QCOMPARE(e.label("lblAlgorithmVersion"), QString("Device Algorithm: 0014"));
+        QVERIFY(e.log.contains("received_bytes_array size: 102"));
+        e.editor->main().action("menuDisconnect")->trigger();
+        QVERIFY(!e.editor->controller().communication().Linked);
+    }
+
+    void bootloaderOverAPseudoTerminal() {
+        PedalSimProcess sim({"--bootloader"});
+        PtyEditor e(sim.path());
+        bool started = false;
+        e.editor->controller().communication().StartFirmwareUpgrade = [&] { started = true; };
+        e.editor->main().findChild<QCheckBox*>("chkFirmwareUpgradeMode")->setChecked(true);
+        e.editor->main().action("menuScan")->trigger();
+        QVERIFY(!e.dialogs.messages.isEmpty());
+        QCOMPARE(e.dialogs.messages.first(),
+                 QString("Connection to bootloader succeeded, ready for firmware upgrade"));
+        QVERIFY(started);
+    }
+};
+
+QTEST_MAIN(TestPtyLink)
+#include "test_pty_link.moc"
