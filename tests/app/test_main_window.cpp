@@ -103,7 +103,7 @@ private Q_SLOTS:
         QVERIFY(f.main().action("menuShowUpdateMsg")->isChecked());
         QVERIFY(f.main().action("menuReportUSBErrors")->isChecked());
         QVERIFY(f.controller().unit().ErrorReportEnabled);
-        QCOMPARE(look::appliedStyle(), QString("STYLE_0"));
+        QCOMPARE(appliedStyle(), QString("STYLE_0"));
         QCOMPARE(f.main().action("menuAppVersion")->text(), QString("Editor Version:  1.19"));
         QCOMPARE(f.dialogs.messages, QStringList());
     }
@@ -167,7 +167,7 @@ private Q_SLOTS:
         QDir(f.home.path()).mkpath("TAVRO");
         writeBytes(f.settingsPath("TAVRO/style.txt"), content);
         f.start();
-        QCOMPARE(look::appliedStyle(), style);
+        QCOMPARE(appliedStyle(), style);
         // Reading the look never rewrites its file.
         QCOMPARE(readBytes(f.settingsPath("TAVRO/style.txt")), content);
     }
@@ -180,7 +180,7 @@ private Q_SLOTS:
         for (QAction* a : items) captions << a->text();
         QCOMPARE(captions, (QStringList{"0", "1", "2", "3", "4", "5", "6"}));
         items[3]->trigger();
-        QCOMPARE(look::appliedStyle(), QString("STYLE_3"));
+        QCOMPARE(appliedStyle(), QString("STYLE_3"));
         QCOMPARE(readBytes(f.settingsPath("TAVRO/style.txt")), QByteArray("3"));
         QVERIFY(!QFile::exists(f.settingsPath("TAVRO/Korvanne MK3/style.txt")));
         items[0]->trigger();
