@@ -1,6 +1,9 @@
 #include "app/editor.h"
 
+#include <QApplication>
+
 #include "app/main_controller.h"
+#include "console/console_shortcut.h"
 #include "app/tform_firmware_upgrade.h"
 #include "app/tform_main.h"
 #include "console/tform_print.h"
@@ -38,11 +41,15 @@ Editor::Editor(const Services& services)
     console_ = std::make_unique<TformPrint>();
     creationOrder_ << console_->objectName();
     log_.first = console_.get();
-    main_->setConsoleOpener([this] { console_->show(); });
+    // Ctrl+Shift+P opens the console from the main window and the effect settings window.
+    consoleShortcut_ = std::make_unique<ConsoleShortcut>(*console_);
+    consoleShortcut_->watch(main_.get());
+    qApp->installEventFilter(consoleShortcut_.get());
 
     fxSettings_ = std::make_unique<TformFXsettings>();
     creationOrder_ << fxSettings_->objectName();
     main_->setEffectWindow(fxSettings_.get());
+    consoleShortcut_->watch(fxSettings_.get());
     main_->setEffectControlsEnabled = [this](bool on) { fxSettings_->SetEffectControlsEnabled(on); };
 
     noteTrackingFilter_ = std::make_unique<TformNoteTrackingFilter>();
@@ -56,6 +63,7 @@ Editor::Editor(const Services& services)
 Editor::~Editor() {
     // Lines written while the windows go away have nowhere to go.
     log_.first = nullptr;
+    qApp->removeEventFilter(consoleShortcut_.get());
 }
 
 }  // namespace korvanne

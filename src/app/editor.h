@@ -8,6 +8,7 @@
 
 namespace korvanne {
 
+class ConsoleShortcut;
 class MainController;
 class TformFXsettings;
 class TformFirmwareUpgrade;
@@ -57,6 +58,7 @@ private:
     std::unique_ptr<TformNoteTrackingFilter> noteTrackingFilter_;
     std::unique_ptr<TformNewVersionMsg> newVersionMsg_;
     std::unique_ptr<TformUpdateUpdater> updateUpdater_;
+    std::unique_ptr<ConsoleShortcut> consoleShortcut_;
 };
 
 }  // namespace korvanne

@@ -9,6 +9,7 @@
 #include "app/tform_main.h"
 #include "device/serial_transport.h"
 #include "sim/built_in_pedal.h"
+#include "sim/sim_transport.h"
 
 namespace {
 

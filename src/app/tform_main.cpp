@@ -76,17 +76,17 @@ TformMain::TformMain(QWidget* parent) : QMainWindow(parent) {
     };
 
     QMenu* file = top("menuFile", "File");
-    addItem(file, "menuLoadPreset", "Load Preset")->setEnabled(false);
-    addItem(file, "menuSavePreset", "Save Preset")->setEnabled(false);
+    setItemEnabled(addItem(file, "menuLoadPreset", "Load Preset"), false);
+    setItemEnabled(addItem(file, "menuSavePreset", "Save Preset"), false);
     QAction* loadIr = addItem(file, "menuLoadIR", "Load IR");
     loadIr->setVisible(false);
-    loadIr->setEnabled(false);
-    addItem(file, "menuLoadAlgorithmFromFile", "Load Effect From File")->setEnabled(false);
+    setItemEnabled(loadIr, false);
+    setItemEnabled(addItem(file, "menuLoadAlgorithmFromFile", "Load Effect From File"), false);
 
     QMenu* connection = top("menuConnection", "Connection");
     addItem(connection, "menuScan", "Scan And Link");
     addItem(connection, "menuConnect", "Link")->setVisible(false);
-    addItem(connection, "menuDisconnect", "Unlink")->setEnabled(false);
+    setItemEnabled(addItem(connection, "menuDisconnect", "Unlink"), false);
 
     QMenu* settings = top("menuSettings", "Settings");
     addItem(settings, "menuLiveEnable", "Alive Parameters!")->setVisible(false);
@@ -97,18 +97,18 @@ TformMain::TformMain(QWidget* parent) : QMainWindow(parent) {
     addItem(settings, "menuUploadTuningsData", "Upload Tuning Data");
     addItem(settings, "menuReportUSBErrors", "Report USB Errors")->setCheckable(true);
     QMenu* range = addSubmenu(settings, "menuInstrumentRange", "Instrument Range");
-    range->menuAction()->setEnabled(false);
+    setItemEnabled(range->menuAction(), false);
     addItem(range, "menuStandard", "Standard: Guitar or other instrument with similar range");
     addItem(range, "menuLow", "Low: Bass Guitar, Baritone, tuned down guitar etc.");
     QMenu* bypass = addSubmenu(settings, "menuBypassStatus", "Bypass Status");
-    bypass->menuAction()->setEnabled(false);
+    setItemEnabled(bypass->menuAction(), false);
     addItem(bypass, "menuStoreBypassStatus", "Store Bypass Status")->setCheckable(true);
     QAction* doNotStore = addItem(bypass, "menuDoNotStoreBypassStatus", "Do Not Store Bypass Status");
     doNotStore->setCheckable(true);
     doNotStore->setChecked(true);
     QMenu* limit = addSubmenu(settings, "menuRangeLimit", "Limit Range");
     limit->menuAction()->setVisible(false);
-    limit->menuAction()->setEnabled(false);
+    setItemEnabled(limit->menuAction(), false);
     addItem(limit, "menuRangeLimitOFF", "Range Limit OFF");
     addItem(limit, "menuRangeLimitON", "Range Limit ON");
 
@@ -116,17 +116,17 @@ TformMain::TformMain(QWidget* parent) : QMainWindow(parent) {
     addItem(firmware, "menuFirmwareUpgradeMode", "Upgrade Mode");
     QAction* startUpgrade = addItem(firmware, "menuStartFirmwareUpgrade", "Start Firmware Upgrade");
     startUpgrade->setVisible(false);
-    startUpgrade->setEnabled(false);
-    addItem(firmware, "menuEraseSettings", "Erase Settings")->setEnabled(false);
+    setItemEnabled(startUpgrade, false);
+    setItemEnabled(addItem(firmware, "menuEraseSettings", "Erase Settings"), false);
 
     QMenu* info = top("menuInfo", "Info");
     addItem(info, "menuQuickStart", "Quick Start")->setVisible(false);
     addItem(info, "menuSupport", "Support");
-    addItem(info, "menuAppVersion", "Editor Version: ")->setEnabled(false);
-    addItem(info, "menuNewAppVersion", "New version available:")->setEnabled(false);
-    addItem(info, "menuUpdateNow", "Update Now")->setEnabled(false);
+    setItemEnabled(addItem(info, "menuAppVersion", "Editor Version: "), false);
+    setItemEnabled(addItem(info, "menuNewAppVersion", "New version available:"), false);
+    setItemEnabled(addItem(info, "menuUpdateNow", "Update Now"), false);
     addItem(info, "menuShowUpdateMsg", "Show Update Message")->setCheckable(true);
-    addItem(info, "menuSerialNumber", "Device Serial: ")->setEnabled(false);
+    setItemEnabled(addItem(info, "menuSerialNumber", "Device Serial: "), false);
 
     // Client area.
     auto* central = new QWidget(this);
@@ -187,12 +187,14 @@ TformMain::TformMain(QWidget* parent) : QMainWindow(parent) {
     setFixedSize(356, 228);
     move(37, 31);
 
-    qApp->installEventFilter(this);
+    // The list's own key handling would move the selection without the log line.
+    lstEffects->installEventFilter(this);
 }
 
 QAction* TformMain::addItem(QMenu* menu, const QString& name, const QString& caption) {
     QAction* a = menu->addAction(caption);
     a->setObjectName(name);
+    a->setProperty(EnabledProperty, true);
     actions_.insert(name, a);
     return a;
 }
@@ -201,6 +203,7 @@ QMenu* TformMain::addSubmenu(QMenu* parent, const QString& name, const QString& 
     QMenu* m = parent->addMenu(caption);
     m->setObjectName(name);
     m->menuAction()->setObjectName(name);
+    m->menuAction()->setProperty(EnabledProperty, true);
     menus_.insert(name, m);
     actions_.insert(name, m->menuAction());
     return m;
@@ -270,15 +273,28 @@ QObject* TformMain::control(Control c) const {
 
 void TformMain::setEnabled(Control c, bool enabled) {
     QObject* o = control(c);
-    if (auto* a = qobject_cast<QAction*>(o)) a->setEnabled(enabled);
+    if (auto* a = qobject_cast<QAction*>(o)) setItemEnabled(a, enabled);
     if (auto* w = qobject_cast<QWidget*>(o)) w->setEnabled(enabled);
 }
 
 bool TformMain::isEnabled(Control c) const {
     QObject* o = control(c);
-    if (auto* a = qobject_cast<QAction*>(o)) return a->isEnabled();
+    if (auto* a = qobject_cast<QAction*>(o)) return itemEnabled(a->objectName());
     if (auto* w = qobject_cast<QWidget*>(o)) return w->isEnabled();
     return false;
+}
+
+void TformMain::setItemEnabled(QAction* item, bool enabled) {
+    item->setProperty(EnabledProperty, enabled);
+    item->setEnabled(enabled);
+}
+
+bool TformMain::itemEnabled(const QString& name) const {
+    const QAction* item = actions_.value(name);
+    if (!item) return false;
+    // A hidden item keeps the state it was given, though the toolkit reports it disabled.
+    const QVariant state = item->property(EnabledProperty);
+    return state.isValid() ? state.toBool() : item->isEnabled();
 }
 
 void TformMain::setChecked(Control c, bool checked) {
@@ -365,29 +381,13 @@ void TformMain::BuildMidiChannelMenu() {
     }
 }
 
-void TformMain::FormKeyDown(QKeyEvent* event, bool& consumed) {
-    const Qt::KeyboardModifiers mods = event->modifiers();
-    if (event->key() == Qt::Key_P && (mods & Qt::ControlModifier) && (mods & Qt::ShiftModifier)) {
-        if (openConsole_) openConsole_();
-        consumed = true;
-    }
-}
-
 bool TformMain::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::KeyPress) {
-        auto* widget = qobject_cast<QWidget*>(watched);
-        if (widget && widget->window() == this) {
-            auto* key = static_cast<QKeyEvent*>(event);
-            bool consumed = false;
-            FormKeyDown(key, consumed);
-            if (consumed) return true;
-            if (watched == lstEffects && controller_ &&
-                (key->key() == Qt::Key_Up || key->key() == Qt::Key_Down)) {
-                // The list's own key handling moves the selection without logging.
-                controller_->move_up_or_down(key->key() == Qt::Key_Up ? MainController::VK_UP
-                                                                      : MainController::VK_DOWN);
-                return true;
-            }
+    if (event->type() == QEvent::KeyPress && watched == lstEffects && controller_) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Up || key->key() == Qt::Key_Down) {
+            controller_->move_up_or_down(key->key() == Qt::Key_Up ? MainController::VK_UP
+                                                                  : MainController::VK_DOWN);
+            return true;
         }
     }
     return QMainWindow::eventFilter(watched, event);

@@ -26,13 +26,13 @@ public:
 
     // Connects the handlers; the controller lives as long as the window.
     void attach(MainController* controller);
-    // Shown by Ctrl+Shift+P.
-    void setConsoleOpener(std::function<void()> open) { openConsole_ = std::move(open); }
     void setEffectWindow(QWidget* window) { effectWindow_ = window; }
 
     // Every control and menu item by its name, for the operations and for tests.
     QAction* action(const QString& name) const { return actions_.value(name); }
     QMenu* menu(const QString& name) const { return menus_.value(name); }
+    // The enabled state a menu item was given; hidden items keep theirs.
+    bool itemEnabled(const QString& name) const;
     QList<QAction*> lookItems() const { return lookItems_; }
     QList<QAction*> midiChannelItems() const { return midiItems_; }
     QListWidget* effectList() const { return lstEffects; }
@@ -73,10 +73,10 @@ private:
     QAction* addItem(QMenu* menu, const QString& name, const QString& caption);
     QMenu* addSubmenu(QMenu* parent, const QString& name, const QString& caption);
     QObject* control(Control c) const;
-    void FormKeyDown(QKeyEvent* event, bool& consumed);
+    void setItemEnabled(QAction* item, bool enabled);
+    static constexpr const char* EnabledProperty = "enabledState";
 
     MainController* controller_ = nullptr;
-    std::function<void()> openConsole_;
     QWidget* effectWindow_ = nullptr;
     QHash<QString, QAction*> actions_;
     QHash<QString, QMenu*> menus_;

@@ -22,7 +22,7 @@ TformPrint::TformPrint(QWidget* parent) : QWidget(parent, Qt::Window) {
 TformPrint::~TformPrint() = default;
 
 void TformPrint::FormCreate() {
-    setObjectName("formPrint");
+    setObjectName("TformPrint");
     setWindowTitle("Debug Console");
     // A secondary window: closing it only hides it and never ends the program.
     setAttribute(Qt::WA_QuitOnClose, false);

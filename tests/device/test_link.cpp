@@ -1,6 +1,8 @@
 // Linking to the pedal: listing the bridges, Scan And Link, the status handshake and its version
 // rules, Unlink, the poll, and picking effects, against the simulated pedal on virtual time.
 #include <QAction>
+#include <QCheckBox>
+#include <QLabel>
 #include <QListWidget>
 #include <QRegularExpression>
 #include <QTest>
@@ -20,11 +22,20 @@ const QStringList effectButtons{"btnRequest", "btnSaveParameters", "btnAssign",
                                 "btnSetFootswitchMode", "btnSetTuning"};
 
 bool enabled(TformMain& w, const QString& name) {
-    if (QAction* a = w.action(name)) return a->isEnabled();
+    if (w.action(name)) return w.itemEnabled(name);
     return w.findChild<QWidget*>(name)->isEnabled();
 }
 
 QString label(TformMain& w, const char* name) { return w.findChild<QLabel*>(name)->text(); }
+
+PedalOptions pedalWith(int firmware, int algorithm, int effect = 0, bool inBootloader = false) {
+    PedalOptions options;
+    options.firmware = firmware;
+    options.algorithm = algorithm;
+    options.effect = effect;
+    options.startInBootloader = inBootloader;
+    return options;
+}
 
 std::vector<std::uint8_t> bytes(std::initializer_list<int> list) {
     return std::vector<std::uint8_t>(list.begin(), list.end());
@@ -54,7 +65,7 @@ private Q_SLOTS:
         f.start();
         QCOMPARE(label(f.main(), "lblDeviceName"), device);
         QCOMPARE(f.main().action("menuSerialNumber")->text(), serials);
-        QCOMPARE(f.main().action("menuConnect")->isEnabled(), pedals > 0);
+        QCOMPARE(f.main().itemEnabled("menuConnect"), pedals > 0);
         QVERIFY(!f.controller().unit().isOpen());
         for (int i = 0; i < pedals; ++i) QVERIFY(f.transport.pedal(i).received().empty());
     }
@@ -132,7 +143,7 @@ private Q_SLOTS:
 
     void firmwareTooOld() {
         EditorFixture f;
-        f.transport.addPedal({.firmware = 12});
+        f.transport.addPedal(pedalWith(12, 14));
         f.start();
         f.main().action("menuScan")->trigger();
         QCOMPARE(f.dialogs.messages,
@@ -152,7 +163,7 @@ private Q_SLOTS:
 
     void algorithmTooOld() {
         EditorFixture f;
-        f.transport.addPedal({.algorithm = 13});
+        f.transport.addPedal(pedalWith(13, 13));
         f.start();
         f.main().action("menuScan")->trigger();
         QCOMPARE(f.dialogs.messages,
@@ -169,7 +180,7 @@ private Q_SLOTS:
 
     void bootloaderInFirmwareUpgradeMode() {
         EditorFixture f;
-        PedalModel& pedal = f.transport.addPedal({.startInBootloader = true});
+        PedalModel& pedal = f.transport.addPedal(pedalWith(13, 14, 0, true));
         f.start();
         bool upgradeStarted = false;
         f.controller().communication().StartFirmwareUpgrade = [&] { upgradeStarted = true; };
@@ -182,7 +193,7 @@ private Q_SLOTS:
         QCOMPARE(pedal.received().front(), std::uint8_t(0x7F));
         QCOMPARE(pedal.line().parity, ft::PARITY_EVEN);
         QVERIFY(f.log.contains("received Byte: 79"));
-        QVERIFY(f.main().action("menuStartFirmwareUpgrade")->isEnabled());
+        QVERIFY(f.main().itemEnabled("menuStartFirmwareUpgrade"));
         QVERIFY(!enabled(f.main(), "btnRequest"));
         QVERIFY(!enabled(f.main(), "btnUpload"));
         QVERIFY(!f.controller().Timer_USB_Read().isActive());
@@ -196,7 +207,7 @@ private Q_SLOTS:
         f.main().action("menuScan")->trigger();
         QVERIFY(!f.dialogs.messages.isEmpty());
         QCOMPARE(f.dialogs.messages.first(), QString("Connection to bootloader failed"));
-        QVERIFY(!f.main().action("menuStartFirmwareUpgrade")->isEnabled());
+        QVERIFY(!f.main().itemEnabled("menuStartFirmwareUpgrade"));
     }
 
     void twoBridgesAreLinkedInTurn() {
@@ -260,7 +271,7 @@ private Q_SLOTS:
         QFETCH(int, effect);
         QFETCH(int, row);
         EditorFixture f;
-        PedalModel& pedal = f.transport.addPedal({.effect = effect});
+        PedalModel& pedal = f.transport.addPedal(pedalWith(13, 14, effect));
         f.start();
         for (int i = 1; i < 12; ++i) f.main().addEffect("Korvanne MK3 0014");
         f.main().action("menuScan")->trigger();
@@ -348,7 +359,7 @@ private Q_SLOTS:
         QCOMPARE(f.log.lines.value(0), QString("efx index :0"));
         QCOMPARE(f.log.lines.value(1), QString("selected effect name: Korvanne MK3 0014"));
         QCOMPARE(f.log.lines.value(2), QString("resource name: Korvanne_MK3_0014"));
-        QVERIFY(f.log.lines.value(3).startsWith("filecontent (first 128 bytes): 0010"));
+        QVERIFY(f.log.lines.value(3).startsWith("filecontent (first 128 bytes): 001100"));
         QCOMPARE(f.log.lines.value(3).size(), QString("filecontent (first 128 bytes): ").size() + 256);
         // Not linked: the window opens without any check.
         QVERIFY(f.editor->fxSettings().isVisible());
@@ -359,7 +370,7 @@ private Q_SLOTS:
 
     void pickingWhileLinkedToAnOlderAlgorithm() {
         EditorFixture f;
-        f.transport.addPedal({.algorithm = 13});
+        f.transport.addPedal(pedalWith(13, 13));
         f.start();
         f.main().action("menuScan")->trigger();
         f.dialogs.messages.clear();
