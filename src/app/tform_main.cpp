@@ -9,6 +9,8 @@
 #include <QListWidget>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QGridLayout>
+#include <QHBoxLayout>
 #include <QVBoxLayout>
 
 #include "app/look.h"
@@ -18,25 +20,6 @@
 namespace korvanne {
 
 namespace {
-
-// A push button whose caption wraps onto two lines, as the narrow device buttons need.
-QPushButton* wrapButton(QWidget* parent, const QString& name, const QString& caption) {
-    auto* button = new QPushButton(parent);
-    button->setObjectName(name);
-    button->setText(caption);
-    button->setToolTip(caption);
-    auto* label = new QLabel(caption, button);
-    label->setObjectName(name + "Caption");
-    label->setWordWrap(true);
-    label->setAlignment(Qt::AlignCenter);
-    label->setAttribute(Qt::WA_TransparentForMouseEvents);
-    auto* layout = new QVBoxLayout(button);
-    layout->setContentsMargins(2, 0, 2, 0);
-    layout->addWidget(label);
-    // The label draws the caption; the button's own text only names it.
-    button->setStyleSheet("QPushButton { color: transparent; }");
-    return button;
-}
 
 QPushButton* plainButton(QWidget* parent, const QString& name, const QString& caption) {
     auto* button = new QPushButton(caption, parent);
@@ -59,9 +42,9 @@ TformMain::TformMain(QWidget* parent) : QMainWindow(parent) {
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
 
-    QFont font("Arial");
-    font.setPointSizeF(11);
-    setFont(font);
+    QFont arial("Arial");
+    arial.setPointSizeF(11);
+    setFont(arial);
 
     // Menu bar.
     QMenuBar* bar = menuBar();
@@ -128,63 +111,72 @@ TformMain::TformMain(QWidget* parent) : QMainWindow(parent) {
     addItem(info, "menuShowUpdateMsg", "Show Update Message")->setCheckable(true);
     setItemEnabled(addItem(info, "menuSerialNumber", "Device Serial: "), false);
 
-    // Client area.
+    // Client area: status labels above a two-column grid of the six device buttons, the effect
+    // list on the right. Sizes follow the fonts of the desktop, never below the designed ones.
     auto* central = new QWidget(this);
     central->setObjectName("clientArea");
     setCentralWidget(central);
-    const int menuHeight = 24;
-    auto place = [&](QWidget* w, int left, int top, int width, int height) {
-        w->setGeometry(left, top - menuHeight, width, height);
-    };
+    auto* columns = new QHBoxLayout(central);
+    columns->setContentsMargins(9, 8, 11, 12);
+    columns->setSpacing(8);
+    auto* left = new QVBoxLayout;
+    left->setSpacing(2);
+    columns->addLayout(left);
+
     lblDeviceName = label(central, "lblDeviceName", "No device found");
-    place(lblDeviceName, 9, 32, 174, 17);
     lblFirmwareVersion = label(central, "lblFirmwareVersion", "Device Firmware:");
     lblFirmwareVersion->setToolTip("Shows which firmware is currently installed on the pedal");
-    place(lblFirmwareVersion, 9, 48, 174, 20);
     lblAlgorithmVersion = label(central, "lblAlgorithmVersion", "Device Algorithm:");
-    place(lblAlgorithmVersion, 9, 66, 174, 17);
     lblStatus = label(central, "lblStatus", "Status: ");
-    place(lblStatus, 9, 84, 174, 17);
+    for (QLabel* l : {lblDeviceName, lblFirmwareVersion, lblAlgorithmVersion, lblStatus}) {
+        l->setMinimumSize(174, 17);
+        left->addWidget(l);
+    }
+    left->addSpacing(4);
 
-    btnUpload = wrapButton(central, "btnUpload", "Upload Selected");
-    place(btnUpload, 9, 103, 80, 33);
+    auto* grid = new QGridLayout;
+    grid->setHorizontalSpacing(8);
+    grid->setVerticalSpacing(8);
+    left->addLayout(grid);
+    left->addStretch();
+    btnUpload = plainButton(central, "btnUpload", "Upload Selected");
     btnRequest = plainButton(central, "btnRequest", "Request");
-    place(btnRequest, 97, 103, 86, 33);
-    btnSaveParameters = wrapButton(central, "btnSaveParameters", "Save Parameters");
-    place(btnSaveParameters, 8, 144, 81, 33);
+    btnSaveParameters = plainButton(central, "btnSaveParameters", "Save Parameters");
     btnAssign = plainButton(central, "btnAssign", "Assign");
-    place(btnAssign, 97, 144, 86, 33);
-    btnSetFootswitchMode = wrapButton(central, "btnSetFootswitchMode", "Set Footswitch Mode");
-    place(btnSetFootswitchMode, 9, 185, 80, 31);
+    btnSetFootswitchMode = plainButton(central, "btnSetFootswitchMode", "Set Footswitch Mode");
     btnSetTuning = plainButton(central, "btnSetTuning", "Set Tuning");
-    place(btnSetTuning, 97, 185, 86, 31);
-    for (QPushButton* b : {btnUpload, btnRequest, btnSaveParameters, btnAssign,
-                           btnSetFootswitchMode, btnSetTuning}) {
+    const QList<QPushButton*> buttons{btnUpload,     btnRequest,           btnSaveParameters,
+                                      btnAssign,     btnSetFootswitchMode, btnSetTuning};
+    for (int i = 0; i < buttons.size(); ++i) {
+        QPushButton* b = buttons[i];
         b->setEnabled(false);
+        b->setMinimumSize(110, 44);
+        grid->addWidget(b, i / 2, i % 2);
     }
 
     lstEffects = new QListWidget(central);
     lstEffects->setObjectName("lstEffects");
-    place(lstEffects, 191, 32, 154, 168);
+    lstEffects->setMinimumSize(190, 168);
+    columns->addWidget(lstEffects, 1);
 
     // Hidden controls, never shown.
     chkFirmwareUpgradeMode = new QCheckBox("Firmware Upgrade Mode", central);
     chkFirmwareUpgradeMode->setObjectName("chkFirmwareUpgradeMode");
-    place(chkFirmwareUpgradeMode, 9, 240, 174, 17);
     chkFirmwareUpgradeMode->setVisible(false);
     btnGetFXInfo = plainButton(central, "btnGetFXInfo", "?");
     btnGetFXInfo->setVisible(false);
     btnGetFXInfo->setEnabled(false);
     lblShowNewVersion = label(central, "lblShowNewVersion", "");
-    place(lblShowNewVersion, 9, 260, 174, 17);
     lblShowNewVersion->setVisible(false);
 
-    QFont small("Arial");
+    QFont small = font();
     small.setPointSizeF(10.5);
     btnSetFootswitchMode->setFont(small);
     btnSetTuning->setFont(small);
 
-    setFixedSize(356, 228);
+    // A fixed-size window that never shrinks below its designed 356 x 228 client area.
+    const QSize hint = sizeHint().expandedTo(QSize(356, 228 + menuBar()->sizeHint().height()));
+    setFixedSize(hint.expandedTo(QSize(menuBar()->sizeHint().width(), 0)));
     move(37, 31);
 
     // The list's own key handling would move the selection without the log line.
