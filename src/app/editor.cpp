@@ -4,7 +4,7 @@
 
 #include "app/main_controller.h"
 #include "console/console_shortcut.h"
-#include "app/tform_firmware_upgrade.h"
+#include "transfer/tform_firmware_upgrade.h"
 #include "app/tform_main.h"
 #include "console/tform_print.h"
 #include "effect/tform_fx_settings.h"

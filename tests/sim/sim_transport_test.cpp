@@ -307,4 +307,4 @@ void SimTransportTest::pulledCableFailsCalls() {
 }
 
 QTEST_GUILESS_MAIN(SimTransportTest)
-#include "test_sim_transport.moc"
+#include "sim_transport_test.moc"

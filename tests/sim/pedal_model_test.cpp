@@ -448,4 +448,4 @@ void PedalModelTest::pulledCable() {
 }
 
 QTEST_GUILESS_MAIN(PedalModelTest)
-#include "test_pedal_model.moc"
+#include "pedal_model_test.moc"

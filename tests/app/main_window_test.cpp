@@ -10,7 +10,7 @@
 #include <QTest>
 
 #include "app/look.h"
-#include "app/tform_firmware_upgrade.h"
+#include "transfer/tform_firmware_upgrade.h"
 #include "effect/tform_fx_settings.h"
 #include "effect/tform_note_tracking_filter.h"
 #include "update/tform_new_version_msg.h"
@@ -361,27 +361,32 @@ private Q_SLOTS:
 
     void consoleKey_data() {
         QTest::addColumn<int>("modifiers");
-        QTest::addColumn<bool>("fromList");
+        QTest::addColumn<QString>("target");
         QTest::addColumn<bool>("opens");
         const int ctrl = Qt::ControlModifier, shift = Qt::ShiftModifier, alt = Qt::AltModifier;
-        for (bool fromList : {false, true}) {
-            const QByteArray where = fromList ? " in the effect list" : " on the window";
-            QTest::newRow("P" + where) << 0 << fromList << false;
-            QTest::newRow("Ctrl+P" + where) << ctrl << fromList << false;
-            QTest::newRow("Shift+P" + where) << shift << fromList << false;
-            QTest::newRow("Alt+P" + where) << alt << fromList << false;
-            QTest::newRow("Ctrl+Shift+P" + where) << (ctrl | shift) << fromList << true;
-            QTest::newRow("Ctrl+Shift+Alt+P" + where) << (ctrl | shift | alt) << fromList << true;
+        for (const char* target : {"main window", "effect list", "effect window"}) {
+            const QByteArray where = QByteArray(" in the ") + target;
+            QTest::newRow("P" + where) << 0 << target << false;
+            QTest::newRow("Ctrl+P" + where) << ctrl << target << false;
+            QTest::newRow("Shift+P" + where) << shift << target << false;
+            QTest::newRow("Alt+P" + where) << alt << target << false;
+            QTest::newRow("Ctrl+Shift+P" + where) << (ctrl | shift) << target << true;
+            QTest::newRow("Ctrl+Shift+Alt+P" + where) << (ctrl | shift | alt) << target << true;
         }
     }
     void consoleKey() {
         QFETCH(int, modifiers);
-        QFETCH(bool, fromList);
+        QFETCH(QString, target);
         QFETCH(bool, opens);
         EditorFixture f;
         f.start();
-        QWidget* target = fromList ? static_cast<QWidget*>(f.main().effectList()) : &f.main();
-        QTest::keyClick(target, Qt::Key_P, Qt::KeyboardModifiers(modifiers));
+        QWidget* to = &f.main();
+        if (target == "effect list") to = f.main().effectList();
+        if (target == "effect window") {
+            f.editor->fxSettings().show();
+            to = &f.editor->fxSettings();
+        }
+        QTest::keyClick(to, Qt::Key_P, Qt::KeyboardModifiers(modifiers));
         QCOMPARE(f.editor->console().isVisible(), opens);
     }
 
@@ -416,4 +421,4 @@ private Q_SLOTS:
 };
 
 QTEST_MAIN(TestMainWindow)
-#include "test_main_window.moc"
+#include "main_window_test.moc"

@@ -100,4 +100,4 @@ void PedalSimPtyTest::pulledCableClosesThePort() {
 }
 
 QTEST_GUILESS_MAIN(PedalSimPtyTest)
-#include "test_pedal_sim_pty.moc"
+#include "pedal_sim_pty_test.moc"

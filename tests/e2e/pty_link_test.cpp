@@ -100,4 +100,4 @@ private Q_SLOTS:
 };
 
 QTEST_MAIN(TestPtyLink)
-#include "test_pty_link.moc"
+#include "pty_link_test.moc"

@@ -8,9 +8,11 @@
 #include <QTest>
 
 #include "device/communication.h"
+#include "device/hex_text.h"
 #include "device/message_builders.h"
 #include "editor_fixture.h"
 #include "effect/tform_fx_settings.h"
+#include "sim/built_in_pedal.h"
 
 using namespace korvanne;
 using namespace korvanne::test;
@@ -125,6 +127,20 @@ private Q_SLOTS:
             from = at + 1;
         }
         QVERIFY(f.log.lines.contains(QRegularExpression("^FT_HANDLE: 0x[0-9A-F]{8}$")));
+    }
+
+    void simulatedPedalRunsTheNewestBuiltInImage() {
+        VirtualClock clock;
+        std::unique_ptr<SimTransport> transport = makeBuiltInSimulatedPedal(clock);
+        QCOMPARE(transport->pedalCount(), std::size_t(1));
+        const PedalState& state = transport->pedal(0).state();
+        QCOMPARE(state.image.size(), std::size_t(4352));
+        QCOMPARE(state.algorithm, 14);
+        // Parameter writes land where the image's address table says (Dry is word 0).
+        const std::string write = msg::parameterWrite(0x0027, 0x007FE000);
+        const std::vector<std::uint8_t> message = *HexToBytes(write);
+        transport->pedal(0).receive(message.data(), message.size(), 0);
+        QCOMPARE(state.values[0], 0x007FE000u);
     }
 
     void pedalStateReachesTheMenus() {
@@ -406,4 +422,4 @@ private Q_SLOTS:
 };
 
 QTEST_MAIN(TestLink)
-#include "test_link.moc"
+#include "link_test.moc"

@@ -132,4 +132,4 @@ private Q_SLOTS:
 };
 
 QTEST_GUILESS_MAIN(TestLocalSettings)
-#include "test_local_settings.moc"
+#include "local_settings_test.moc"
