@@ -44,9 +44,13 @@ private:
 
 RealClock::RealClock() : startNs_(steadyNs()) {}
 
-std::int64_t RealClock::nowUs() const { return (steadyNs() - startNs_) / 1000; }
+std::int64_t RealClock::nowUs() const {
+    return (steadyNs() - startNs_) / 1000;
+}
 
-void RealClock::pause(int ms) { sleepInEventLoop(ms); }
+void RealClock::pause(int ms) {
+    sleepInEventLoop(ms);
+}
 
 bool RealClock::waitUntil(const std::function<bool()>& ready, int timeoutMs) {
     QElapsedTimer elapsed;
@@ -60,7 +64,9 @@ bool RealClock::waitUntil(const std::function<bool()>& ready, int timeoutMs) {
     return true;
 }
 
-std::unique_ptr<Timer> RealClock::createTimer() { return std::make_unique<RealTimer>(); }
+std::unique_ptr<Timer> RealClock::createTimer() {
+    return std::make_unique<RealTimer>();
+}
 
 class VirtualClock::VTimer final : public Timer {
 public:
@@ -106,20 +112,29 @@ private:
     VirtualClock* clock_;
 };
 
-std::unique_ptr<Timer> VirtualClock::createTimer() { return std::make_unique<VTimer>(this); }
+std::unique_ptr<Timer> VirtualClock::createTimer() {
+    return std::make_unique<VTimer>(this);
+}
 
-void VirtualClock::pause(int ms) { advance(ms); }
+void VirtualClock::pause(int ms) {
+    advance(ms);
+}
 
-void VirtualClock::advance(int ms) { advanceUs(std::int64_t(ms) * 1000); }
+void VirtualClock::advance(int ms) {
+    advanceUs(std::int64_t(ms) * 1000);
+}
 
-void VirtualClock::advanceUs(std::int64_t us) { advanceTo(nowUs_ + std::max<std::int64_t>(us, 0)); }
+void VirtualClock::advanceUs(std::int64_t us) {
+    advanceTo(nowUs_ + std::max<std::int64_t>(us, 0));
+}
 
 void VirtualClock::advanceTo(std::int64_t targetUs) {
     QCoreApplication::processEvents();
     for (;;) {
         VTimer* next = nullptr;
         for (VTimer* t : timers_) {
-            if (t->active_ && t->dueUs_ <= targetUs && (!next || t->dueUs_ < next->dueUs_)) next = t;
+            if (t->active_ && t->dueUs_ <= targetUs && (!next || t->dueUs_ < next->dueUs_))
+                next = t;
         }
         if (!next) break;
         nowUs_ = std::max(nowUs_, next->dueUs_);

@@ -3,12 +3,12 @@
 #include <QApplication>
 
 #include "app/main_controller.h"
-#include "console/console_shortcut.h"
-#include "transfer/tform_firmware_upgrade.h"
 #include "app/tform_main.h"
+#include "console/console_shortcut.h"
 #include "console/tform_print.h"
 #include "effect/tform_fx_settings.h"
 #include "effect/tform_note_tracking_filter.h"
+#include "transfer/tform_firmware_upgrade.h"
 #include "update/tform_new_version_msg.h"
 #include "update/tform_update_updater.h"
 
@@ -25,8 +25,8 @@ void Editor::TeeLog::ConsoleAppend(const QString& line) {
 }
 
 Editor::Editor(const Services& services)
-    : services_{log_, services.dialogs, services.clock, services.shell, services.home,
-                services.transport} {
+    : services_{log_,           services.dialogs, services.clock,
+                services.shell, services.home,    services.transport} {
     log_.second = &services.log;
 
     main_ = std::make_unique<TformMain>();
@@ -50,7 +50,9 @@ Editor::Editor(const Services& services)
     creationOrder_ << fxSettings_->objectName();
     main_->setEffectWindow(fxSettings_.get());
     consoleShortcut_->watch(fxSettings_.get());
-    main_->setEffectControlsEnabled = [this](bool on) { fxSettings_->SetEffectControlsEnabled(on); };
+    main_->setEffectControlsEnabled = [this](bool on) {
+        fxSettings_->SetEffectControlsEnabled(on);
+    };
 
     noteTrackingFilter_ = std::make_unique<TformNoteTrackingFilter>();
     creationOrder_ << noteTrackingFilter_->objectName();

@@ -16,7 +16,9 @@ namespace {
 // Trace lines on stderr as well, for scripted runs.
 class StderrLog final : public korvanne::LogSink {
 public:
-    void ConsoleLog(const QString& line) override { std::fprintf(stderr, "%s\n", qPrintable(line)); }
+    void ConsoleLog(const QString& line) override {
+        std::fprintf(stderr, "%s\n", qPrintable(line));
+    }
     void ConsoleAppend(const QString& line) override { ConsoleLog(line); }
 };
 
@@ -56,8 +58,8 @@ int main(int argc, char** argv) {
     parser.addHelpOption();
     parser.addVersionOption();
     const QCommandLineOption simulate("simulate", "Work with the built-in simulated pedal.");
-    const QCommandLineOption port("port", "Also list the serial port PATH as a bridge (repeatable).",
-                                  "PATH");
+    const QCommandLineOption port(
+        "port", "Also list the serial port PATH as a bridge (repeatable).", "PATH");
     const QCommandLineOption trace("trace", "Write every trace line to stderr as well.");
     parser.addOptions({simulate, port, trace});
     parser.process(app);
@@ -78,8 +80,12 @@ int main(int argc, char** argv) {
     }
 
     korvanne::Services services{parser.isSet(trace) ? static_cast<korvanne::LogSink&>(toStderr)
-                                                     : static_cast<korvanne::LogSink&>(quiet),
-                                dialogs, clock, shell, korvanne::SettingsHome(), *transport};
+                                                    : static_cast<korvanne::LogSink&>(quiet),
+                                dialogs,
+                                clock,
+                                shell,
+                                korvanne::SettingsHome(),
+                                *transport};
     korvanne::Editor editor(services);
     dialogs.setParentWindow(&editor.main());
     editor.main().show();

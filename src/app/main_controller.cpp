@@ -46,7 +46,8 @@ void MainController::FormCreate() {
     unit_.SetLineParameters(0);
 
     const QString device = view_.text(Control::lblDeviceName);
-    if (device.isEmpty() || device == "No device found") view_.setEnabled(Control::menuConnect, false);
+    if (device.isEmpty() || device == "No device found")
+        view_.setEnabled(Control::menuConnect, false);
 
     messages_.FirmwareUpgradeMode = false;
 
@@ -72,12 +73,12 @@ void MainController::FormCreate() {
 }
 
 void MainController::EnableUSBobjects(bool status) {
-    for (Control c : {Control::btnUpload, Control::btnSaveParameters, Control::btnAssign,
-                      Control::btnSetFootswitchMode, Control::btnSetTuning,
-                      Control::menuInstrumentRange, Control::menuBypassStatus, Control::btnRequest,
-                      Control::menuLoadPreset, Control::menuSavePreset,
-                      Control::menuLoadAlgorithmFromFile, Control::lstEffects,
-                      Control::menuUploadTuningsData, Control::menuMIDI, Control::menuRangeLimit}) {
+    for (Control c :
+         {Control::btnUpload, Control::btnSaveParameters, Control::btnAssign,
+          Control::btnSetFootswitchMode, Control::btnSetTuning, Control::menuInstrumentRange,
+          Control::menuBypassStatus, Control::btnRequest, Control::menuLoadPreset,
+          Control::menuSavePreset, Control::menuLoadAlgorithmFromFile, Control::lstEffects,
+          Control::menuUploadTuningsData, Control::menuMIDI, Control::menuRangeLimit}) {
         view_.setEnabled(c, status);
     }
     view_.SetEffectControlsEnabled(status);
@@ -94,7 +95,9 @@ void MainController::menuInfoClick() {
     services_.log.ConsoleLog("current app version: " + EditorVersion);
 }
 
-void MainController::menuSupportClick() { services_.shell.openUrl(ContactPageUrl); }
+void MainController::menuSupportClick() {
+    services_.shell.openUrl(ContactPageUrl);
+}
 
 void MainController::menuLookClickItem(int position) {
     const int n = (position >= 0 && position < LookMenuItems) ? position : 0;
@@ -158,8 +161,8 @@ void MainController::effetto_cliccato() {
             break;
         case AlgorithmCheck::Older:
             view_.closeEffectWindow();
-            services_.dialogs.inform(QString::fromStdString(
-                algorithmUploadNotice(catalogue.LatestAlgorithmNumber)));
+            services_.dialogs.inform(
+                QString::fromStdString(algorithmUploadNotice(catalogue.LatestAlgorithmNumber)));
             EnableEffectButtons(false);
             break;
         case AlgorithmCheck::NotANumber:

@@ -33,7 +33,8 @@ struct StatusAppliers {
 // the look and settings menu items.
 class MainController {
 public:
-    static inline const QString ContactPageUrl = QStringLiteral("https://www.tavro.audio/contact-us/");
+    static inline const QString ContactPageUrl =
+        QStringLiteral("https://www.tavro.audio/contact-us/");
     static constexpr int LookMenuItems = 7;
 
     MainController(Services& services, MainView& view);

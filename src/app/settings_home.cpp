@@ -16,12 +16,16 @@ QString SettingsHome::resolveDocuments() {
     return QDir::homePath();
 }
 
-QString SettingsHome::settingsFolder() const { return QDir(documents_).filePath("TAVRO"); }
+QString SettingsHome::settingsFolder() const {
+    return QDir(documents_).filePath("TAVRO");
+}
 
 QString SettingsHome::productFolder() const {
     return QDir(settingsFolder()).filePath("Korvanne MK3");
 }
 
-QString SettingsHome::presetFolder() const { return QDir(productFolder()).filePath("Preset"); }
+QString SettingsHome::presetFolder() const {
+    return QDir(productFolder()).filePath("Preset");
+}
 
 }  // namespace korvanne

@@ -4,13 +4,13 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QGridLayout>
+#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenuBar>
 #include <QPushButton>
-#include <QGridLayout>
-#include <QHBoxLayout>
 #include <QVBoxLayout>
 
 #include "app/look.h"
@@ -86,7 +86,8 @@ TformMain::TformMain(QWidget* parent) : QMainWindow(parent) {
     QMenu* bypass = addSubmenu(settings, "menuBypassStatus", "Bypass Status");
     setItemEnabled(bypass->menuAction(), false);
     addItem(bypass, "menuStoreBypassStatus", "Store Bypass Status")->setCheckable(true);
-    QAction* doNotStore = addItem(bypass, "menuDoNotStoreBypassStatus", "Do Not Store Bypass Status");
+    QAction* doNotStore =
+        addItem(bypass, "menuDoNotStoreBypassStatus", "Do Not Store Bypass Status");
     doNotStore->setCheckable(true);
     doNotStore->setChecked(true);
     QMenu* limit = addSubmenu(settings, "menuRangeLimit", "Limit Range");
@@ -145,8 +146,8 @@ TformMain::TformMain(QWidget* parent) : QMainWindow(parent) {
     btnAssign = plainButton(central, "btnAssign", "Assign");
     btnSetFootswitchMode = plainButton(central, "btnSetFootswitchMode", "Set Footswitch Mode");
     btnSetTuning = plainButton(central, "btnSetTuning", "Set Tuning");
-    const QList<QPushButton*> buttons{btnUpload,     btnRequest,           btnSaveParameters,
-                                      btnAssign,     btnSetFootswitchMode, btnSetTuning};
+    const QList<QPushButton*> buttons{btnUpload, btnRequest,           btnSaveParameters,
+                                      btnAssign, btnSetFootswitchMode, btnSetTuning};
     for (int i = 0; i < buttons.size(); ++i) {
         QPushButton* b = buttons[i];
         b->setEnabled(false);
@@ -222,43 +223,78 @@ void TformMain::attach(MainController* controller) {
 
 QObject* TformMain::control(Control c) const {
     switch (c) {
-        case Control::lblDeviceName: return lblDeviceName;
-        case Control::lblFirmwareVersion: return lblFirmwareVersion;
-        case Control::lblAlgorithmVersion: return lblAlgorithmVersion;
-        case Control::lblStatus: return lblStatus;
-        case Control::btnUpload: return btnUpload;
-        case Control::btnRequest: return btnRequest;
-        case Control::btnSaveParameters: return btnSaveParameters;
-        case Control::btnAssign: return btnAssign;
-        case Control::btnSetFootswitchMode: return btnSetFootswitchMode;
-        case Control::btnSetTuning: return btnSetTuning;
-        case Control::lstEffects: return lstEffects;
-        case Control::chkFirmwareUpgradeMode: return chkFirmwareUpgradeMode;
-        case Control::menuLoadPreset: return actions_.value("menuLoadPreset");
-        case Control::menuSavePreset: return actions_.value("menuSavePreset");
-        case Control::menuLoadAlgorithmFromFile: return actions_.value("menuLoadAlgorithmFromFile");
-        case Control::menuScan: return actions_.value("menuScan");
-        case Control::menuConnect: return actions_.value("menuConnect");
-        case Control::menuDisconnect: return actions_.value("menuDisconnect");
-        case Control::menuMIDI: return actions_.value("menuMIDI");
-        case Control::menuUploadTuningsData: return actions_.value("menuUploadTuningsData");
-        case Control::menuReportUSBErrors: return actions_.value("menuReportUSBErrors");
-        case Control::menuInstrumentRange: return actions_.value("menuInstrumentRange");
-        case Control::menuStandard: return actions_.value("menuStandard");
-        case Control::menuLow: return actions_.value("menuLow");
-        case Control::menuBypassStatus: return actions_.value("menuBypassStatus");
-        case Control::menuStoreBypassStatus: return actions_.value("menuStoreBypassStatus");
+        case Control::lblDeviceName:
+            return lblDeviceName;
+        case Control::lblFirmwareVersion:
+            return lblFirmwareVersion;
+        case Control::lblAlgorithmVersion:
+            return lblAlgorithmVersion;
+        case Control::lblStatus:
+            return lblStatus;
+        case Control::btnUpload:
+            return btnUpload;
+        case Control::btnRequest:
+            return btnRequest;
+        case Control::btnSaveParameters:
+            return btnSaveParameters;
+        case Control::btnAssign:
+            return btnAssign;
+        case Control::btnSetFootswitchMode:
+            return btnSetFootswitchMode;
+        case Control::btnSetTuning:
+            return btnSetTuning;
+        case Control::lstEffects:
+            return lstEffects;
+        case Control::chkFirmwareUpgradeMode:
+            return chkFirmwareUpgradeMode;
+        case Control::menuLoadPreset:
+            return actions_.value("menuLoadPreset");
+        case Control::menuSavePreset:
+            return actions_.value("menuSavePreset");
+        case Control::menuLoadAlgorithmFromFile:
+            return actions_.value("menuLoadAlgorithmFromFile");
+        case Control::menuScan:
+            return actions_.value("menuScan");
+        case Control::menuConnect:
+            return actions_.value("menuConnect");
+        case Control::menuDisconnect:
+            return actions_.value("menuDisconnect");
+        case Control::menuMIDI:
+            return actions_.value("menuMIDI");
+        case Control::menuUploadTuningsData:
+            return actions_.value("menuUploadTuningsData");
+        case Control::menuReportUSBErrors:
+            return actions_.value("menuReportUSBErrors");
+        case Control::menuInstrumentRange:
+            return actions_.value("menuInstrumentRange");
+        case Control::menuStandard:
+            return actions_.value("menuStandard");
+        case Control::menuLow:
+            return actions_.value("menuLow");
+        case Control::menuBypassStatus:
+            return actions_.value("menuBypassStatus");
+        case Control::menuStoreBypassStatus:
+            return actions_.value("menuStoreBypassStatus");
         case Control::menuDoNotStoreBypassStatus:
             return actions_.value("menuDoNotStoreBypassStatus");
-        case Control::menuRangeLimit: return actions_.value("menuRangeLimit");
-        case Control::menuFirmwareUpgradeMode: return actions_.value("menuFirmwareUpgradeMode");
-        case Control::menuStartFirmwareUpgrade: return actions_.value("menuStartFirmwareUpgrade");
-        case Control::menuEraseSettings: return actions_.value("menuEraseSettings");
-        case Control::menuAppVersion: return actions_.value("menuAppVersion");
-        case Control::menuNewAppVersion: return actions_.value("menuNewAppVersion");
-        case Control::menuUpdateNow: return actions_.value("menuUpdateNow");
-        case Control::menuShowUpdateMsg: return actions_.value("menuShowUpdateMsg");
-        case Control::menuSerialNumber: return actions_.value("menuSerialNumber");
+        case Control::menuRangeLimit:
+            return actions_.value("menuRangeLimit");
+        case Control::menuFirmwareUpgradeMode:
+            return actions_.value("menuFirmwareUpgradeMode");
+        case Control::menuStartFirmwareUpgrade:
+            return actions_.value("menuStartFirmwareUpgrade");
+        case Control::menuEraseSettings:
+            return actions_.value("menuEraseSettings");
+        case Control::menuAppVersion:
+            return actions_.value("menuAppVersion");
+        case Control::menuNewAppVersion:
+            return actions_.value("menuNewAppVersion");
+        case Control::menuUpdateNow:
+            return actions_.value("menuUpdateNow");
+        case Control::menuShowUpdateMsg:
+            return actions_.value("menuShowUpdateMsg");
+        case Control::menuSerialNumber:
+            return actions_.value("menuSerialNumber");
     }
     return nullptr;
 }
@@ -318,17 +354,29 @@ QString TformMain::text(Control c) const {
     return {};
 }
 
-void TformMain::clearEffects() { lstEffects->clear(); }
-void TformMain::addEffect(const QString& name) { lstEffects->addItem(name); }
-int TformMain::effectCount() const { return lstEffects->count(); }
-int TformMain::effectIndex() const { return lstEffects->currentRow(); }
-void TformMain::setEffectIndex(int index) { lstEffects->setCurrentRow(index); }
+void TformMain::clearEffects() {
+    lstEffects->clear();
+}
+void TformMain::addEffect(const QString& name) {
+    lstEffects->addItem(name);
+}
+int TformMain::effectCount() const {
+    return lstEffects->count();
+}
+int TformMain::effectIndex() const {
+    return lstEffects->currentRow();
+}
+void TformMain::setEffectIndex(int index) {
+    lstEffects->setCurrentRow(index);
+}
 QString TformMain::effectText(int index) const {
     const QListWidgetItem* item = lstEffects->item(index);
     return item ? item->text() : QString();
 }
 
-bool TformMain::effectWindowShown() const { return effectWindow_ && effectWindow_->isVisible(); }
+bool TformMain::effectWindowShown() const {
+    return effectWindow_ && effectWindow_->isVisible();
+}
 
 void TformMain::OpenEffectWindow(const QString& caption) {
     if (!effectWindow_) return;
@@ -354,12 +402,15 @@ void TformMain::BuildLookMenu(int items) {
         a->setObjectName("menuLookItem" + QString::number(i));
         lookItems_ << a;
         connect(a, &QAction::triggered, this, [this, a] {
-            if (controller_) controller_->menuLookClickItem(static_cast<int>(lookItems_.indexOf(a)));
+            if (controller_)
+                controller_->menuLookClickItem(static_cast<int>(lookItems_.indexOf(a)));
         });
     }
 }
 
-bool TformMain::applyStyle(const QString& styleName) { return korvanne::applyStyle(styleName); }
+bool TformMain::applyStyle(const QString& styleName) {
+    return korvanne::applyStyle(styleName);
+}
 
 void TformMain::BuildMidiChannelMenu() {
     QMenu* channel = menus_.value("menuMIDIchannel");

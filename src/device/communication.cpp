@@ -13,7 +13,9 @@ namespace korvanne {
 
 namespace {
 
-QString qhex2(std::uint8_t b) { return QString::fromStdString(hex2(b)); }
+QString qhex2(std::uint8_t b) {
+    return QString::fromStdString(hex2(b));
+}
 
 }  // namespace
 

@@ -1,10 +1,10 @@
 // The one-line settings files, their folders and the start-up values read from them.
+#include "app/local_settings.h"
+
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
-
-#include "app/local_settings.h"
 
 using namespace korvanne;
 

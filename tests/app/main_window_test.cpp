@@ -1,21 +1,21 @@
 // The editor at start-up: its windows, the main window's menu tree and enabling rules, the looks,
 // Info and Support, and the key that opens the debug console.
 #include <QAction>
-#include <QLabel>
-#include <QMenuBar>
 #include <QFile>
+#include <QLabel>
 #include <QListWidget>
 #include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QTest>
 
 #include "app/look.h"
-#include "transfer/tform_firmware_upgrade.h"
+#include "editor_fixture.h"
 #include "effect/tform_fx_settings.h"
 #include "effect/tform_note_tracking_filter.h"
+#include "transfer/tform_firmware_upgrade.h"
 #include "update/tform_new_version_msg.h"
 #include "update/tform_update_updater.h"
-#include "editor_fixture.h"
 
 using namespace korvanne;
 using namespace korvanne::test;
@@ -61,10 +61,9 @@ private Q_SLOTS:
     void windowsAreCreatedInOrderWithTheirCaptions() {
         EditorFixture f;
         Editor& e = f.start();
-        QCOMPARE(e.creationOrder(),
-                 (QStringList{"TformMain", "TformFirmwareUpgrade", "TformPrint", "TformFXsettings",
-                              "TformNoteTrackingFilter", "TformNewVersionMsg",
-                              "TformUpdateUpdater"}));
+        QCOMPARE(e.creationOrder(), (QStringList{"TformMain", "TformFirmwareUpgrade", "TformPrint",
+                                                 "TformFXsettings", "TformNoteTrackingFilter",
+                                                 "TformNewVersionMsg", "TformUpdateUpdater"}));
         const QList<QPair<QWidget*, QString>> windows = {
             {&e.main(), "Korvanne Editor"},
             {static_cast<QWidget*>(&e.firmwareUpgrade()), "Firmware Upgrade"},
@@ -204,8 +203,8 @@ private Q_SLOTS:
                  (QStringList{"menuScan", "menuConnect", "menuDisconnect"}));
         QCOMPARE(itemNames(w.menu("menuSettings")),
                  (QStringList{"menuLiveEnable", "menuLook", "menuMIDI", "menuEnableAllParameters",
-                              "menuUploadTuningsData", "menuReportUSBErrors",
-                              "menuInstrumentRange", "menuBypassStatus", "menuRangeLimit"}));
+                              "menuUploadTuningsData", "menuReportUSBErrors", "menuInstrumentRange",
+                              "menuBypassStatus", "menuRangeLimit"}));
         QCOMPARE(itemNames(w.menu("menuMIDI")), QStringList{"menuMIDIchannel"});
         QCOMPARE(w.menu("menuMIDIchannel")->actions().size(), 17);
         QCOMPARE(w.midiChannelItems().first()->text(), QString("OMNI"));
@@ -219,10 +218,10 @@ private Q_SLOTS:
         QCOMPARE(itemNames(w.menu("menuFirmwareUpgrade")),
                  (QStringList{"menuFirmwareUpgradeMode", "menuStartFirmwareUpgrade",
                               "menuEraseSettings"}));
-        QCOMPARE(itemNames(w.menu("menuInfo")),
-                 (QStringList{"menuQuickStart", "menuSupport", "menuAppVersion",
-                              "menuNewAppVersion", "menuUpdateNow", "menuShowUpdateMsg",
-                              "menuSerialNumber"}));
+        QCOMPARE(
+            itemNames(w.menu("menuInfo")),
+            (QStringList{"menuQuickStart", "menuSupport", "menuAppVersion", "menuNewAppVersion",
+                         "menuUpdateNow", "menuShowUpdateMsg", "menuSerialNumber"}));
     }
 
     void menuItems_data() {
@@ -295,9 +294,12 @@ private Q_SLOTS:
         QCOMPARE(w.findChild<QLabel*>("lblAlgorithmVersion")->text(), QString("Device Algorithm:"));
         QCOMPARE(w.findChild<QLabel*>("lblStatus")->text(), QString("Status: "));
         const QList<QPair<const char*, const char*>> buttons = {
-            {"btnUpload", "Upload Selected"},   {"btnRequest", "Request"},
-            {"btnSaveParameters", "Save Parameters"}, {"btnAssign", "Assign"},
-            {"btnSetFootswitchMode", "Set Footswitch Mode"}, {"btnSetTuning", "Set Tuning"}};
+            {"btnUpload", "Upload Selected"},
+            {"btnRequest", "Request"},
+            {"btnSaveParameters", "Save Parameters"},
+            {"btnAssign", "Assign"},
+            {"btnSetFootswitchMode", "Set Footswitch Mode"},
+            {"btnSetTuning", "Set Tuning"}};
         for (const auto& [name, caption] : buttons) {
             auto* b = w.findChild<QPushButton*>(name);
             QVERIFY2(b, name);
@@ -321,12 +323,12 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("on");
         const QStringList effectButtons{"btnRequest", "btnSaveParameters", "btnAssign",
                                         "btnSetFootswitchMode", "btnSetTuning"};
-        const QStringList usbObjects = QStringList{"btnUpload", "menuInstrumentRange",
-                                                   "menuBypassStatus", "menuLoadPreset",
-                                                   "menuSavePreset", "menuLoadAlgorithmFromFile",
-                                                   "lstEffects", "menuUploadTuningsData",
-                                                   "menuMIDI", "menuRangeLimit"} +
-                                       effectButtons;
+        const QStringList usbObjects =
+            QStringList{"btnUpload",      "menuInstrumentRange",   "menuBypassStatus",
+                        "menuLoadPreset", "menuSavePreset",        "menuLoadAlgorithmFromFile",
+                        "lstEffects",     "menuUploadTuningsData", "menuMIDI",
+                        "menuRangeLimit"} +
+            effectButtons;
         QTest::newRow("start-up") << "start-up" << QStringList{"lstEffects"};
         QTest::newRow("EnableUSBobjects on") << "usb-on" << usbObjects;
         QTest::newRow("EnableUSBobjects off") << "usb-off" << QStringList{};
@@ -345,15 +347,26 @@ private Q_SLOTS:
             f.controller().EnableUSBobjects(false);
         }
         if (event == "effect-off") f.controller().EnableEffectButtons(false);
-        const QStringList all{"btnUpload", "btnRequest", "btnSaveParameters", "btnAssign",
-                              "btnSetFootswitchMode", "btnSetTuning", "menuInstrumentRange",
-                              "menuBypassStatus", "menuLoadPreset", "menuSavePreset",
-                              "menuLoadAlgorithmFromFile", "lstEffects", "menuUploadTuningsData",
-                              "menuMIDI", "menuRangeLimit"};
+        const QStringList all{"btnUpload",
+                              "btnRequest",
+                              "btnSaveParameters",
+                              "btnAssign",
+                              "btnSetFootswitchMode",
+                              "btnSetTuning",
+                              "menuInstrumentRange",
+                              "menuBypassStatus",
+                              "menuLoadPreset",
+                              "menuSavePreset",
+                              "menuLoadAlgorithmFromFile",
+                              "lstEffects",
+                              "menuUploadTuningsData",
+                              "menuMIDI",
+                              "menuRangeLimit"};
         for (const QString& name : all) {
             QVERIFY2(enabledByName(f.main(), name) == on.contains(name), qPrintable(name));
         }
-        QCOMPARE(f.editor->fxSettings().effectControlsEnabled(), event == "usb-on" || event == "effect-off");
+        QCOMPARE(f.editor->fxSettings().effectControlsEnabled(),
+                 event == "usb-on" || event == "effect-off");
         // Unrelated items keep their start-up state.
         QVERIFY(enabledByName(f.main(), "menuScan"));
         QVERIFY(!enabledByName(f.main(), "menuDisconnect"));

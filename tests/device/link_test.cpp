@@ -28,7 +28,9 @@ bool enabled(TformMain& w, const QString& name) {
     return w.findChild<QWidget*>(name)->isEnabled();
 }
 
-QString label(TformMain& w, const char* name) { return w.findChild<QLabel*>(name)->text(); }
+QString label(TformMain& w, const char* name) {
+    return w.findChild<QLabel*>(name)->text();
+}
 
 PedalOptions pedalWith(int firmware, int algorithm, int effect = 0, bool inBootloader = false) {
     PedalOptions options;
@@ -53,9 +55,12 @@ private Q_SLOTS:
         QTest::addColumn<int>("pedals");
         QTest::addColumn<QString>("device");
         QTest::addColumn<QString>("serials");
-        QTest::newRow("none") << 0 << "No device found" << "Device Serial: ";
-        QTest::newRow("one") << 1 << "Korvanne MK3 (simulated)" << "Device Serial: KVSIM0001";
-        QTest::newRow("two") << 2 << "Second pedal" << "Device Serial: KVSIM0001, KVSIM0002";
+        QTest::newRow("none") << 0 << "No device found"
+                              << "Device Serial: ";
+        QTest::newRow("one") << 1 << "Korvanne MK3 (simulated)"
+                             << "Device Serial: KVSIM0001";
+        QTest::newRow("two") << 2 << "Second pedal"
+                             << "Device Serial: KVSIM0001, KVSIM0002";
     }
     void startUpListsBridgesWithoutOpening() {
         QFETCH(int, pedals);
@@ -168,8 +173,8 @@ private Q_SLOTS:
         QVERIFY(Communication::LegacyInstructions().startsWith(
             "If current firmware is below 9 follow legacy firmware upgrade mode:\r\n1) close"));
         QCOMPARE(label(f.main(), "lblFirmwareVersion"), QString("Device Firmware: 12"));
-        for (const QString& name : effectButtons + QStringList{"btnUpload", "menuMIDI",
-                                                               "menuLoadPreset", "lstEffects"}) {
+        for (const QString& name :
+             effectButtons + QStringList{"btnUpload", "menuMIDI", "menuLoadPreset", "lstEffects"}) {
             QVERIFY2(!enabled(f.main(), name), qPrintable(name));
         }
         QVERIFY(!f.editor->fxSettings().isVisible());
@@ -186,7 +191,8 @@ private Q_SLOTS:
                  QStringList{"Upload the latest version of Korvanne MK3 algorithm:\r\n"
                              "Upload Korvanne MK3 0014"});
         QCOMPARE(label(f.main(), "lblAlgorithmVersion"), QString("Device Algorithm: 0013"));
-        for (const QString& name : effectButtons) QVERIFY2(!enabled(f.main(), name), qPrintable(name));
+        for (const QString& name : effectButtons)
+            QVERIFY2(!enabled(f.main(), name), qPrintable(name));
         QVERIFY(enabled(f.main(), "btnUpload"));
         QVERIFY(enabled(f.main(), "lstEffects"));
         QVERIFY(!f.editor->fxSettings().isVisible());
@@ -257,12 +263,11 @@ private Q_SLOTS:
         QVERIFY(!f.controller().communication().Linked);
         QVERIFY(!f.controller().unit().isOpen());
         QVERIFY(!f.controller().Timer_USB_Read().isActive());
-        for (const QString& name : effectButtons + QStringList{"btnUpload", "menuMIDI",
-                                                               "menuUploadTuningsData",
-                                                               "menuDisconnect", "menuEraseSettings",
-                                                               "menuLoadPreset", "menuSavePreset",
-                                                               "menuLoadAlgorithmFromFile",
-                                                               "menuInstrumentRange"}) {
+        for (const QString& name :
+             effectButtons + QStringList{"btnUpload", "menuMIDI", "menuUploadTuningsData",
+                                         "menuDisconnect", "menuEraseSettings", "menuLoadPreset",
+                                         "menuSavePreset", "menuLoadAlgorithmFromFile",
+                                         "menuInstrumentRange"}) {
             QVERIFY2(!enabled(f.main(), name), qPrintable(name));
         }
         // These stay as linking left them.
@@ -316,7 +321,8 @@ private Q_SLOTS:
     void earlierReplyIsUsedWhenThePedalFallsSilent_data() {
         QTest::addColumn<std::vector<std::uint8_t>>("earlier");
         QTest::addColumn<QString>("message");
-        QTest::newRow("short reply") << bytes({13, 0x00, 0x14, 0x00, 0, 0, 0, 1, 1, 1}) << QString();
+        QTest::newRow("short reply")
+            << bytes({13, 0x00, 0x14, 0x00, 0, 0, 0, 1, 1, 1}) << QString();
         QTest::newRow("unreadable algorithm")
             << bytes({13, 0x00, 0x1A, 0x00}) << QString("'001A' is not a valid integer value");
         QTest::newRow("unreadable effect")
@@ -376,7 +382,8 @@ private Q_SLOTS:
         QCOMPARE(f.log.lines.value(1), QString("selected effect name: Korvanne MK3 0014"));
         QCOMPARE(f.log.lines.value(2), QString("resource name: Korvanne_MK3_0014"));
         QVERIFY(f.log.lines.value(3).startsWith("filecontent (first 128 bytes): 001100"));
-        QCOMPARE(f.log.lines.value(3).size(), QString("filecontent (first 128 bytes): ").size() + 256);
+        QCOMPARE(f.log.lines.value(3).size(),
+                 QString("filecontent (first 128 bytes): ").size() + 256);
         // Not linked: the window opens without any check.
         QVERIFY(f.editor->fxSettings().isVisible());
         QCOMPARE(f.editor->fxSettings().windowTitle(), QString("Korvanne MK3 0014"));

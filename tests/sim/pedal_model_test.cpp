@@ -1,6 +1,7 @@
+#include "sim/pedal_model.h"
+
 #include <QTest>
 
-#include "sim/pedal_model.h"
 #include "sim/status_reply_text.h"
 #include "sim_test_bytes.h"
 

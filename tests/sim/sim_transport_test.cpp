@@ -1,8 +1,9 @@
+#include "sim/sim_transport.h"
+
 #include <QTest>
 #include <cmath>
 
 #include "app/clock.h"
-#include "sim/sim_transport.h"
 #include "sim/status_reply_text.h"
 #include "sim_test_bytes.h"
 

@@ -26,14 +26,16 @@ bool ScriptedDialogs::confirm(const QString& text) {
     confirmations << text;
     const Step step = next(Kind::Confirm, "confirm \"" + text + "\"");
     if (!step.text.isEmpty() && step.text != text) {
-        QTest::qFail(qPrintable("Confirmation text was \"" + text + "\", expected \"" + step.text +
-                                "\""),
-                     __FILE__, __LINE__);
+        QTest::qFail(
+            qPrintable("Confirmation text was \"" + text + "\", expected \"" + step.text + "\""),
+            __FILE__, __LINE__);
     }
     return step.yes;
 }
 
-void ScriptedDialogs::inform(const QString& text) { messages << text; }
+void ScriptedDialogs::inform(const QString& text) {
+    messages << text;
+}
 
 QString ScriptedDialogs::openFile(const QString& title, const QString&, const QString& folder) {
     dialogTitles << title;
