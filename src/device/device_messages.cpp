@@ -48,7 +48,7 @@ void DeviceMessages::WriteToDSP(const std::string& prefix, std::uint32_t word,
     SendText(text);
 }
 
-DeviceMessages::Reply DeviceMessages::waitForFirstByte() {
+DeviceMessages::Reply DeviceMessages::waitForData(int limitMs) {
     bool gone = false;
     const bool arrived = clock_.waitUntil(
         [&] {
@@ -58,31 +58,23 @@ DeviceMessages::Reply DeviceMessages::waitForFirstByte() {
             }
             return unit_.RxQueueCount > 0;
         },
-        FirstByteLimitMs);
+        limitMs);
     if (gone) return Reply::DeviceGone;
-    if (!arrived) {
+    return arrived ? Reply::Received : Reply::NoAnswer;
+}
+
+DeviceMessages::Reply DeviceMessages::waitForFirstByte() {
+    const Reply result = waitForData(FirstByteLimitMs);
+    if (result == Reply::NoAnswer) {
         log_.ConsoleLog(
             QStringLiteral("no answer from the pedal within %1 ms").arg(FirstByteLimitMs));
-        return Reply::NoAnswer;
     }
-    return Reply::Received;
+    return result;
 }
 
 DeviceMessages::Reply DeviceMessages::waitForMore(std::int64_t lastDataMs) {
-    const int left =
-        static_cast<int>(std::max<std::int64_t>(0, QuietLimitMs - (clock_.nowMs() - lastDataMs)));
-    bool gone = false;
-    const bool more = clock_.waitUntil(
-        [&] {
-            if (unit_.GetFTQueueStatus() != ft::OK) {
-                gone = true;
-                return true;
-            }
-            return unit_.RxQueueCount > 0;
-        },
-        left);
-    if (gone) return Reply::DeviceGone;
-    return more ? Reply::Received : Reply::NoAnswer;
+    return waitForData(
+        static_cast<int>(std::max<std::int64_t>(0, QuietLimitMs - (clock_.nowMs() - lastDataMs))));
 }
 
 void DeviceMessages::readInto(std::vector<std::uint8_t>& reply, std::int64_t& lastDataMs) {

@@ -77,6 +77,7 @@ public:
     LogSink& log() { return log_; }
 
 private:
+    Reply waitForData(int limitMs);
     Reply waitForFirstByte();
     Reply waitForMore(std::int64_t lastDataMs);
     void readInto(std::vector<std::uint8_t>& reply, std::int64_t& lastDataMs);

@@ -1,32 +1,20 @@
 #include "transfer/algorithm_image.h"
 
+#include <algorithm>
 #include <string>
+
+#include "device/hex_text.h"
 
 #include "transfer/effect_catalogue.h"
 
 namespace korvanne {
 
-namespace {
-
-int hexDigitValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return -1;
-}
-
-}  // namespace
-
 ImageLineConversion convertImageLine(std::string_view line, std::span<std::uint8_t> out) {
     ImageLineConversion result;
     result.byteCount = line.size() / 2;
-    while (result.converted < result.byteCount && result.converted < out.size()) {
-        const int high = hexDigitValue(line[2 * result.converted]);
-        const int low = hexDigitValue(line[2 * result.converted + 1]);
-        if (high < 0 || low < 0) break;
-        out[result.converted] = static_cast<std::uint8_t>(high * 16 + low);
-        ++result.converted;
-    }
+    // Never past the end of the destination, however long the line.
+    result.converted =
+        hexTextToBytes(line, out.data(), std::min<std::size_t>(result.byteCount, out.size()));
     return result;
 }
 

@@ -6,22 +6,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "test_files.h"
+
 using namespace korvanne;
-
-namespace {
-
-QByteArray readBytes(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
-void writeBytes(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
-
-}  // namespace
+using namespace korvanne::test;
 
 class TestLocalSettings : public QObject {
     Q_OBJECT

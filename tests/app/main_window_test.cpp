@@ -9,6 +9,8 @@
 #include <QPushButton>
 #include <QTest>
 
+#include "test_files.h"
+
 #include "app/look.h"
 #include "editor_fixture.h"
 #include "effect/tform_fx_settings.h"
@@ -21,16 +23,6 @@ using namespace korvanne;
 using namespace korvanne::test;
 
 namespace {
-
-QByteArray readBytes(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
-void writeBytes(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    if (f.open(QIODevice::WriteOnly)) f.write(bytes);
-}
 
 // Names of a menu's items, in menu order (separators left out).
 QStringList itemNames(QMenu* menu) {

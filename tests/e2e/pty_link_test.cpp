@@ -13,6 +13,7 @@
 #include "app/tform_main.h"
 #include "device/communication.h"
 #include "device/serial_transport.h"
+#include "pedal_sim_process.h"
 #include "recording_log.h"
 #include "recording_shell.h"
 #include "scripted_dialogs.h"
@@ -21,29 +22,6 @@ using namespace korvanne;
 using namespace korvanne::test;
 
 namespace {
-
-// Runs the pedal simulator and hands out the path of its port.
-class PedalSimProcess {
-public:
-    explicit PedalSimProcess(const QStringList& arguments) {
-        process_.start(QStringLiteral(KORVANNE_PEDAL_SIM_PATH), arguments);
-        QDeadlineTimer deadline(10'000);
-        while (!process_.canReadLine() && !deadline.hasExpired() &&
-               process_.state() != QProcess::NotRunning) {
-            process_.waitForReadyRead(int(deadline.remainingTime()));
-        }
-        path_ = QString::fromLocal8Bit(process_.readLine()).trimmed();
-    }
-    ~PedalSimProcess() {
-        process_.closeWriteChannel();
-        if (!process_.waitForFinished(10'000)) process_.kill();
-    }
-    const QString& path() const { return path_; }
-
-private:
-    QProcess process_;
-    QString path_;
-};
 
 struct PtyEditor {
     QTemporaryDir home;
@@ -70,7 +48,7 @@ class TestPtyLink : public QObject {
 
 private Q_SLOTS:
     void scanAndLinkOverAPseudoTerminal() {
-        PedalSimProcess sim({"--firmware", "13", "--algorithm", "14", "--effect", "0"});
+        PedalSimProcess sim(KORVANNE_PEDAL_SIM_PATH, {"--firmware", "13", "--algorithm", "14", "--effect", "0"});
         QVERIFY2(sim.path().startsWith("/dev/"), qPrintable(sim.path()));
         PtyEditor e(sim.path());
         QCOMPARE(e.label("lblDeviceName"), "Serial port " + sim.path());
@@ -86,7 +64,7 @@ private Q_SLOTS:
     }
 
     void bootloaderOverAPseudoTerminal() {
-        PedalSimProcess sim({"--bootloader"});
+        PedalSimProcess sim(KORVANNE_PEDAL_SIM_PATH, {"--bootloader"});
         PtyEditor e(sim.path());
         bool started = false;
         e.editor->controller().communication().StartFirmwareUpgrade = [&] { started = true; };

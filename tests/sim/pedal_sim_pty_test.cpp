@@ -6,30 +6,24 @@
 #include <QProcess>
 #include <QTest>
 
+#include "pedal_sim_process.h"
+
 namespace {
 
 // Runs korvanne-pedal-sim and opens its port with plain POSIX calls, as a serial client would.
 class SimProcess {
 public:
-    explicit SimProcess(const QStringList& arguments) {
-        process_.start(QStringLiteral(KORVANNE_PEDAL_SIM_PATH), arguments);
-        QDeadlineTimer deadline(10'000);
-        while (!process_.canReadLine() && !deadline.hasExpired() &&
-               process_.state() != QProcess::NotRunning) {
-            process_.waitForReadyRead(int(deadline.remainingTime()));
-        }
-        path_ = QString::fromLocal8Bit(process_.readLine()).trimmed();
+    explicit SimProcess(const QStringList& arguments)
+        : server_(QStringLiteral(KORVANNE_PEDAL_SIM_PATH), arguments), path_(server_.path()) {
         if (!path_.isEmpty()) fd_ = ::open(path_.toLocal8Bit().constData(), O_RDWR | O_NOCTTY);
     }
     ~SimProcess() {
         if (fd_ >= 0) ::close(fd_);
-        process_.closeWriteChannel();  // the server ends when its standard input closes
-        if (!process_.waitForFinished(10'000)) process_.kill();
     }
 
     const QString& path() const { return path_; }
     int fd() const { return fd_; }
-    QProcess& process() { return process_; }
+    QProcess& process() { return server_.process(); }
 
     bool send(const QByteArray& bytes) {
         return ::write(fd_, bytes.constData(), size_t(bytes.size())) == bytes.size();
@@ -51,7 +45,7 @@ public:
     }
 
 private:
-    QProcess process_;
+    korvanne::test::PedalSimProcess server_;
     QString path_;
     int fd_ = -1;
 };
