@@ -21,6 +21,7 @@ MainController::MainController(Services& services, MainView& view)
       webVersionTimer_(services.clock.createTimer()),
       communication_(std::make_unique<Communication>(*this)) {
     usbReadTimer_->onTimeout([this] { communication_->Timer_USB_ReadTimer(); });
+    messages_.onBusyChanged = [this](bool busy) { view_.setBusy(busy); };
     usbReadTimer_->setInterval(50);
     uploadCheckTimer_->setInterval(5000);
     webVersionTimer_->setInterval(1000);

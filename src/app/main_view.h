@@ -81,6 +81,9 @@ public:
     virtual bool applyStyle(const QString& styleName) = 0;
     // The MIDI channel submenu.
     virtual void BuildMidiChannelMenu() = 0;
+
+    // Shows that an exchange with the pedal is in progress (other device commands wait).
+    virtual void setBusy(bool busy) = 0;
 };
 
 }  // namespace korvanne

@@ -412,6 +412,14 @@ bool TformMain::applyStyle(const QString& styleName) {
     return korvanne::applyStyle(styleName);
 }
 
+void TformMain::setBusy(bool busy) {
+    if (busy) {
+        setCursor(Qt::BusyCursor);
+    } else {
+        unsetCursor();
+    }
+}
+
 void TformMain::BuildMidiChannelMenu() {
     QMenu* channel = menus_.value("menuMIDIchannel");
     for (int i = 0; i <= 16; ++i) {

@@ -59,6 +59,7 @@ public:
     void BuildLookMenu(int items) override;
     bool applyStyle(const QString& styleName) override;
     void BuildMidiChannelMenu() override;
+    void setBusy(bool busy) override;
 
     // Effect window controls are enabled through this hook once that window has them.
     std::function<void(bool)> setEffectControlsEnabled;

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QString>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -60,9 +61,11 @@ public:
     bool busy() const { return busy_; }
     class BusyGuard {
     public:
-        explicit BusyGuard(DeviceMessages& m) : m_(m), owned_(!m.busy_) { m_.busy_ = true; }
+        explicit BusyGuard(DeviceMessages& m) : m_(m), owned_(!m.busy_) {
+            if (owned_) m_.setBusy(true);
+        }
         ~BusyGuard() {
-            if (owned_) m_.busy_ = false;
+            if (owned_) m_.setBusy(false);
         }
         BusyGuard(const BusyGuard&) = delete;
         BusyGuard& operator=(const BusyGuard&) = delete;
@@ -72,11 +75,18 @@ public:
         bool owned_;
     };
 
+    // Told when an exchange starts and ends, so the windows can show it.
+    std::function<void(bool)> onBusyChanged;
+
     D2xxUnit& unit() { return unit_; }
     Clock& clock() { return clock_; }
     LogSink& log() { return log_; }
 
 private:
+    void setBusy(bool busy) {
+        busy_ = busy;
+        if (onBusyChanged) onBusyChanged(busy);
+    }
     Reply waitForData(int limitMs);
     Reply waitForFirstByte();
     Reply waitForMore(std::int64_t lastDataMs);

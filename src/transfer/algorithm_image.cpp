@@ -4,7 +4,6 @@
 #include <string>
 
 #include "device/hex_text.h"
-
 #include "transfer/effect_catalogue.h"
 
 namespace korvanne {

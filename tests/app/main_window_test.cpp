@@ -9,12 +9,11 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "test_files.h"
-
 #include "app/look.h"
 #include "editor_fixture.h"
 #include "effect/tform_fx_settings.h"
 #include "effect/tform_note_tracking_filter.h"
+#include "test_files.h"
 #include "transfer/tform_firmware_upgrade.h"
 #include "update/tform_new_version_msg.h"
 #include "update/tform_update_updater.h"

@@ -148,6 +148,30 @@ private Q_SLOTS:
         QCOMPARE(state.values[0], 0x007FE000u);
     }
 
+    void oneExchangeAtATime() {
+        EditorFixture f;
+        PedalOptions slow;
+        slow.answerLatencyUs = 1'000'000;
+        PedalModel& pedal = f.transport.addPedal(slow);
+        f.start();
+        // While the handshake waits for the pedal, the user clicks Scan And Link again.
+        std::unique_ptr<Timer> click = f.clock.createTimer();
+        click->setSingleShot(true);
+        Qt::CursorShape cursorMeanwhile = Qt::ArrowCursor;
+        click->onTimeout([&] {
+            cursorMeanwhile = f.main().cursor().shape();
+            f.controller().communication().menuScanClick();
+            f.controller().communication().menuDisconnectClick();
+        });
+        click->start(500);
+        f.main().action("menuScan")->trigger();
+        QCOMPARE(cursorMeanwhile, Qt::BusyCursor);
+        QCOMPARE(pedal.received(), bytes({0x02, 0x00}));
+        QVERIFY(f.controller().communication().Linked);
+        QCOMPARE(label(f.main(), "lblFirmwareVersion"), QString("Device Firmware: 13"));
+        QCOMPARE(f.main().cursor().shape(), Qt::ArrowCursor);
+    }
+
     void pedalStateReachesTheMenus() {
         EditorFixture f;
         PedalModel& pedal = f.transport.addPedal();

@@ -48,7 +48,8 @@ class TestPtyLink : public QObject {
 
 private Q_SLOTS:
     void scanAndLinkOverAPseudoTerminal() {
-        PedalSimProcess sim(KORVANNE_PEDAL_SIM_PATH, {"--firmware", "13", "--algorithm", "14", "--effect", "0"});
+        PedalSimProcess sim(KORVANNE_PEDAL_SIM_PATH,
+                            {"--firmware", "13", "--algorithm", "14", "--effect", "0"});
         QVERIFY2(sim.path().startsWith("/dev/"), qPrintable(sim.path()));
         PtyEditor e(sim.path());
         QCOMPARE(e.label("lblDeviceName"), "Serial port " + sim.path());
