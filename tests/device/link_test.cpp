@@ -148,6 +148,34 @@ private Q_SLOTS:
         QCOMPARE(state.values[0], 0x007FE000u);
     }
 
+    void replyArrivingInPiecesIsTakenWhole_data() {
+        QTest::addColumn<int>("pieces");
+        QTest::addColumn<int>("gapMs");
+        QTest::newRow("one piece") << 1 << 0;
+        QTest::newRow("four pieces, 30 ms apart") << 4 << 30;
+        QTest::newRow("ten pieces, 60 ms apart") << 10 << 60;
+    }
+    void replyArrivingInPiecesIsTakenWhole() {
+        QFETCH(int, pieces);
+        QFETCH(int, gapMs);
+        EditorFixture f;
+        PedalOptions options;
+        options.faults.tornPieces = pieces;
+        options.faults.tornGapUs = gapMs * 1000;
+        PedalModel& pedal = f.transport.addPedal(options);
+        pedal.state().midiChannel = 9;
+        pedal.state().values[18] = 0x00123456;
+        f.start();
+        f.main().action("menuScan")->trigger();
+        const std::vector<std::uint8_t>& entries = f.controller().messages().received_bytes_array;
+        QCOMPARE(entries.size(), std::size_t(102));
+        QCOMPARE(entries[25], std::uint8_t(9));
+        QCOMPARE(entries[101], std::uint8_t(0x56));
+        QVERIFY(f.log.contains("received_bytes_array size: 102"));
+        QVERIFY(f.controller().Timer_USB_Read().isActive());
+        QCOMPARE(f.dialogs.messages, QStringList());
+    }
+
     void oneExchangeAtATime() {
         EditorFixture f;
         PedalOptions slow;
