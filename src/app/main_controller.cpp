@@ -3,6 +3,7 @@
 #include "app/clock.h"
 #include "app/dialogs.h"
 #include "app/main_view.h"
+#include "app/maker_site.h"
 #include "app/shell.h"
 #include "console/log_sink.h"
 #include "device/communication.h"

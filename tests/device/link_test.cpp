@@ -423,6 +423,21 @@ private Q_SLOTS:
         QVERIFY(f.controller().unit().ErrorReportEnabled);
     }
 
+    void unpluggedPedalCanBeUnlinked() {
+        EditorFixture f;
+        PedalModel& pedal = f.transport.addPedal();
+        f.start();
+        f.main().action("menuScan")->trigger();
+        pedal.pullCable();
+        // The poll keeps quiet about the missing pedal.
+        f.clock.advance(500);
+        QCOMPARE(f.dialogs.messages, QStringList());
+        f.main().action("menuDisconnect")->trigger();
+        QVERIFY(!f.controller().communication().Linked);
+        QVERIFY(!f.controller().Timer_USB_Read().isActive());
+        QVERIFY(enabled(f.main(), "menuScan"));
+    }
+
     void pickingAnEffect() {
         EditorFixture f;
         f.start();
