@@ -4,7 +4,7 @@
 #include <QString>
 #include <optional>
 
-#include "app/settings_home.h"
+#include "core/settings_home.h"
 
 namespace korvanne {
 

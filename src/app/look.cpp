@@ -3,7 +3,7 @@
 #include <QApplication>
 #include <QFileInfo>
 
-#include "app/resources.h"
+#include "core/resources.h"
 
 namespace korvanne {
 

@@ -2,7 +2,7 @@
 #include <QCommandLineParser>
 #include <cstdio>
 
-#include "app/clock.h"
+#include "core/clock.h"
 #include "app/desktop_shell.h"
 #include "app/editor.h"
 #include "app/qt_dialogs.h"

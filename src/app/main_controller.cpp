@@ -1,11 +1,11 @@
 #include "app/main_controller.h"
 
-#include "app/clock.h"
-#include "app/dialogs.h"
+#include "core/clock.h"
+#include "core/dialogs.h"
 #include "app/main_view.h"
-#include "app/maker_site.h"
-#include "app/shell.h"
-#include "console/log_sink.h"
+#include "core/maker_site.h"
+#include "core/shell.h"
+#include "core/log_sink.h"
 #include "device/communication.h"
 #include "transfer/effect_catalogue.h"
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "app/local_settings.h"
-#include "app/services.h"
+#include "core/services.h"
 #include "device/d2xx_unit.h"
 #include "device/device_messages.h"
 #include "transfer/effect_resources.h"

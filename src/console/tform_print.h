@@ -5,7 +5,7 @@
 #include <QWidget>
 #include <vector>
 
-#include "console/log_sink.h"
+#include "core/log_sink.h"
 
 class QCheckBox;
 class QHBoxLayout;

@@ -1,10 +1,10 @@
 #include "device/communication.h"
 
-#include "app/clock.h"
-#include "app/dialogs.h"
+#include "core/clock.h"
+#include "core/dialogs.h"
 #include "app/main_controller.h"
 #include "app/main_view.h"
-#include "console/log_sink.h"
+#include "core/log_sink.h"
 #include "device/hex_text.h"
 #include "device/message_builders.h"
 #include "transfer/effect_catalogue.h"

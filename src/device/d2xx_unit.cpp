@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/dialogs.h"
+#include "core/dialogs.h"
 #include "device/ft_error_text.h"
 
 namespace korvanne {

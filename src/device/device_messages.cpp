@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "app/clock.h"
-#include "console/log_sink.h"
+#include "core/clock.h"
+#include "core/log_sink.h"
 #include "device/d2xx_unit.h"
 #include "device/hex_text.h"
 #include "device/status_reply.h"

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "app/clock.h"
+#include "core/clock.h"
 
 namespace korvanne {
 

@@ -5,17 +5,14 @@
 #include <string>
 #include <string_view>
 
+#include "core/decimal_digits.h"
+
 namespace korvanne {
 
 // The algorithm resource that belongs to an effect name: every blank and "-" becomes "_", every
 // "+" becomes "plus" and every upper-case "X" becomes "mult", in that order; nothing else changes
 // (a lower-case "x" stays). "Korvanne MK3 0014" -> "Korvanne_MK3_0014".
 std::string EffectResourceName(std::string_view effectName);
-
-// Reads text made of decimal digits only ("0014" -> 14). Empty text, any other character
-// (a blank, a sign, a hex letter) and numbers beyond 32 bits give nothing. The pedal reports its
-// algorithm as four such digits and its effect number as two.
-std::optional<std::uint32_t> decimalFromDigits(std::string_view text);
 
 // The newest algorithm the editor carries, read from the first effect list item: characters 13
 // to 17 (counting from 1, fewer when the text is shorter), leading blanks skipped, the rest

@@ -1,7 +1,7 @@
 #include "transfer/effect_resources.h"
 
-#include "app/resources.h"
-#include "console/log_sink.h"
+#include "core/resources.h"
+#include "core/log_sink.h"
 #include "transfer/effect_catalogue.h"
 
 namespace korvanne {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/secondary_window.h"
+#include "ui/secondary_window.h"
 
 namespace korvanne {
 

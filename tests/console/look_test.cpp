@@ -11,7 +11,7 @@
 #include <QVBoxLayout>
 #include <QtTest>
 
-#include "app/resources.h"
+#include "core/resources.h"
 
 class LookTest : public QObject {
     Q_OBJECT

@@ -2,7 +2,7 @@
 
 #include <QTest>
 
-#include "app/clock.h"
+#include "core/clock.h"
 #include "device/d2xx_unit.h"
 #include "device/status_reply.h"
 #include "recording_log.h"

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/clock.h"
+#include "core/clock.h"
 
 namespace korvanne::test {
 

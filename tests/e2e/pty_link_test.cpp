@@ -7,7 +7,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "app/clock.h"
+#include "core/clock.h"
 #include "app/editor.h"
 #include "app/main_controller.h"
 #include "app/tform_main.h"

@@ -3,7 +3,7 @@
 #include <QTest>
 #include <cmath>
 
-#include "app/clock.h"
+#include "core/clock.h"
 #include "sim/status_reply_text.h"
 #include "sim_test_bytes.h"
 

@@ -3,10 +3,10 @@
 #include <QTemporaryDir>
 #include <memory>
 
-#include "app/clock.h"
+#include "core/clock.h"
 #include "app/editor.h"
 #include "app/main_controller.h"
-#include "app/services.h"
+#include "core/services.h"
 #include "app/tform_main.h"
 #include "console/tform_print.h"
 #include "recording_log.h"

@@ -2,7 +2,7 @@
 
 #include <QStringList>
 
-#include "console/log_sink.h"
+#include "core/log_sink.h"
 
 namespace korvanne::test {
 

@@ -2,7 +2,7 @@
 
 #include <QStringList>
 
-#include "app/shell.h"
+#include "core/shell.h"
 
 namespace korvanne::test {
 

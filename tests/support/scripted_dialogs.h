@@ -4,7 +4,7 @@
 #include <QString>
 #include <QStringList>
 
-#include "app/dialogs.h"
+#include "core/dialogs.h"
 
 namespace korvanne::test {
 

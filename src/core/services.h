@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/settings_home.h"
+#include "core/settings_home.h"
 
 namespace korvanne {
 

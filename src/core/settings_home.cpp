@@ -1,4 +1,4 @@
-#include "app/settings_home.h"
+#include "core/settings_home.h"
 
 #include <QDir>
 #include <QStandardPaths>
