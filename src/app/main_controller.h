@@ -14,7 +14,9 @@
 
 namespace korvanne {
 
+class AlgorithmUpload;
 class Communication;
+class FirmwareUpgrade;
 class MainView;
 class Timer;
 
@@ -87,6 +89,8 @@ public:
     StatusAppliers appliers;
     EffectCatalogue catalogue;
     Communication& communication() { return *communication_; }
+    AlgorithmUpload& upload() { return *upload_; }
+    FirmwareUpgrade& firmwareUpgrade() { return *firmwareUpgrade_; }
 
 private:
     Services& services_;
@@ -98,6 +102,8 @@ private:
     std::unique_ptr<Timer> uploadCheckTimer_;
     std::unique_ptr<Timer> webVersionTimer_;
     std::unique_ptr<Communication> communication_;
+    std::unique_ptr<AlgorithmUpload> upload_;
+    std::unique_ptr<FirmwareUpgrade> firmwareUpgrade_;
 };
 
 }  // namespace korvanne

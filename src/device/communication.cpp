@@ -7,6 +7,7 @@
 #include "core/log_sink.h"
 #include "device/hex_text.h"
 #include "device/message_builders.h"
+#include "transfer/bootloader_protocol.h"
 #include "transfer/effect_catalogue.h"
 
 namespace korvanne {
@@ -110,12 +111,10 @@ bool Communication::ConnectDevice() {
         log.ConsoleAppend("baud rate = " + QString::number(unit.BaudRate));
     }
     if (messages.FirmwareUpgradeMode) {
-        unit.SetLineParameters(2);
-        unit.SetFTDataCharacteristics();
-        messages.SendText(msg::bootloaderSync(), 1);
-        const QString answer = messages.ReadReplyText();
-        log.ConsoleAppend("received Byte: " + answer);
-        if (answer == "79") {
+        BootloaderProtocol bootloader(messages, log);
+        bootloader.enterBootloaderLine();
+        // A bootloader still synchronised from an earlier attempt counts as reached.
+        if (bootloader.synchronise("received Byte: ").reached) {
             BootloaderReached = true;
             dialogs.inform("Connection to bootloader succeeded, ready for firmware upgrade");
             view.setEnabled(Control::menuStartFirmwareUpgrade, true);
