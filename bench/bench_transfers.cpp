@@ -165,8 +165,7 @@ bool pacedUpgrade(const QString& home) {
     ratio("firmware-upgrade-button-to-restart", elapsedS / bound);
     std::fprintf(stderr, "upgrade: erase to Go %.3f s for %llu bytes (wire %.3f s); click %.3f s\n",
                  double(upgrade.eraseToGoUs) / 1e6,
-                 static_cast<unsigned long long>(upgrade.eraseToGoBytes), eraseToGoBound,
-                 elapsedS);
+                 static_cast<unsigned long long>(upgrade.eraseToGoBytes), eraseToGoBound, elapsedS);
     return true;
 }
 

@@ -79,8 +79,8 @@ void Editor::wireTransfers() {
     };
     QObject::connect(main_->findChild<QPushButton*>("btnUpload"), &QPushButton::clicked,
                      main_.get(), [c] { c->upload().btnUploadClick(); });
-    QObject::connect(main_->action("menuLoadAlgorithmFromFile"), &QAction::triggered,
-                     main_.get(), [c] { c->upload().menuLoadAlgorithmFromFileClick(); });
+    QObject::connect(main_->action("menuLoadAlgorithmFromFile"), &QAction::triggered, main_.get(),
+                     [c] { c->upload().menuLoadAlgorithmFromFileClick(); });
     QAction* mode = main_->action("menuFirmwareUpgradeMode");
     QObject::connect(mode, &QAction::triggered, main_.get(), [c, mode] {
         // The operation keeps the check mark itself: undo the toggle Qt made on the click.

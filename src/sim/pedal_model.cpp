@@ -81,9 +81,8 @@ std::optional<int> decimalFromHexDigits(std::uint8_t high, std::uint8_t low) {
 PedalModel::PedalModel(PedalOptions options, std::unique_ptr<BootloaderSide> bootloader)
     : options_(std::move(options)), bootloader_(std::move(bootloader)) {
     if (!bootloader_) {
-        bootloader_ = std::make_unique<Stm32Bootloader>(options_.firmware,
-                                                        options_.faults.bootloader,
-                                                        options_.faults.bootloaderRefusesReads);
+        bootloader_ = std::make_unique<Stm32Bootloader>(
+            options_.firmware, options_.faults.bootloader, options_.faults.bootloaderRefusesReads);
     }
     state_.firmware = options_.firmware;
     state_.algorithm = options_.algorithm;
@@ -100,10 +99,10 @@ PedalModel::PedalModel(PedalOptions options, std::unique_ptr<BootloaderSide> boo
 PedalModel::~PedalModel() = default;
 
 void PedalModel::setBootloaderSide(std::unique_ptr<BootloaderSide> bootloader) {
-    bootloader_ = bootloader ? std::move(bootloader)
-                             : std::make_unique<Stm32Bootloader>(
-                                   state_.firmware, options_.faults.bootloader,
-                                   options_.faults.bootloaderRefusesReads);
+    bootloader_ =
+        bootloader ? std::move(bootloader)
+                   : std::make_unique<Stm32Bootloader>(state_.firmware, options_.faults.bootloader,
+                                                       options_.faults.bootloaderRefusesReads);
 }
 
 void PedalModel::note(std::string event) {

@@ -14,10 +14,9 @@ constexpr std::uint32_t RamStart = 0x20000000;
 constexpr std::uint32_t RamSize = 20 * 1024;
 constexpr std::uint8_t ParityEven = 2;
 // The commands Get lists, as an STM32F103's bootloader does (it erases with 0x43).
-constexpr std::uint8_t ListedCommands[] = {boot::CmdGet,         boot::CmdGetVersion,
-                                           boot::CmdGetId,       boot::CmdReadMemory,
-                                           boot::CmdGo,          boot::CmdWriteMemory,
-                                           boot::CmdErase};
+constexpr std::uint8_t ListedCommands[] = {
+    boot::CmdGet, boot::CmdGetVersion,  boot::CmdGetId, boot::CmdReadMemory,
+    boot::CmdGo,  boot::CmdWriteMemory, boot::CmdErase};
 
 std::string hex(std::uint32_t v, int digits) {
     char text[16];
@@ -228,8 +227,8 @@ void Stm32Bootloader::onComplement(BootloaderHost& host) {
 
 void Stm32Bootloader::onAddress(BootloaderHost& host) {
     const std::uint32_t address = std::uint32_t(buffer_[0]) << 24 |
-                                  std::uint32_t(buffer_[1]) << 16 |
-                                  std::uint32_t(buffer_[2]) << 8 | buffer_[3];
+                                  std::uint32_t(buffer_[1]) << 16 | std::uint32_t(buffer_[2]) << 8 |
+                                  buffer_[3];
     if (buffer_[4] != boot::AddressChecksum(address)) {
         note("address " + hex(address, 8) + " with a wrong checksum refused");
         refuse(host);
@@ -305,7 +304,8 @@ void Stm32Bootloader::onErasePages(BootloaderHost& host, bool extended) {
         reply({boot::Ack}, host);
         return;
     }
-    sum = extended ? static_cast<std::uint8_t>((n >> 8) ^ (n & 0xFF)) : static_cast<std::uint8_t>(n);
+    sum =
+        extended ? static_cast<std::uint8_t>((n >> 8) ^ (n & 0xFF)) : static_cast<std::uint8_t>(n);
     for (std::size_t i = 0; i + 1 < buffer_.size(); ++i) sum ^= buffer_[i];
     if (sum != buffer_.back()) {
         refuse(host);

@@ -48,7 +48,8 @@ AlgorithmUpload::Wait AlgorithmUpload::waitForAnswer(bool logReads) {
     const bool arrived = clock.waitUntil(dataWaiting, AnswerLimitMs);
     if (gone) return Wait::DeviceGone;
     if (!arrived) {
-        log.ConsoleLog(QStringLiteral("no answer to the upload within %1 s").arg(AnswerLimitMs / 1000));
+        log.ConsoleLog(
+            QStringLiteral("no answer to the upload within %1 s").arg(AnswerLimitMs / 1000));
         return Wait::NoAnswer;
     }
     // The answer may come in pieces: read until the line stays quiet. The status shows only
@@ -107,7 +108,8 @@ void AlgorithmUpload::btnUploadClick() {
     const ImageLineConversion converted = convertImageLine(line, unit.TxBuffer);
     log.ConsoleLog("num of bytes: " + QString::number(converted.converted));
     // Only converted bytes are sent: the rest of the buffer holds an earlier message.
-    if (converted.converted > 0) unit.WriteFTDevice(static_cast<std::uint32_t>(converted.converted));
+    if (converted.converted > 0)
+        unit.WriteFTDevice(static_cast<std::uint32_t>(converted.converted));
     log.ConsoleLog("write to device");
     view.setText(Control::lblStatus, "Uploading...");
 

@@ -39,8 +39,7 @@ std::uint32_t wordAt(std::span<const std::uint8_t> image, std::size_t offset) {
 
 std::string imageProblem(std::span<const std::uint8_t> image) {
     if (image.size() < 8) {
-        return "it holds " + std::to_string(image.size()) +
-               " bytes, too few for a firmware image";
+        return "it holds " + std::to_string(image.size()) + " bytes, too few for a firmware image";
     }
     if (image.size() > boot::MaxImageSize) {
         return "it holds " + std::to_string(image.size()) + " bytes and would overwrite the " +

@@ -124,9 +124,8 @@ bool FirmwareUpgrade::LoadFirmwareImage() {
     const std::string problem = firmware::imageProblem(std::span<const std::uint8_t>(
         reinterpret_cast<const std::uint8_t*>(image_.constData()), FirmwareByteCount));
     if (!problem.empty()) {
-        dialogs.inform("The firmware image \"" + FirmwareResourceName +
-                       "\" cannot be written: " + QString::fromStdString(problem) +
-                       ". Nothing was sent to the pedal.");
+        dialogs.inform("The firmware image \"" + FirmwareResourceName + "\" cannot be written: " +
+                       QString::fromStdString(problem) + ". Nothing was sent to the pedal.");
         return false;
     }
     FirmwareHexText = QString::fromLatin1(image_.toHex().toUpper());
@@ -165,7 +164,8 @@ bool FirmwareUpgrade::WriteFirmwareChunks() {
     view_->setProgressMaximum(static_cast<int>(ChunkCount));
     for (std::size_t i = 0; i < ChunkCount; ++i) {
         view_->setProgress(static_cast<int>(i));
-        const std::size_t size = firmware::planChunks(FirmwareByteCount).blockSize(i, FirmwareByteCount);
+        const std::size_t size =
+            firmware::planChunks(FirmwareByteCount).blockSize(i, FirmwareByteCount);
         const std::span<const std::uint8_t> block(FirmwareBytes.data() + i * firmware::ChunkSize,
                                                   size);
         if (!protocol_.writeBlock(block, "writing block " + QString::number(i))) return false;
@@ -178,7 +178,8 @@ bool FirmwareUpgrade::verifyWrittenImage() {
     log.ConsoleLog("verifying the written image");
     for (std::size_t i = 0; i < ChunkCount; ++i) {
         view_->setProgress(static_cast<int>(i));
-        const std::size_t size = firmware::planChunks(FirmwareByteCount).blockSize(i, FirmwareByteCount);
+        const std::size_t size =
+            firmware::planChunks(FirmwareByteCount).blockSize(i, FirmwareByteCount);
         const auto address = boot::FlashStart + static_cast<std::uint32_t>(i * firmware::ChunkSize);
         std::vector<std::uint8_t> read;
         bool refused = false;
@@ -190,7 +191,8 @@ bool FirmwareUpgrade::verifyWrittenImage() {
             fail(BootloaderProtocol::describe(protocol_.failure()));
             return false;
         }
-        if (!std::equal(read.begin(), read.end(), FirmwareBytes.begin() + std::ptrdiff_t(address - boot::FlashStart))) {
+        if (!std::equal(read.begin(), read.end(),
+                        FirmwareBytes.begin() + std::ptrdiff_t(address - boot::FlashStart))) {
             fail("verifying block " + QString::number(i) + " at 0x" +
                  QString::fromStdString(hex8(address)) +
                  ": the flash holds other bytes than the image");
@@ -295,8 +297,9 @@ bool FirmwareUpgrade::FormClose() {
     }
     if (erased_) {
         // Go would start a half-written firmware.
-        log.ConsoleLog("upgrade window closed with the flash erased: no Go, the pedal stays in "
-                       "its bootloader");
+        log.ConsoleLog(
+            "upgrade window closed with the flash erased: no Go, the pedal stays in "
+            "its bootloader");
         view_->hideWindow();
         main_.view().setEnabled(Control::menuStartFirmwareUpgrade, true);
         main_.services().dialogs.inform(StaysInBootloaderMessage);

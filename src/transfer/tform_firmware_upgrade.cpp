@@ -34,8 +34,9 @@ TformFirmwareUpgrade::TformFirmwareUpgrade(QWidget* parent)
     chkVerify = new QCheckBox("Verify after writing", this);
     chkVerify->setObjectName("chkVerifyAfterWriting");
     chkVerify->setGeometry(8, 136, 179, 20);
-    chkVerify->setToolTip("Reads the written firmware back and compares it before the version "
-                          "record is written (takes about twice as long)");
+    chkVerify->setToolTip(
+        "Reads the written firmware back and compares it before the version "
+        "record is written (takes about twice as long)");
 }
 
 void TformFirmwareUpgrade::attach(FirmwareUpgrade* upgrade, QWidget* mainWindow) {

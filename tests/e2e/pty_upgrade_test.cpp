@@ -48,7 +48,8 @@ private Q_SLOTS:
         QVERIFY(editor.firmwareUpgrade().isVisible());
         dialogs.messages.clear();
         editor.firmwareUpgrade().findChild<QPushButton*>("btnUpgradeFirmware")->click();
-        QCOMPARE(dialogs.messages, QStringList{"Firmware Upgrade Complete, device will now restart"});
+        QCOMPARE(dialogs.messages,
+                 QStringList{"Firmware Upgrade Complete, device will now restart"});
         QCOMPARE(editor.main().findChild<QLabel*>("lblFirmwareVersion")->text(),
                  QString("Device Firmware: 13"));
 

@@ -1,9 +1,10 @@
 // The simulated pedal's STM32 bootloader: the AN3155 commands over its 128 KB flash, the
 // synchronisation rules, the parity check, Go back to the firmware and the injected faults.
+#include "sim/stm32_bootloader.h"
+
 #include <QTest>
 
 #include "sim/pedal_model.h"
-#include "sim/stm32_bootloader.h"
 #include "sim_test_bytes.h"
 #include "transfer/bootloader_frames.h"
 
@@ -139,8 +140,8 @@ private Q_SLOTS:
         // The stream: sync, Get Version, Get Version again.
         QTest::newRow("nack at the second answer")
             << int(BootloaderFault::Kind::Nack) << 2 << hexBytes("79 1F 79 22 00 00 79");
-        QTest::newRow("second answer lost") << int(BootloaderFault::Kind::Silent) << 2
-                                            << hexBytes("79 79 22 00 00 79");
+        QTest::newRow("second answer lost")
+            << int(BootloaderFault::Kind::Silent) << 2 << hexBytes("79 79 22 00 00 79");
         QTest::newRow("dead from the second answer")
             << int(BootloaderFault::Kind::Dead) << 2 << hexBytes("79");
     }

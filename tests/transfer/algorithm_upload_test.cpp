@@ -1,6 +1,8 @@
 // Uploading an algorithm to the simulated pedal on virtual time: the embedded image and a file,
 // the confirmation, the bypass before it, the single write, the answer shown in the status label
 // and the time limit on waiting for it.
+#include "transfer/algorithm_upload.h"
+
 #include <QAction>
 #include <QLabel>
 #include <QPushButton>
@@ -10,7 +12,6 @@
 #include "editor_fixture.h"
 #include "sim/built_in_pedal.h"
 #include "test_files.h"
-#include "transfer/algorithm_upload.h"
 
 using namespace korvanne;
 using namespace korvanne::test;
@@ -65,8 +66,8 @@ private Q_SLOTS:
         QCOMPARE(l.f.controller().catalogue.SelectedEffectName, QString("Korvanne MK3 0014"));
         l.clickUpload();
         // Bypass, the whole image in one write, then the status request.
-        QCOMPARE(received(*l.pedal, l.linkedAt), QByteArray::fromHex("0D01") + image14() +
-                                                     QByteArray::fromHex("0200"));
+        QCOMPARE(received(*l.pedal, l.linkedAt),
+                 QByteArray::fromHex("0D01") + image14() + QByteArray::fromHex("0200"));
         QVERIFY(l.pedal->state().bypass);
         QCOMPARE(l.status(), QString("UPLOAD OK 0014"));
         QCOMPARE(l.f.main().findChild<QLabel*>("lblAlgorithmVersion")->text(),
@@ -95,9 +96,8 @@ private Q_SLOTS:
         QTest::addColumn<int>("pieces");
         QTest::addColumn<QString>("status");
         QTest::addColumn<QStringList>("receivedLines");
-        QTest::newRow("20 bytes in one read")
-            << "ABCDEFGHIJKLMNOPQRST" << 1 << "ABCDEFGHIJKLMNOPQ"
-            << QStringList{"received: ABCDEFGHIJKLMNOPQ"};
+        QTest::newRow("20 bytes in one read") << "ABCDEFGHIJKLMNOPQRST" << 1 << "ABCDEFGHIJKLMNOPQ"
+                                              << QStringList{"received: ABCDEFGHIJKLMNOPQ"};
         QTest::newRow("two reads") << "UPLOAD OK 0014" << 2 << "UPLOAD OK 0014"
                                    << QStringList{"received: UPLOAD ", "received: UPLOAD OK 0014"};
         QTest::newRow("none") << "" << 1 << "Upload Failed" << QStringList{};

@@ -1,9 +1,10 @@
 // The bootloader protocol's byte groups and checksums, the chunking of firmware images, the
 // version a chooser item names and the checks made before an image is written.
+#include "transfer/bootloader_frames.h"
+
 #include <QTest>
 #include <vector>
 
-#include "transfer/bootloader_frames.h"
 #include "transfer/firmware_image.h"
 
 using namespace korvanne;

@@ -1,6 +1,8 @@
 // The firmware upgrade against the simulated pedal on virtual time: the two ways into the
 // bootloader, the upgrade window's steps byte by byte, failures that stop the upgrade and leave
 // the pedal in its bootloader, retries, and closing the window.
+#include "transfer/firmware_upgrade.h"
+
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
@@ -13,7 +15,6 @@
 #include "device/communication.h"
 #include "editor_fixture.h"
 #include "sim/stm32_bootloader.h"
-#include "transfer/firmware_upgrade.h"
 #include "transfer/tform_firmware_upgrade.h"
 
 using namespace korvanne;
@@ -85,7 +86,9 @@ private Q_SLOTS:
         const std::size_t linked = pedal.received().size();
         f.dialogs.expectConfirm(true, "Keep SHIFT button on the pedal pressed and click YES.");
         f.main().action("menuFirmwareUpgradeMode")->trigger();
-        QCOMPARE(received(pedal, linked), hex("0D01" "05000102030405 06" "7F"));
+        QCOMPARE(received(pedal, linked), hex("0D01"
+                                              "05000102030405 06"
+                                              "7F"));
         // 200 ms from the last byte of the entry message to the synchronisation byte.
         const auto& at = pedal.receivedAtUs();
         QVERIFY(at.back() - at[at.size() - 2] >= 200'000);
@@ -157,9 +160,10 @@ private Q_SLOTS:
         // Erase, 208 blocks, the version record, Go, then the status request.
         const QByteArray sent = received(*u.pedal, synced);
         QVERIFY(sent.startsWith(hex("43BC FF00")));
-        QVERIFY(sent.endsWith(hex("31CE 0801FC00F5 07000000000000000D0A"
-                                  "21DE 0800000008"
-                                  "0200")));
+        QVERIFY(
+            sent.endsWith(hex("31CE 0801FC00F5 07000000000000000D0A"
+                              "21DE 0800000008"
+                              "0200")));
         QCOMPARE(u.f.log.lines.filter("SEND WRITE COMMAND").size(), 209);
         QVERIFY(u.f.log.contains("num of chunks: 207"));
         QVERIFY(u.f.log.contains("num of bytes last chunk: 160"));
@@ -340,9 +344,10 @@ private Q_SLOTS:
     void imageIsCheckedBeforeTheErase_data() {
         QTest::addColumn<QString>("item");
         QTest::addColumn<QString>("problem");
-        QTest::newRow("missing") << "Firmware_99" << "is not built into this editor";
-        QTest::newRow("even reset handler")
-            << "FIRMWARE_EVEN_RESET" << "reset handler 0x080000EC is not odd code";
+        QTest::newRow("missing") << "Firmware_99"
+                                 << "is not built into this editor";
+        QTest::newRow("even reset handler") << "FIRMWARE_EVEN_RESET"
+                                            << "reset handler 0x080000EC is not odd code";
     }
     void imageIsCheckedBeforeTheErase() {
         QFETCH(QString, item);
