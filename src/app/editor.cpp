@@ -10,6 +10,7 @@
 #include "console/tform_print.h"
 #include "effect/tform_fx_settings.h"
 #include "effect/tform_note_tracking_filter.h"
+#include "transfer/algorithm_upload.h"
 #include "transfer/firmware_upgrade.h"
 #include "transfer/tform_firmware_upgrade.h"
 #include "update/tform_new_version_msg.h"

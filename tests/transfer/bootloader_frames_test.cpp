@@ -58,7 +58,8 @@ private Q_SLOTS:
         QFETCH(int, fill);
         QFETCH(int, countByte);
         QFETCH(int, checksum);
-        const std::vector<std::uint8_t> data(std::size_t(size), std::uint8_t(fill));
+        const std::vector<std::uint8_t> data(static_cast<std::size_t>(size),
+                                             static_cast<std::uint8_t>(fill));
         const std::vector<std::uint8_t> group = boot::dataGroup(data);
         QCOMPARE(group.size(), std::size_t(size + 2));
         QCOMPARE(int(group.front()), countByte);
