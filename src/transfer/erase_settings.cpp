@@ -15,7 +15,8 @@ const QString SettingsMemoryAddress = QStringLiteral("50");
 
 QString hexByte(std::uint8_t b) {
     static constexpr char digits[] = "0123456789ABCDEF";
-    return QString({QLatin1Char(digits[b >> 4]), QLatin1Char(digits[b & 0xF])});
+    const QChar pair[2] = {QLatin1Char(digits[b >> 4]), QLatin1Char(digits[b & 0xF])};
+    return QString(pair, 2);
 }
 
 }  // namespace

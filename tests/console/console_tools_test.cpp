@@ -125,7 +125,7 @@ private Q_SLOTS:
         const int aa = address == 0 ? 0x50 : 0x51;
         QCOMPARE(sentAfterLink(*l.pedal), bytes({0x0B, aa, 0x00, 0x00, 0x00}));
         QCOMPARE(l.f.log.lines.value(0),
-                 QString("erase message: 0B%1000000").arg(address == 0 ? "50" : "51"));
+                 "erase message: 0B" + QString(address == 0 ? "50" : "51") + "000000");
         QVERIFY(l.f.clock.nowMs() - before >= ConsoleTools::ErasePauseMs);
         // Only the memory at 50 is the settings memory.
         QCOMPARE(l.pedal->state().settingsMemory[0], std::uint8_t(aa == 0x50 ? 0xFF : 0x00));
