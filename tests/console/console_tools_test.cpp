@@ -1,6 +1,8 @@
 // The debug console's tools against the simulated pedal on virtual time: the settings memory
 // erase and read, the raw parameter write and the filter coefficient generator, driven through
 // the console's own controls.
+#include "console/console_tools.h"
+
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -8,7 +10,6 @@
 #include <QRegularExpression>
 #include <QTest>
 
-#include "console/console_tools.h"
 #include "device/communication.h"
 #include "editor_fixture.h"
 #include "transfer/erase_settings.h"
@@ -51,8 +52,11 @@ void typeInto(QLineEdit* edit, const QString& text) {
 }
 
 QStringList workedExample() {
-    return {"A2_6db_boost_Q1.41 : array[0..19] of string =", "('00', '80', '75', '76', ",
-            "'FF', '00', 'F2', 'CE', ", "'00', '7E', '9E', '81', ", "'00', 'FF', '0D', '32', ",
+    return {"A2_6db_boost_Q1.41 : array[0..19] of string =",
+            "('00', '80', '75', '76', ",
+            "'FF', '00', 'F2', 'CE', ",
+            "'00', '7E', '9E', '81', ",
+            "'00', 'FF', '0D', '32', ",
             "'FF', '80', 'EC', '09');"};
 }
 
@@ -173,13 +177,27 @@ private Q_SLOTS:
         QTest::addColumn<QString>("address");
         QTest::addColumn<QString>("data");
         QTest::addColumn<QString>("blamed");
-        QTest::newRow("initial texts") << "addr" << "data" << "address";
-        QTest::newRow("short address") << "00B" << "007FE000" << "address";
-        QTest::newRow("long address") << "0000B" << "007FE000" << "address";
-        QTest::newRow("letter in address") << "000G" << "007FE000" << "address";
-        QTest::newRow("short data") << "000B" << "7FE000" << "data";
-        QTest::newRow("letter in data") << "000B" << "007FE00Z" << "data";
-        QTest::newRow("empty data") << "000B" << "" << "data";
+        QTest::newRow("initial texts") << "addr"
+                                       << "data"
+                                       << "address";
+        QTest::newRow("short address") << "00B"
+                                       << "007FE000"
+                                       << "address";
+        QTest::newRow("long address") << "0000B"
+                                      << "007FE000"
+                                      << "address";
+        QTest::newRow("letter in address") << "000G"
+                                           << "007FE000"
+                                           << "address";
+        QTest::newRow("short data") << "000B"
+                                    << "7FE000"
+                                    << "data";
+        QTest::newRow("letter in data") << "000B"
+                                        << "007FE00Z"
+                                        << "data";
+        QTest::newRow("empty data") << "000B"
+                                    << ""
+                                    << "data";
     }
     void rawSendRefusesWhatIsNotItsDigits() {
         QFETCH(QString, address);
@@ -199,8 +217,12 @@ private Q_SLOTS:
         QTest::addColumn<QString>("locale");
         QTest::addColumn<QString>("q");
         QTest::addColumn<QString>("qLine");
-        QTest::newRow("point") << "C" << "1.41" << "Q: 1.41";
-        QTest::newRow("comma") << "de_DE" << "1,41" << "Q: 1,41";
+        QTest::newRow("point") << "C"
+                               << "1.41"
+                               << "Q: 1.41";
+        QTest::newRow("comma") << "de_DE"
+                               << "1,41"
+                               << "Q: 1,41";
     }
     void generatorThroughItsControls() {
         QFETCH(QString, locale);
@@ -243,22 +265,25 @@ private Q_SLOTS:
         f.editor->console().cmbNotePicker->setCurrentIndex(12);
         f.log.clear();
         f.controller().consoleTools().btnGetNoteFrequencyClick();
-        QCOMPARE(f.log.lines,
-                 (QStringList{"A2_6db_cut_Q11 : array[0..19] of string =",
-                              "('00', '7F', 'F0', 'E7', ", "'FF', '00', '43', '51', ",
-                              "'00', '7F', 'D2', '91', ", "'00', 'FF', 'BC', 'AF', ",
-                              "'FF', '80', '3C', '88');"}));
+        QCOMPARE(
+            f.log.lines,
+            (QStringList{"A2_6db_cut_Q11 : array[0..19] of string =", "('00', '7F', 'F0', 'E7', ",
+                         "'FF', '00', '43', '51', ", "'00', '7F', 'D2', '91', ",
+                         "'00', 'FF', 'BC', 'AF', ", "'FF', '80', '3C', '88');"}));
     }
 
     void badEditTextsAreRefused_data() {
         QTest::addColumn<bool>("isQ");
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("message");
-        QTest::newRow("Q 0") << true << "0" << "Q must be a number above 0; it stays 11.";
-        QTest::newRow("Q below 0") << true << "-2" << "Q must be a number above 0; it stays 11.";
+        QTest::newRow("Q 0") << true << "0"
+                             << "Q must be a number above 0; it stays 11.";
+        QTest::newRow("Q below 0") << true << "-2"
+                                   << "Q must be a number above 0; it stays 11.";
         QTest::newRow("Q not a number") << true << "abc"
                                         << "'abc' is not a valid floating point value";
-        QTest::newRow("Q empty") << true << "" << "'' is not a valid floating point value";
+        QTest::newRow("Q empty") << true << ""
+                                 << "'' is not a valid floating point value";
         QTest::newRow("Q other separator") << true << "1,41"
                                            << "'1,41' is not a valid floating point value";
         QTest::newRow("gain not a number") << false << "6dB"
@@ -300,8 +325,9 @@ private Q_SLOTS:
         ConsoleTools& t = f.controller().consoleTools();
         t.btnGetNoteFrequencyClick();
         QVERIFY(qAbs(t.NoteFrequency - hz) < 1e-9);
-        QVERIFY(f.log.lines.filter(" : array[0..19] of string =").value(0).startsWith(
-            f.editor->console().cmbNotePicker->currentText() + "_6db_cut_Q11"));
+        QVERIFY(f.log.lines.filter(" : array[0..19] of string =")
+                    .value(0)
+                    .startsWith(f.editor->console().cmbNotePicker->currentText() + "_6db_cut_Q11"));
     }
 };
 

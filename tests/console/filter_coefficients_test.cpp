@@ -1,10 +1,10 @@
 // The filter coefficient generator's arithmetic and text, from the system's own examples.
+#include "console/filter_coefficients.h"
+
 #include <QtTest>
 #include <cmath>
 #include <string>
 #include <vector>
-
-#include "console/filter_coefficients.h"
 
 using namespace korvanne::filter;
 
@@ -43,14 +43,12 @@ private Q_SLOTS:
         QTest::addColumn<double>("boost");
         QTest::addColumn<QString>("header");
         QTest::addColumn<QList<quint32>>("values");
-        QTest::newRow("worked example") << "A2" << 0 << 1.41 << 6.0
-                                        << "A2_6db_boost_Q1.41 : array[0..19] of string ="
-                                        << QList<quint32>{0x00807576, 0xFF00F2CE, 0x007E9E81,
-                                                                0x00FF0D32, 0xFF80EC09};
-        QTest::newRow("start values") << "A2" << 0 << 11.0 << -6.0
-                                      << "A2_6db_cut_Q11 : array[0..19] of string ="
-                                      << QList<quint32>{0x007FF0E7, 0xFF004351, 0x007FD291,
-                                                              0x00FFBCAF, 0xFF803C88};
+        QTest::newRow("worked example")
+            << "A2" << 0 << 1.41 << 6.0 << "A2_6db_boost_Q1.41 : array[0..19] of string ="
+            << QList<quint32>{0x00807576, 0xFF00F2CE, 0x007E9E81, 0x00FF0D32, 0xFF80EC09};
+        QTest::newRow("start values")
+            << "A2" << 0 << 11.0 << -6.0 << "A2_6db_cut_Q11 : array[0..19] of string ="
+            << QList<quint32>{0x007FF0E7, 0xFF004351, 0x007FD291, 0x00FFBCAF, 0xFF803C88};
     }
     void table() {
         QFETCH(QString, note);
@@ -59,7 +57,8 @@ private Q_SLOTS:
         QFETCH(double, boost);
         QFETCH(QString, header);
         QFETCH(QList<quint32>, values);
-        const auto lines = coefficientTable(note.toStdString(), CalcNoteFrequency(offset), q, boost);
+        const auto lines =
+            coefficientTable(note.toStdString(), CalcNoteFrequency(offset), q, boost);
         QVERIFY(lines);
         QCOMPARE(toQt(*lines), QStringList{header} + coefficientLines(values));
         // The layout, trailing blanks included.
@@ -130,11 +129,16 @@ private Q_SLOTS:
         QTest::addColumn<double>("value");
         QTest::addColumn<QString>("separator");
         QTest::addColumn<QString>("text");
-        QTest::newRow("whole") << 6.0 << "." << "6";
-        QTest::newRow("two places") << 1.41 << "." << "1.41";
-        QTest::newRow("comma") << 1.41 << "," << "1,41";
-        QTest::newRow("small, no exponent") << 0.00001 << "." << "0.00001";
-        QTest::newRow("large, no exponent") << 1e7 << "." << "10000000";
+        QTest::newRow("whole") << 6.0 << "."
+                               << "6";
+        QTest::newRow("two places") << 1.41 << "."
+                                    << "1.41";
+        QTest::newRow("comma") << 1.41 << ","
+                               << "1,41";
+        QTest::newRow("small, no exponent") << 0.00001 << "."
+                                            << "0.00001";
+        QTest::newRow("large, no exponent") << 1e7 << "."
+                                            << "10000000";
     }
     void decimalText() {
         QFETCH(double, value);

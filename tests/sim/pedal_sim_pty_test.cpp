@@ -108,7 +108,7 @@ void PedalSimPtyTest::erasesAndDumpsTheSettingsMemory() {
     QFETCH(int, expected);
     SimProcess sim(arguments);
     QVERIFY(sim.fd() >= 0);
-    QVERIFY(sim.send(QByteArray::fromHex("0B50000000" "0C5000000000")));
+    QVERIFY(sim.send(QByteArray::fromHex("0B500000000C5000000000")));
     const QByteArray dump =
         sim.readUntil([](const QByteArray& got) { return got.size() >= 16385; }, 1500);
     QCOMPARE(dump.size(), expected);

@@ -1,6 +1,8 @@
 // "Erase Settings" and the memory check against the simulated pedal on virtual time: the
 // warning, the erase, the pauses, the check question, and the verdict on the dump however it
 // arrives.
+#include "transfer/erase_settings.h"
+
 #include <QAction>
 #include <QRegularExpression>
 #include <QTest>
@@ -9,7 +11,6 @@
 #include "device/communication.h"
 #include "device/message_builders.h"
 #include "editor_fixture.h"
-#include "transfer/erase_settings.h"
 
 using namespace korvanne;
 using namespace korvanne::test;
@@ -145,8 +146,7 @@ private Q_SLOTS:
             << QList<int>{1, 8000} << -1 << EraseSettings::EmptyMessage;
         QTest::newRow("three reads, set in the last")
             << QList<int>{5000, 12000} << 16000 << EraseSettings::NotEmptyMessage;
-        QTest::newRow("marker alone first")
-            << QList<int>{1} << 1 << EraseSettings::NotEmptyMessage;
+        QTest::newRow("marker alone first") << QList<int>{1} << 1 << EraseSettings::NotEmptyMessage;
     }
     void verdictOnReads() {
         QFETCH(QList<int>, cuts);
@@ -193,10 +193,10 @@ private Q_SLOTS:
         QTest::addColumn<QString>("verdict");
         QTest::newRow("paced") << true << 1 << 0 << EraseSettings::EmptyMessage;
         QTest::newRow("three pieces") << false << 3 << 0 << EraseSettings::EmptyMessage;
-        QTest::newRow("cut short") << true << 1 << 1000
-                                   << "Memory check failed: the pedal sent 15384 of 16,384 bytes";
-        QTest::newRow("marker only") << false << 1 << 16384
-                                     << "Memory check failed: the pedal sent 0 of 16,384 bytes";
+        QTest::newRow("cut short")
+            << true << 1 << 1000 << "Memory check failed: the pedal sent 15384 of 16,384 bytes";
+        QTest::newRow("marker only")
+            << false << 1 << 16384 << "Memory check failed: the pedal sent 0 of 16,384 bytes";
     }
     void dumpThroughThePoll() {
         QFETCH(bool, pacing);
@@ -220,6 +220,21 @@ private Q_SLOTS:
         // Only bytes that came are logged and judged; a short dump is never called empty.
         QCOMPARE(l.dumpLines().size(), 16384 - shortBy);
         if (shortBy > 0) QCOMPARE(l.f.log.lines.last(), verdict);
+    }
+
+    // A pedal with an older algorithm links without the poll running: the check it is erased
+    // for still reads its dump.
+    void checkWhileThePollIsStopped() {
+        PedalOptions older;
+        older.algorithm = 13;
+        Linked l(older);
+        l.f.dialogs.messages.clear();
+        QVERIFY(!l.f.controller().Timer_USB_Read().isActive());
+        l.f.dialogs.expectConfirm(true, EraseSettings::Warning());
+        l.f.dialogs.expectConfirm(true, EraseSettings::CheckQuestion);
+        l.f.main().action("menuEraseSettings")->trigger();
+        QCOMPARE(l.f.dialogs.messages, QStringList{EraseSettings::EmptyMessage});
+        QCOMPARE(l.dumpLines().size(), 16384);
     }
 
     // Asked for by the command, a dump that never comes is reported instead of passed over.
