@@ -6,10 +6,15 @@
 #include "core/maker_site.h"
 #include "core/shell.h"
 #include "core/log_sink.h"
+#include "console/console_tools.h"
 #include "device/communication.h"
 #include "transfer/algorithm_upload.h"
 #include "transfer/effect_catalogue.h"
+<<<<<<< HEAD
 #include "transfer/firmware_upgrade.h"
+=======
+#include "transfer/erase_settings.h"
+>>>>>>> main
 
 namespace korvanne {
 
@@ -33,6 +38,8 @@ MainController::MainController(Services& services, MainView& view)
     uploadCheckTimer_->setInterval(5000);
     webVersionTimer_->setInterval(1000);
     webVersionTimer_->setSingleShot(true);
+    consoleTools_ = std::make_unique<ConsoleTools>(*this);
+    eraseSettings_ = std::make_unique<EraseSettings>(*this, *consoleTools_);
 }
 
 MainController::~MainController() = default;

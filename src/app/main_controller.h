@@ -16,7 +16,12 @@ namespace korvanne {
 
 class AlgorithmUpload;
 class Communication;
+<<<<<<< HEAD
 class FirmwareUpgrade;
+=======
+class ConsoleTools;
+class EraseSettings;
+>>>>>>> main
 class MainView;
 class Timer;
 
@@ -89,8 +94,13 @@ public:
     StatusAppliers appliers;
     EffectCatalogue catalogue;
     Communication& communication() { return *communication_; }
+<<<<<<< HEAD
     AlgorithmUpload& upload() { return *upload_; }
     FirmwareUpgrade& firmwareUpgrade() { return *firmwareUpgrade_; }
+=======
+    ConsoleTools& consoleTools() { return *consoleTools_; }
+    EraseSettings& eraseSettings() { return *eraseSettings_; }
+>>>>>>> main
 
 private:
     Services& services_;
@@ -102,8 +112,13 @@ private:
     std::unique_ptr<Timer> uploadCheckTimer_;
     std::unique_ptr<Timer> webVersionTimer_;
     std::unique_ptr<Communication> communication_;
+<<<<<<< HEAD
     std::unique_ptr<AlgorithmUpload> upload_;
     std::unique_ptr<FirmwareUpgrade> firmwareUpgrade_;
+=======
+    std::unique_ptr<ConsoleTools> consoleTools_;
+    std::unique_ptr<EraseSettings> eraseSettings_;
+>>>>>>> main
 };
 
 }  // namespace korvanne
