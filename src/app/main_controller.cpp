@@ -10,11 +10,8 @@
 #include "device/communication.h"
 #include "transfer/algorithm_upload.h"
 #include "transfer/effect_catalogue.h"
-<<<<<<< HEAD
 #include "transfer/firmware_upgrade.h"
-=======
 #include "transfer/erase_settings.h"
->>>>>>> main
 
 namespace korvanne {
 

@@ -16,12 +16,9 @@ namespace korvanne {
 
 class AlgorithmUpload;
 class Communication;
-<<<<<<< HEAD
 class FirmwareUpgrade;
-=======
 class ConsoleTools;
 class EraseSettings;
->>>>>>> main
 class MainView;
 class Timer;
 
@@ -94,13 +91,10 @@ public:
     StatusAppliers appliers;
     EffectCatalogue catalogue;
     Communication& communication() { return *communication_; }
-<<<<<<< HEAD
     AlgorithmUpload& upload() { return *upload_; }
     FirmwareUpgrade& firmwareUpgrade() { return *firmwareUpgrade_; }
-=======
     ConsoleTools& consoleTools() { return *consoleTools_; }
     EraseSettings& eraseSettings() { return *eraseSettings_; }
->>>>>>> main
 
 private:
     Services& services_;
@@ -112,13 +106,10 @@ private:
     std::unique_ptr<Timer> uploadCheckTimer_;
     std::unique_ptr<Timer> webVersionTimer_;
     std::unique_ptr<Communication> communication_;
-<<<<<<< HEAD
     std::unique_ptr<AlgorithmUpload> upload_;
     std::unique_ptr<FirmwareUpgrade> firmwareUpgrade_;
-=======
     std::unique_ptr<ConsoleTools> consoleTools_;
     std::unique_ptr<EraseSettings> eraseSettings_;
->>>>>>> main
 };
 
 }  // namespace korvanne

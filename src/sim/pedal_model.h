@@ -29,7 +29,6 @@ struct PedalFaults {
     int garbledEntry = 3;
     // The cable is pulled once this many bytes have been received.
     std::optional<std::size_t> pullAfterBytes;
-<<<<<<< HEAD
     // The answer to an upload replaces the usual one when set, and leaves in this many pieces
     // (tornGapUs apart), so the editor reads it in several reads.
     std::optional<std::string> uploadAnswer;
@@ -38,13 +37,11 @@ struct PedalFaults {
     BootloaderFault bootloader;
     // The bootloader refuses Read Memory, as with read protection on.
     bool bootloaderRefusesReads = false;
-=======
     // The settings memory dump leaves in this many pieces, with a pause between them.
     int dumpPieces = 1;
     std::int64_t dumpGapUs = 200'000;
     // The dump stops this many bytes short of its end.
     std::size_t dumpShortBy = 0;
->>>>>>> main
 };
 
 struct PedalOptions {
