@@ -372,6 +372,16 @@ private Q_SLOTS:
         QVERIFY(u.button()->isEnabled());
     }
 
+    void statusRequestToAWaitingBootloader() {
+        // Linking without Upgrade Mode to a pedal waiting in its bootloader: the bootloader stays
+        // silent until synchronised, so the editor says the pedal did not answer.
+        Upgrade u;
+        u.f.main().action("menuScan")->trigger();
+        QCOMPARE(u.f.dialogs.messages.value(0), Communication::NoAnswerMessage);
+        QCOMPARE(u.label("lblFirmwareVersion"), QString("Device Firmware:"));
+        QVERIFY(u.pedal->inBootloader());
+    }
+
     void refusedWhileAnotherExchangeRuns() {
         Upgrade u;
         u.linkTheLegacyWay();
