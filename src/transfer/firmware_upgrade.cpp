@@ -164,8 +164,7 @@ bool FirmwareUpgrade::WriteFirmwareChunks() {
     view_->setProgressMaximum(static_cast<int>(ChunkCount));
     for (std::size_t i = 0; i < ChunkCount; ++i) {
         view_->setProgress(static_cast<int>(i));
-        const std::size_t size =
-            firmware::planChunks(FirmwareByteCount).blockSize(i, FirmwareByteCount);
+        const std::size_t size = blockSize(i);
         const std::span<const std::uint8_t> block(FirmwareBytes.data() + i * firmware::ChunkSize,
                                                   size);
         if (!protocol_.writeBlock(block, "writing block " + QString::number(i))) return false;
@@ -178,8 +177,7 @@ bool FirmwareUpgrade::verifyWrittenImage() {
     log.ConsoleLog("verifying the written image");
     for (std::size_t i = 0; i < ChunkCount; ++i) {
         view_->setProgress(static_cast<int>(i));
-        const std::size_t size =
-            firmware::planChunks(FirmwareByteCount).blockSize(i, FirmwareByteCount);
+        const std::size_t size = blockSize(i);
         const auto address = boot::FlashStart + static_cast<std::uint32_t>(i * firmware::ChunkSize);
         std::vector<std::uint8_t> read;
         bool refused = false;
@@ -201,6 +199,10 @@ bool FirmwareUpgrade::verifyWrittenImage() {
     }
     log.ConsoleLog("verify: the flash holds the image");
     return true;
+}
+
+std::size_t FirmwareUpgrade::blockSize(std::size_t chunk) const {
+    return std::min(firmware::ChunkSize, FirmwareByteCount - chunk * firmware::ChunkSize);
 }
 
 void FirmwareUpgrade::fail(const QString& text) {

@@ -75,6 +75,8 @@ public:
 
 private:
     bool verifyWrittenImage();
+    // Bytes in block `chunk` of the loaded image (256 but for a short last one).
+    std::size_t blockSize(std::size_t chunk) const;
     // The restart after Go was sent (and acknowledged or not).
     void RestartDevice(bool goAcknowledged);
     void fail(const QString& text);
