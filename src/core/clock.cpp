@@ -27,13 +27,18 @@ void sleepInEventLoop(int ms) {
 // Sleeps in the event loop until something has happened (data on a port, a timer, a click) and
 // was handled, or `ms` milliseconds pass, so a waiting caller looks again at once.
 void sleepUntilSomethingHappens(int ms) {
+    QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance();
+    if (!dispatcher) {
+        sleepInEventLoop(ms);
+        return;
+    }
     QEventLoop loop;
     QTimer::singleShot(std::max(ms, 0), Qt::PreciseTimer, &loop, &QEventLoop::quit);
     int blocks = 0;
     // The loop blocks once to sleep; the next time it is about to block, it has woken and
     // handled what woke it.
-    const QMetaObject::Connection c = QObject::connect(
-        QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, &loop, [&] {
+    const QMetaObject::Connection c =
+        QObject::connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, &loop, [&] {
             if (++blocks == 2) loop.quit();
         });
     loop.exec();
