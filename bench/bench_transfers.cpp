@@ -187,9 +187,11 @@ bool pacedUpload(const QString& home) {
     editor.main().findChild<QPushButton*>("btnUpload")->click();
     const double elapsedS = double(clock.nowUs() - start) / 1e6;
     if (!reportUnexpected(dialogs, {})) return false;
-    // Fixed: 40 ms after the bypass, the 100 ms quiet window that ends the answer, 200 ms after
-    // the status request.
-    const double bound = counting.wireBits / Baud + 0.040 + 0.100 + 0.200;
+    // Wire: bypass, image, the 14-byte answer and the status request, 10 bits a byte; the status
+    // reply crosses within the 200 ms pause after the request. Fixed: 40 ms after the bypass and
+    // the 100 ms quiet window that ends the answer.
+    const double bytes = 2.0 + double(builtInAlgorithmImage(14).size()) + 14.0 + 2.0;
+    const double bound = bytes * 10.0 / Baud + 0.040 + 0.100 + 0.200;
     ratio("algorithm-upload", elapsedS / bound);
     std::fprintf(stderr, "upload: %.3f s (wire %.3f s)\n", elapsedS, counting.wireBits / Baud);
     return true;
