@@ -170,10 +170,17 @@ TformMain::TformMain(QWidget* parent) : QMainWindow(parent) {
     lblShowNewVersion = label(central, "lblShowNewVersion", "");
     lblShowNewVersion->setVisible(false);
 
-    QFont small = font();
-    small.setPointSizeF(10.5);
-    btnSetFootswitchMode->setFont(small);
-    btnSetTuning->setFont(small);
+    // The platform's Quit key (Ctrl+Q) closes the editor as the close button does, from any of
+    // its windows.
+    auto* quit = new QAction(this);
+    quit->setObjectName("actionQuit");
+    QList<QKeySequence> quitKeys = QKeySequence::keyBindings(QKeySequence::Quit);
+    if (!quitKeys.contains(QKeySequence(Qt::CTRL | Qt::Key_Q)))
+        quitKeys << QKeySequence(Qt::CTRL | Qt::Key_Q);
+    quit->setShortcuts(quitKeys);
+    quit->setShortcutContext(Qt::ApplicationShortcut);
+    connect(quit, &QAction::triggered, this, &QWidget::close);
+    addAction(quit);
 
     // A fixed-size window that never shrinks below its designed 356 x 228 client area.
     const QSize hint = sizeHint().expandedTo(QSize(356, 228 + menuBar()->sizeHint().height()));
