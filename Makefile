@@ -23,6 +23,7 @@ build: deps $(BUILD_DIR)/build.ninja
 
 bench: build
 	QT_QPA_PLATFORM=offscreen $(BUILD_DIR)/bench/korvanne-bench-console
+	$(BUILD_DIR)/bench/korvanne-bench-link
 
 # Address and undefined-behaviour sanitizers over the whole suite.
 sanitize: deps
