@@ -4,6 +4,8 @@
 # updates), it waits for it, saying so, before giving up with a clear sentence.
 set -euo pipefail
 packages=(cmake ninja-build g++ ccache pkg-config qt6-base-dev qt6-serialport-dev qt6-qpa-plugins libgl-dev)
+# `make package` (dpkg-shlibdeps) and the install test (desktop-file-validate).
+packages+=(dpkg-dev desktop-file-utils)
 lock_wait_seconds=${KORVANNE_APT_LOCK_WAIT:-300}
 lock_poll_seconds=${KORVANNE_APT_LOCK_POLL:-10}
 

@@ -1,5 +1,6 @@
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QIcon>
 #include <cstdio>
 #include <cstdlib>
 
@@ -88,6 +89,9 @@ int main(int argc, char** argv) {
     }
     QApplication app(argc, argv);
     QApplication::setApplicationDisplayName("Korvanne Editor");
+    // Ties the windows to the installed menu entry and its icon (Wayland's app id, X11's icon).
+    QApplication::setDesktopFileName("korvanne-editor");
+    QApplication::setWindowIcon(QIcon::fromTheme("korvanne-editor"));
 
     korvanne::RealClock clock;
     korvanne::QtDialogs dialogs;
