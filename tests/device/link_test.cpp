@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QTest>
 
 #include "counting_transport.h"
@@ -496,6 +497,8 @@ private Q_SLOTS:
         if (when == "stopped") options.algorithm = 13;
         PedalModel& pedal = f.transport.addPedal(options);
         CountingTransport counting(f.transport);
+        // The editor goes before the transport it was given.
+        const auto editorFirst = qScopeGuard([&] { f.editor.reset(); });
         f.start(&counting);
         f.main().action("menuScan")->trigger();
         f.dialogs.messages.removeAll(Communication::AlgorithmNotice(14));
@@ -566,6 +569,8 @@ private Q_SLOTS:
         f.transport.addPedal({}, {}, "First pedal");
         f.transport.addPedal({}, {}, "Not a pedal");
         CountingTransport counting(f.transport);
+        // The editor goes before the transport it was given.
+        const auto editorFirst = qScopeGuard([&] { f.editor.reset(); });
         counting.refuseOpen.insert("KVSIM0002");
         writeSetting(f, "ReportUSBErrors.txt", reportErrors ? "YES" : "NO");
         f.start(&counting);
