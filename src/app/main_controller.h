@@ -16,6 +16,8 @@
 namespace korvanne {
 
 class Communication;
+class ConsoleTools;
+class EraseSettings;
 class MainLinkView;
 class MainView;
 class Timer;
@@ -81,7 +83,9 @@ public:
 
     StatusAppliers appliers;
     EffectCatalogue catalogue;
-    Communication& communication() { return *communication_; }
+    Communication& communication() override { return *communication_; }
+    ConsoleTools& consoleTools() { return *consoleTools_; }
+    EraseSettings& eraseSettings() { return *eraseSettings_; }
 
 private:
     Services& services_;
@@ -94,6 +98,8 @@ private:
     std::unique_ptr<Timer> webVersionTimer_;
     std::unique_ptr<MainLinkView> linkView_;
     std::unique_ptr<Communication> communication_;
+    std::unique_ptr<ConsoleTools> consoleTools_;
+    std::unique_ptr<EraseSettings> eraseSettings_;
 };
 
 }  // namespace korvanne
