@@ -20,6 +20,10 @@
 // - A step called from the running exchange's own code joins it: Link runs ReadDeviceStatus,
 //   an upload may run it afterwards. Such steps open an Exchange too, so they are safe when
 //   called on their own.
+// - Ask the door, not busy(): busy() is also true for the running exchange's own steps. A tick
+//   that should simply skip while another exchange runs tests messages.mayEnter().
+// - Pause and wait only through the Clock (services().clock or the readers below): that is how
+//   the door tells a step of the running exchange from a command the event loop ran meanwhile.
 // - Work that must not be lost (a deferred parameter send) uses messages.runWhenFree(...): it
 //   runs now, or right after the running exchange ends.
 // - A message that expects an answer is written with SendRequest, which first drops whatever
