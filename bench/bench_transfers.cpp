@@ -53,7 +53,7 @@ public:
 
 class NoShell final : public Shell {
 public:
-    void openUrl(const QString&) override {}
+    bool openUrl(const QString&) override { return true; }
     bool startElevated(const QString&, const QStringList&) override { return true; }
 };
 

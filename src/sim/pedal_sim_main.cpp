@@ -19,9 +19,14 @@ namespace {
 using korvanne::PedalFaults;
 using korvanne::PedalOptions;
 
-[[noreturn]] void fail(const QString& message) {
+// Exit statuses: every mistake on the command line (an unknown option, a missing or bad value,
+// a stray word, an image that cannot be used) gives 2; a port that cannot be served gives 1.
+constexpr int UsageStatus = 2;
+constexpr int ServeFailureStatus = 1;
+
+[[noreturn]] void fail(const QString& message, int status = UsageStatus) {
     std::fprintf(stderr, "korvanne-pedal-sim: %s\n", qPrintable(message));
-    std::exit(2);
+    std::exit(status);
 }
 
 long long number(const QCommandLineParser& parser, const QString& name, long long min,
@@ -78,7 +83,12 @@ int main(int argc, char* argv[]) {
     parser.addOption({QStringLiteral("boot-refuse-reads"),
                       QStringLiteral("The bootloader refuses Read Memory (read protection).")});
     valueOption("record", "Write every byte received to FILE as it arrives.", "FILE");
-    parser.process(app);
+    if (!parser.parse(QCoreApplication::arguments())) fail(parser.errorText());
+    if (parser.isSet(QStringLiteral("help"))) parser.showHelp(0);
+    if (!parser.positionalArguments().isEmpty()) {
+        fail(QStringLiteral("unexpected argument '%1'")
+                 .arg(parser.positionalArguments().constFirst()));
+    }
 
     PedalOptions options;
     if (parser.isSet("firmware")) options.firmware = int(number(parser, "firmware", 0, 255));
@@ -147,7 +157,7 @@ int main(int argc, char* argv[]) {
 
     korvanne::PtyPort port;
     std::string error;
-    if (!port.open(error)) fail(QString::fromStdString(error));
+    if (!port.open(error)) fail(QString::fromStdString(error), ServeFailureStatus);
     std::printf("%s\n", port.slavePath().c_str());
     std::fflush(stdout);
     const int code = korvanne::servePedal(pedal, port, serve);

@@ -13,7 +13,6 @@
 #include "device/communication.h"
 #include "device/message_builders.h"
 #include "transfer/algorithm_image.h"
-#include "transfer/firmware_upgrade.h"
 
 namespace korvanne {
 
@@ -77,16 +76,15 @@ void AlgorithmUpload::btnUploadClick() {
     Dialogs& dialogs = main_.services().dialogs;
     LogSink& log = main_.services().log;
     D2xxUnit& unit = main_.unit();
-    if (messages.busy()) {
-        dialogs.inform(FirmwareUpgrade::BusyMessage);
-        return;
-    }
+    // The whole upload is one exchange, its answer wait included: nothing else reaches the
+    // pedal meanwhile and the poll leaves the answer to the wait.
+    DeviceMessages::Exchange exchange(messages, "Upload Selected");
+    if (!exchange) return;
     main_.Timer_USB_Read().stop();
     if (!dialogs.confirm(Question)) {
         main_.Timer_USB_Read().start();
         return;
     }
-    DeviceMessages::BusyGuard guard(messages);
     sendBypassOn();
     main_.services().clock.pause(BypassPauseEmbeddedMs);
     unit.ErrorReportEnabled = true;
@@ -107,9 +105,12 @@ void AlgorithmUpload::btnUploadClick() {
     const std::string line = text.toStdString();
     const ImageLineConversion converted = convertImageLine(line, unit.TxBuffer);
     log.ConsoleLog("num of bytes: " + QString::number(converted.converted));
-    // Only converted bytes are sent: the rest of the buffer holds an earlier message.
-    if (converted.converted > 0)
-        unit.WriteFTDevice(static_cast<std::uint32_t>(converted.converted));
+    // Only converted bytes are sent: the rest of the buffer holds an earlier message. The
+    // request drops stale received bytes first, so they are not taken for the answer.
+    if (converted.converted > 0) {
+        messages.SendRequest(std::string_view(line).substr(0, converted.converted * 2));
+    }
+
     log.ConsoleLog("write to device");
     view.setText(Control::lblStatus, "Uploading...");
 
@@ -134,14 +135,11 @@ void AlgorithmUpload::menuLoadAlgorithmFromFileClick() {
     Dialogs& dialogs = main_.services().dialogs;
     LogSink& log = main_.services().log;
     D2xxUnit& unit = main_.unit();
-    if (messages.busy()) {
-        dialogs.inform(FirmwareUpgrade::BusyMessage);
-        return;
-    }
+    DeviceMessages::Exchange exchange(messages, "Load Effect From File");
+    if (!exchange) return;
     const QString path = dialogs.openFile("Load Effect From File", FileFilter, OpenDialogFolder);
     if (path.isEmpty()) return;
     if (!dialogs.confirm(Question)) return;
-    DeviceMessages::BusyGuard guard(messages);
     sendBypassOn();
     main_.services().clock.pause(BypassPauseFileMs);
     unit.ErrorReportEnabled = true;
@@ -163,6 +161,8 @@ void AlgorithmUpload::menuLoadAlgorithmFromFileClick() {
         showFailed();
         return;
     }
+    // Stale received bytes must not be taken for the answer.
+    unit.PurgeFTReceive();
     std::copy(bytes.begin(), bytes.end(), unit.TxBuffer.begin());
     const std::uint32_t written =
         bytes.isEmpty() ? 0 : unit.WriteFTDevice(static_cast<std::uint32_t>(bytes.size()));

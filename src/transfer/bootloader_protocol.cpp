@@ -7,6 +7,7 @@
 #include "device/d2xx_unit.h"
 #include "device/device_messages.h"
 #include "device/hex_text.h"
+#include "device/message_builders.h"
 
 namespace korvanne {
 
@@ -125,7 +126,9 @@ BootloaderProtocol::Answer BootloaderProtocol::readExact(std::size_t count,
 
 BootloaderProtocol::SyncResult BootloaderProtocol::synchronise(const QString& logPrefix) {
     SyncResult result;
-    write(boot::Sync);
+    // A request: whatever waits on the receive side is dropped first, not taken for the answer.
+    messages_.SendRequest(msg::bootloaderSync(), 1);
+    ++bytesSent;
     DeviceMessages::Reply reply = DeviceMessages::Reply::Received;
     result.answer = messages_.ReadReplyText(&reply, boot::StepLimitMs);
     log_.ConsoleAppend(logPrefix + result.answer);

@@ -40,10 +40,8 @@ void FirmwareUpgrade::menuFirmwareUpgradeModeClick() {
         messages.FirmwareUpgradeMode = false;
         return;
     }
-    if (messages.busy()) {
-        dialogs.inform(BusyMessage);
-        return;
-    }
+    DeviceMessages::Exchange exchange(messages, "Upgrade Mode");
+    if (!exchange) return;
     v.setChecked(Control::menuFirmwareUpgradeMode, true);
     messages.FirmwareUpgradeMode = true;
     bool isNumber = false;
@@ -53,7 +51,6 @@ void FirmwareUpgrade::menuFirmwareUpgradeModeClick() {
         link.LegacyUpgradeMode = true;
         return;
     }
-    DeviceMessages::BusyGuard guard(messages);
     main_.upload().sendBypassOn();
     if (!dialogs.confirm("Keep SHIFT button on the pedal pressed and click YES.")) {
         messages.FirmwareUpgradeMode = false;
@@ -78,10 +75,8 @@ void FirmwareUpgrade::menuFirmwareUpgradeModeClick() {
 }
 
 void FirmwareUpgrade::menuStartFirmwareUpgradeClick() {
-    if (main_.messages().busy()) {
-        main_.services().dialogs.inform(BusyMessage);
-        return;
-    }
+    DeviceMessages::Exchange exchange(main_.messages(), "Start Firmware Upgrade");
+    if (!exchange) return;
     StartFirmwareUpgrade();
 }
 
@@ -217,12 +212,8 @@ void FirmwareUpgrade::fail(const QString& text) {
 
 void FirmwareUpgrade::btnUpgradeFirmwareClick() {
     if (running_) return;
-    DeviceMessages& messages = main_.messages();
-    if (messages.busy()) {
-        main_.services().dialogs.inform(BusyMessage);
-        return;
-    }
-    DeviceMessages::BusyGuard guard(messages);
+    DeviceMessages::Exchange exchange(main_.messages(), "Upgrade Firmware");
+    if (!exchange) return;
     running_ = true;
     lastError_.clear();
     view_->setUpgradeEnabled(false);
@@ -261,14 +252,15 @@ void FirmwareUpgrade::btnUpgradeFirmwareClick() {
 }
 
 void FirmwareUpgrade::RestartDevice() {
-    DeviceMessages::BusyGuard guard(main_.messages());
+    DeviceMessages::Exchange exchange(main_.messages(), "Restart");
+    if (!exchange) return;
     RestartDevice(protocol_.SendGoCommand());
 }
 
 void FirmwareUpgrade::RestartDevice(bool goAcknowledged) {
     MainView& v = main_.view();
     DeviceMessages& messages = main_.messages();
-    DeviceMessages::BusyGuard guard(messages);
+    DeviceMessages::Exchange exchange(messages);
     main_.unit().ErrorReportEnabled = true;
     protocol_.leaveBootloaderLine();
     if (goAcknowledged) {
@@ -293,8 +285,8 @@ void FirmwareUpgrade::RestartDevice(bool goAcknowledged) {
 
 bool FirmwareUpgrade::FormClose() {
     LogSink& log = main_.services().log;
-    if (running_) {
-        log.ConsoleLog("the upgrade window stays open while the upgrade runs");
+    if (running_ || !main_.messages().mayEnter()) {
+        log.ConsoleLog("the upgrade window stays open while an exchange with the pedal runs");
         return false;
     }
     if (erased_) {

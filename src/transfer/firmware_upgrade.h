@@ -17,12 +17,10 @@ class MainController;
 // ("Upgrade Mode"), the upgrade window's steps and the restart. Every step waits for the
 // bootloader's acknowledge; the first refusal or missing answer stops the upgrade with the pedal
 // left in its bootloader, so the user can try again. Go is sent only when nothing was erased or
-// everything was written.
+// everything was written. Each command is one exchange through the link's door.
 class FirmwareUpgrade {
 public:
     static constexpr std::size_t MaxChunks = 512;
-    static inline const QString BusyMessage = QStringLiteral(
-        "Another exchange with the pedal is in progress. Try again when it has finished.");
     static inline const QString CompleteMessage =
         QStringLiteral("Firmware Upgrade Complete, device will now restart");
 

@@ -167,15 +167,32 @@ private Q_SLOTS:
         QVERIFY(!l.f.controller().UploadCheckTimer().isActive());
     }
 
-    void refusedWhileAnotherExchangeRuns() {
-        Linked l;
-        {
-            DeviceMessages::BusyGuard busy(l.f.controller().messages());
+    void otherCommandsAreRefusedDuringTheWait() {
+        // While the upload waits for an answer that does not come, the user clicks again.
+        PedalOptions options;
+        options.faults.uploadAnswer = "";
+        Linked l(options);
+        std::unique_ptr<Timer> click = l.f.clock.createTimer();
+        click->setSingleShot(true);
+        Qt::CursorShape cursor = Qt::ArrowCursor;
+        click->onTimeout([&] {
+            cursor = l.f.main().cursor().shape();
             l.f.main().findChild<QPushButton*>("btnUpload")->click();
-        }
-        QCOMPARE(l.f.dialogs.messages.size(), 1);
-        QVERIFY(l.f.dialogs.messages.first().startsWith("Another exchange with the pedal"));
-        QCOMPARE(received(*l.pedal, l.linkedAt), QByteArray());
+            l.f.main().action("menuLoadAlgorithmFromFile")->trigger();
+        });
+        click->start(3000);
+        l.clickUpload();
+        QCOMPARE(cursor, Qt::BusyCursor);
+        QVERIFY(
+            l.f.log.contains("Upload Selected refused: another exchange with the pedal is in "
+                             "progress"));
+        QVERIFY(
+            l.f.log.contains("Load Effect From File refused: another exchange with the pedal "
+                             "is in progress"));
+        // One bypass and one image only; no second question was asked.
+        QCOMPARE(received(*l.pedal, l.linkedAt), QByteArray::fromHex("0D01") + image14());
+        QVERIFY(l.f.dialogs.scriptDone());
+        QCOMPARE(l.status(), QString("Upload Failed"));
     }
 };
 

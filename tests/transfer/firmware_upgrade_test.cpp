@@ -382,17 +382,35 @@ private Q_SLOTS:
         QVERIFY(u.pedal->inBootloader());
     }
 
-    void refusedWhileAnotherExchangeRuns() {
-        Upgrade u;
+    void otherCommandsWaitForTheUpgrade() {
+        // During the long erase wait the user clicks again, reopens the window and closes it.
+        PedalOptions options;
+        options.faults.bootloader = {Kind::Dead, 3};
+        Upgrade u(options);
         u.linkTheLegacyWay();
-        u.f.dialogs.messages.clear();
-        const std::size_t before = u.pedal->received().size();
-        {
-            DeviceMessages::BusyGuard busy(u.f.controller().messages());
+        std::unique_ptr<Timer> click = u.f.clock.createTimer();
+        click->setSingleShot(true);
+        Qt::CursorShape cursor = Qt::ArrowCursor;
+        bool buttonEnabled = true;
+        click->onTimeout([&] {
+            cursor = u.window().cursor().shape();
+            buttonEnabled = u.button()->isEnabled();
             u.button()->click();
-        }
-        QCOMPARE(u.f.dialogs.messages, QStringList{FirmwareUpgrade::BusyMessage});
-        QCOMPARE(u.pedal->received().size(), before);
+            u.f.main().action("menuStartFirmwareUpgrade")->trigger();
+            u.window().close();
+        });
+        click->start(5000);
+        const std::size_t before = u.pedal->received().size();
+        u.button()->click();
+        QCOMPARE(cursor, Qt::BusyCursor);
+        QVERIFY(!buttonEnabled);
+        QVERIFY(u.f.log.contains(
+            "Start Firmware Upgrade refused: another exchange with the pedal is in progress"));
+        QVERIFY(u.f.log.contains(
+            "the upgrade window stays open while an exchange with the pedal runs"));
+        QVERIFY(u.window().isVisible());
+        // Only the one erase went out.
+        QCOMPARE(received(*u.pedal, before), hex("43BC FF00"));
     }
 };
 
