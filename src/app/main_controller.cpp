@@ -6,7 +6,9 @@
 #include "core/maker_site.h"
 #include "core/shell.h"
 #include "core/log_sink.h"
+#include "app/presets.h"
 #include "device/communication.h"
+#include "effect/fx_settings.h"
 #include "transfer/effect_catalogue.h"
 
 namespace korvanne {
@@ -21,8 +23,21 @@ MainController::MainController(Services& services, MainView& view)
       uploadCheckTimer_(services.clock.createTimer()),
       webVersionTimer_(services.clock.createTimer()),
       communication_(std::make_unique<Communication>(*this)) {
+    fxSettings_ =
+        std::make_unique<FxSettings>(services.log, services.dialogs, services.clock, messages_,
+                                     catalogue, communication_->RequestInProgress);
+    presets_ = std::make_unique<Presets>(*this);
     usbReadTimer_->onTimeout([this] { communication_->Timer_USB_ReadTimer(); });
-    messages_.onBusyChanged = [this](bool busy) { view_.setBusy(busy); };
+    messages_.onBusyChanged = [this](bool busy) {
+        view_.setBusy(busy);
+        fxSettings_->linkBusyChanged(busy);
+    };
+    appliers.getBypassStatus = [this](const std::vector<std::uint8_t>& entries, std::size_t at) {
+        fxSettings_->getBypassStatus(entries, at);
+    };
+    appliers.LogParameterValues = [this](const std::vector<std::uint8_t>& entries, std::size_t at) {
+        fxSettings_->LogParameterValues(entries, at);
+    };
     usbReadTimer_->setInterval(50);
     uploadCheckTimer_->setInterval(5000);
     webVersionTimer_->setInterval(1000);
@@ -187,6 +202,7 @@ void MainController::move_up_or_down(int virtualKey) {
 
 void MainController::OpenEffectWindow() {
     view_.OpenEffectWindow(catalogue.SelectedEffectName);
+    fxSettings_->FormShow();
     view_.SetEffectControlsEnabled(communication_->Linked);
 }
 

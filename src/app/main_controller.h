@@ -15,7 +15,9 @@
 namespace korvanne {
 
 class Communication;
+class FxSettings;
 class MainView;
+class Presets;
 class Timer;
 
 // What the status handshake hands the reply's entries to, in this order. Each receives the whole
@@ -87,6 +89,8 @@ public:
     StatusAppliers appliers;
     EffectCatalogue catalogue;
     Communication& communication() { return *communication_; }
+    FxSettings& fxSettings() { return *fxSettings_; }
+    Presets& presets() { return *presets_; }
 
 private:
     Services& services_;
@@ -98,6 +102,8 @@ private:
     std::unique_ptr<Timer> uploadCheckTimer_;
     std::unique_ptr<Timer> webVersionTimer_;
     std::unique_ptr<Communication> communication_;
+    std::unique_ptr<FxSettings> fxSettings_;
+    std::unique_ptr<Presets> presets_;
 };
 
 }  // namespace korvanne
