@@ -33,7 +33,10 @@ TformFXsettings::TformFXsettings(QWidget* parent)
     setWindowFlags(Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
-    QFont arial("Arial");
+    // Arial, or a face of its width: a wider substitute would not fit the captions into the
+    // places the layout gives them.
+    QFont arial;
+    arial.setFamilies({"Arial", "Liberation Sans", "Arimo", "DejaVu Sans Condensed"});
     arial.setPixelSize(11);
     setFont(arial);
     setFixedSize(ClientWidth, ClientHeight);
@@ -64,9 +67,9 @@ TformFXsettings::TformFXsettings(QWidget* parent)
     addKnob(Knob::dialClipWave, "dialClipWave", "Wave Clip", 203, 72, 64);
 
     // Harmonic panel.
-    addKnob(Knob::dial1stHarmonic, "dial1stHarmonic", "1st Harmonic", 281, 9, 64);
-    caption("lblHarmonicPitch", "Harmonic Pitch", 350, 16, 80);
-    cmbVariableWavePitch = addList("cmbVariableWavePitch", pitchEntries(), 352, 36, 64);
+    addKnob(Knob::dial1stHarmonic, "dial1stHarmonic", "1st Harmonic", 280, 9, 68);
+    caption("lblHarmonicPitch", "Harmonic Pitch", 352, 14, 78);
+    cmbVariableWavePitch = addList("cmbVariableWavePitch", pitchEntries(), 356, 34, 64);
     cmbVariableWavePitch->setMaxVisibleItems(12);
     cmbVariableWavePitch->setCurrentIndex(InitialHarmonicPitchEntry);
 
@@ -77,7 +80,7 @@ TformFXsettings::TformFXsettings(QWidget* parent)
         {"No Tuning Selected", "Standard (EADGBE)", "Drop D (DADGBE)", "DADGAD", "open D (DADF#AD)",
          "Blues G (DGDGBD)", "Open A (EAC#EAE)", "Open C (CGCGCE)", "Bass Guitar"},
         285, 104, 141);
-    caption("lblSemitones", "Semitones", 285, 133, 60);
+    caption("lblSemitones", "Semitones", 285, 133, 64);
     cmbSemitonesVariation =
         addList("cmbSemitonesVariation", {"-5", "-4", "-3", "-2", "-1", "0", "+1", "+2", "+3"}, 352,
                 129, 56);
@@ -135,8 +138,8 @@ TformFXsettings::TformFXsettings(QWidget* parent)
     };
     int listY = 296;
     for (const auto& l : lists) {
-        caption(QStringLiteral("lbl") + QString(l.name).mid(3), l.label, 15, listY + 4, 104);
-        addList(l.name, l.entries, 120, listY, 160)->setCurrentIndex(0);
+        caption(QStringLiteral("lbl") + QString(l.name).mid(3), l.label, 15, listY + 4, 108);
+        addList(l.name, l.entries, 124, listY, 158)->setCurrentIndex(0);
         listY += 26;
     }
 
@@ -209,6 +212,10 @@ TformFXsettings::TformFXsettings(QWidget* parent)
             "Gate is OFF. Turn it up to activate the gate and set the desired "
             "threshold.");
 
+    // Each control carries the font itself: under a look's style sheet a parent's font does not
+    // reach its children.
+    for (QWidget* child : findChildren<QWidget*>()) child->setFont(arial);
+
     for (int k = 0; k < KnobCount; ++k) knobs_[std::size_t(k)]->setAngle(initialKnobAngle(Knob(k)));
     // The right button on "Dominant Notes Cut" is logged.
     noteCutBox(NoteCut::chkDominantNoteCut)->installEventFilter(this);
@@ -238,7 +245,7 @@ KnobDial* TformFXsettings::addKnob(Knob k, const QString& name, const QString& t
 
 ToggleSwitch* TformFXsettings::addSwitch(Switch s, const QString& name, const QString& text, int x,
                                          int y) {
-    caption("lbl" + name.mid(3), text, x, y, 64);
+    caption("lbl" + name.mid(3), text, x, y, 66);
     auto* sw = new ToggleSwitch(this);
     sw->setObjectName(name);
     sw->setGeometry(x + 2, y + 17, 36, 18);

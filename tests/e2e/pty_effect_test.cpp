@@ -59,6 +59,10 @@ private Q_SLOTS:
         QTest::keyClick(dry, Qt::Key_PageDown);
         const std::uint32_t expected = EncodeKnob(dry->angle()).value;
         QTRY_VERIFY_WITH_TIMEOUT(fx.pendingKnobMessage().empty(), 2000);
+        // Range (at its maximum after the link), which the pedal reports in steps of 22.
+        QCOMPARE(window.knob(Knob::dialRange)->angle(), KnobMaximumAngle);
+        QTest::keyClick(window.knob(Knob::dialRange), Qt::Key_Home);
+        QTRY_VERIFY_WITH_TIMEOUT(fx.pendingKnobMessage().empty(), 2000);
 
         editor.controller().communication().ReadDeviceStatus();
         const std::vector<std::uint32_t> block =
@@ -66,6 +70,8 @@ private Q_SLOTS:
         QCOMPARE(block.size(), std::size_t(ParameterCount));
         QCOMPARE(block[order(Param::Dry)], expected);
         QCOMPARE(block[order(Param::Split)], std::uint32_t(split ? 0 : 1));
+        QCOMPARE(block[order(Param::Range)], std::uint32_t(0));
+        QCOMPARE(window.knob(Knob::dialRange)->angle(), KnobMinimumAngle);
         QCOMPARE(window.toggle(Switch::swtSplit)->isChecked(), !split);
         QCOMPARE(dry->angle(), DecodeKnob(expected, KnobScale));
         QVERIFY(log.contains("Dry: \t" + QString::asprintf("%08X", expected)));
