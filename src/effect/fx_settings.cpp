@@ -115,6 +115,11 @@ void FxSettings::FormShow() {
 
 void FxSettings::SetEffectControlsEnabled(bool state) {
     view_->setControlsEnabled(state);
+    if (state) return;
+    // Unlinked (or unusable): what has not gone out yet has nowhere to go.
+    timer1_->stop();
+    pendingKnob_.clear();
+    waiting_.clear();
 }
 
 // Setting controls from code.

@@ -152,6 +152,20 @@ private Q_SLOTS:
         QCOMPARE(f.sent(), write(0x000B, KnobMaximumValue));
     }
 
+    void messagesNotYetSentAreDroppedWhenTheControlsAreDisabled() {
+        FxFixture f;
+        f.fx.setKnob(Knob::dialDry, -45);
+        {
+            DeviceMessages::BusyGuard exchange(f.messages);
+            f.fx.setSwitch(Switch::swtSplit, true);
+            f.fx.SetEffectControlsEnabled(false);
+        }
+        f.fx.linkBusyChanged(false);
+        f.clock.advance(FxSettings::DeferredSendMs);
+        QCOMPARE(f.sent(), QString());
+        QVERIFY(!f.fx.Timer1().isActive());
+    }
+
     void applyingValues_data() {
         QTest::addColumn<bool>("immediate");
         QTest::addColumn<bool>("request");
