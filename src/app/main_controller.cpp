@@ -7,9 +7,11 @@
 #include "core/shell.h"
 #include "core/log_sink.h"
 #include "app/presets.h"
+#include "console/console_tools.h"
 #include "device/communication.h"
 #include "effect/fx_settings.h"
 #include "transfer/effect_catalogue.h"
+#include "transfer/erase_settings.h"
 
 namespace korvanne {
 
@@ -42,6 +44,8 @@ MainController::MainController(Services& services, MainView& view)
     uploadCheckTimer_->setInterval(5000);
     webVersionTimer_->setInterval(1000);
     webVersionTimer_->setSingleShot(true);
+    consoleTools_ = std::make_unique<ConsoleTools>(*this);
+    eraseSettings_ = std::make_unique<EraseSettings>(*this, *consoleTools_);
 }
 
 MainController::~MainController() = default;

@@ -16,6 +16,8 @@ namespace korvanne {
 
 class Communication;
 class FxSettings;
+class ConsoleTools;
+class EraseSettings;
 class MainView;
 class Presets;
 class Timer;
@@ -91,6 +93,8 @@ public:
     Communication& communication() { return *communication_; }
     FxSettings& fxSettings() { return *fxSettings_; }
     Presets& presets() { return *presets_; }
+    ConsoleTools& consoleTools() { return *consoleTools_; }
+    EraseSettings& eraseSettings() { return *eraseSettings_; }
 
 private:
     Services& services_;
@@ -104,6 +108,8 @@ private:
     std::unique_ptr<Communication> communication_;
     std::unique_ptr<FxSettings> fxSettings_;
     std::unique_ptr<Presets> presets_;
+    std::unique_ptr<ConsoleTools> consoleTools_;
+    std::unique_ptr<EraseSettings> eraseSettings_;
 };
 
 }  // namespace korvanne
