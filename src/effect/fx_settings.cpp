@@ -87,7 +87,6 @@ FxSettings::FxSettings(LogSink& log, Dialogs& dialogs, Clock& clock, DeviceMessa
                        EffectCatalogue& catalogue, const bool& requestInProgress)
     : log_(log),
       dialogs_(dialogs),
-      clock_(clock),
       messages_(messages),
       catalogue_(catalogue),
       requestInProgress_(requestInProgress),

@@ -138,7 +138,6 @@ private:
 
     LogSink& log_;
     Dialogs& dialogs_;
-    Clock& clock_;
     DeviceMessages& messages_;
     EffectCatalogue& catalogue_;
     const bool& requestInProgress_;
