@@ -8,6 +8,7 @@
 #include "app/tform_main.h"
 #include "console/console_shortcut.h"
 #include "console/tform_print.h"
+#include "effect/fx_settings.h"
 #include "effect/tform_fx_settings.h"
 #include "effect/tform_note_tracking_filter.h"
 #include "transfer/algorithm_upload.h"
@@ -56,8 +57,9 @@ Editor::Editor(const Services& services)
     creationOrder_ << fxSettings_->objectName();
     main_->setEffectWindow(fxSettings_.get());
     consoleShortcut_->watch(fxSettings_.get());
+    fxSettings_->attach(&controller_->fxSettings());
     main_->setEffectControlsEnabled = [this](bool on) {
-        fxSettings_->SetEffectControlsEnabled(on);
+        controller_->fxSettings().SetEffectControlsEnabled(on);
     };
 
     noteTrackingFilter_ = std::make_unique<TformNoteTrackingFilter>();

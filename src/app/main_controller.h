@@ -18,10 +18,12 @@ namespace korvanne {
 class AlgorithmUpload;
 class Communication;
 class FirmwareUpgrade;
+class FxSettings;
 class ConsoleTools;
 class EraseSettings;
 class MainLinkView;
 class MainView;
+class Presets;
 class Timer;
 
 // The main window's behaviour without its widgets: start-up, the enabling rules, Info and Support,
@@ -88,6 +90,8 @@ public:
     Communication& communication() override { return *communication_; }
     AlgorithmUpload& upload() { return *upload_; }
     FirmwareUpgrade& firmwareUpgrade() { return *firmwareUpgrade_; }
+    FxSettings& fxSettings() { return *fxSettings_; }
+    Presets& presets() { return *presets_; }
     ConsoleTools& consoleTools() { return *consoleTools_; }
     EraseSettings& eraseSettings() { return *eraseSettings_; }
 
@@ -104,6 +108,8 @@ private:
     std::unique_ptr<Communication> communication_;
     std::unique_ptr<AlgorithmUpload> upload_;
     std::unique_ptr<FirmwareUpgrade> firmwareUpgrade_;
+    std::unique_ptr<FxSettings> fxSettings_;
+    std::unique_ptr<Presets> presets_;
     std::unique_ptr<ConsoleTools> consoleTools_;
     std::unique_ptr<EraseSettings> eraseSettings_;
 };
