@@ -8,6 +8,8 @@
 #include "core/log_sink.h"
 #include "device/communication.h"
 #include "transfer/effect_catalogue.h"
+#include "update/update_check.h"
+#include "update/updater.h"
 
 namespace korvanne {
 
@@ -27,6 +29,9 @@ MainController::MainController(Services& services, MainView& view)
     uploadCheckTimer_->setInterval(5000);
     webVersionTimer_->setInterval(1000);
     webVersionTimer_->setSingleShot(true);
+    updateCheck_ = std::make_unique<UpdateCheck>(*this);
+    updater_ = std::make_unique<Updater>(*this);
+    webVersionTimer_->onTimeout([this] { updateCheck_->checkmostrecentversiononwebsite(); });
 }
 
 MainController::~MainController() = default;

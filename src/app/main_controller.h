@@ -17,6 +17,8 @@ namespace korvanne {
 class Communication;
 class MainView;
 class Timer;
+class UpdateCheck;
+class Updater;
 
 // What the status handshake hands the reply's entries to, in this order. Each receives the whole
 // reply and the index of its first entry; it is called only when the reply holds that entry.
@@ -87,6 +89,8 @@ public:
     StatusAppliers appliers;
     EffectCatalogue catalogue;
     Communication& communication() { return *communication_; }
+    UpdateCheck& updateCheck() { return *updateCheck_; }
+    Updater& updater() { return *updater_; }
 
 private:
     Services& services_;
@@ -98,6 +102,8 @@ private:
     std::unique_ptr<Timer> uploadCheckTimer_;
     std::unique_ptr<Timer> webVersionTimer_;
     std::unique_ptr<Communication> communication_;
+    std::unique_ptr<UpdateCheck> updateCheck_;
+    std::unique_ptr<Updater> updater_;
 };
 
 }  // namespace korvanne

@@ -15,6 +15,7 @@
 
 #include "app/look.h"
 #include "app/main_controller.h"
+#include "update/update_check.h"
 #include "device/communication.h"
 
 namespace korvanne {
@@ -214,6 +215,7 @@ void TformMain::attach(MainController* controller) {
     on("menuDisconnect", [c] { c->communication().menuDisconnectClick(); });
     connect(lstEffects, &QListWidget::itemClicked, this, [c] { c->effetto_cliccato(); });
     on("menuShowUpdateMsg", [c] { c->menuShowUpdateMsgClick(); });
+    on("menuUpdateNow", [c] { c->updateCheck().menuUpdateNowClick(); });
     on("menuReportUSBErrors", [c] { c->menuReportUSBErrorsClick(); });
     // Opening the Info menu runs Info as well.
     connect(menus_.value("menuInfo"), &QMenu::aboutToShow, this, [c] { c->menuInfoClick(); });
