@@ -3,12 +3,12 @@
 #include <QTemporaryDir>
 #include <memory>
 
+#include "core/clock.h"
 #include "app/editor.h"
 #include "app/main_controller.h"
+#include "core/services.h"
 #include "app/tform_main.h"
 #include "console/tform_print.h"
-#include "core/clock.h"
-#include "core/services.h"
 #include "recording_log.h"
 #include "recording_shell.h"
 #include "scripted_dialogs.h"
