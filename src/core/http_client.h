@@ -15,6 +15,8 @@ struct HttpResponse {
     QByteArray body;     // for getText only
     qint64 bodySize = 0;
     QString error;
+    // The wait was ended from outside because the program is closing; nothing to report.
+    bool cancelled = false;
 
     bool answered() const { return status != 0; }
 };

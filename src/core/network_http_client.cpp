@@ -55,6 +55,7 @@ HttpResponse NetworkHttpClient::run(const QString& url, QIODevice* sink) {
         // The loop was ended from outside (the program is closing).
         reply->abort();
         writeError = QStringLiteral("Cancelled");
+        response.cancelled = true;
     }
     if (writeError.isEmpty()) take();
 

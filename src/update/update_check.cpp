@@ -29,6 +29,7 @@ void UpdateCheck::checkmostrecentversiononwebsite() {
 
     Services& services = main_.services();
     const HttpResponse response = http_->getText(makerSite() + VersionPath);
+    if (response.cancelled) return;
     if (!response.answered()) {
         services.dialogs.inform("Could not check for a new version: " + response.error);
         return;

@@ -60,7 +60,8 @@ void Updater::UpdateNow() {
     } done{running_};
 
     if (!main_.services().dialogs.confirm(ConfirmText)) return;
-    if (!MaintainUpdater()) return;
+    closing_ = false;
+    if (!MaintainUpdater() || closing_) return;
     const QString target = QDir(places.tempFolder).filePath(EditorUpdateFile);
     if (!LaunchUpdater(updaterPath(), target, places.editorPath)) return;
     if (view_) view_->endApplication();
@@ -69,6 +70,10 @@ void Updater::UpdateNow() {
 bool Updater::MaintainUpdater() {
     Services& services = main_.services();
     const HttpResponse response = http_->getText(makerSite() + VersionPath);
+    if (response.cancelled) {
+        closing_ = true;
+        return false;
+    }
     if (!response.answered()) {
         services.dialogs.inform("Could not check the updater's version: " + response.error);
         return false;
@@ -128,7 +133,11 @@ bool Updater::DownloadUpdater() {
         failure = file.errorString();
     } else {
         const HttpResponse response = http_->getIntoFile(makerSite() + DownloadPath, file);
-        if (!response.answered()) {
+        if (response.cancelled) {
+            file.cancelWriting();
+            closing_ = true;
+            return false;
+        } else if (!response.answered()) {
             failure = response.error;
         } else if (response.status != 200) {
             failure = QStringLiteral("the server answered %1 %2")

@@ -75,6 +75,8 @@ private:
     UpdateView* view_ = nullptr;
     std::unique_ptr<HttpClient> http_;
     bool running_ = false;
+    // A request was cut short because the program is closing: nothing more is started.
+    bool closing_ = false;
 };
 
 }  // namespace korvanne

@@ -99,6 +99,14 @@ private Q_SLOTS:
         QTEST(f.noticeShown(), "notice");
         QTEST(f.log.lines, "log");
         QTEST(f.dialogs.messages, "messages");
+        // "Update Now" in the Info menu starts the update, which first asks.
+        if (f.updateNowEnabled()) {
+            f.dialogs.expectConfirm(false,
+                                    "This action will update the Korvanne Editor to the "
+                                    "latest version. Do you want to continue?");
+            f.main().action("menuUpdateNow")->trigger();
+            QVERIFY(f.dialogs.scriptDone());
+        }
         // Once per run.
         f.clock.advance(5000);
         QCOMPARE(server_.requested, QStringList{VersionPath});

@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 #include "editor_fixture.h"
 #include "fake_updater.h"
@@ -210,6 +211,24 @@ private Q_SLOTS:
                  qPrintable(f.dialogs.messages[0]));
         QVERIFY(f.shell.started.isEmpty());
         QVERIFY(f.main().isVisible());
+    }
+
+    void closingDuringTheDownloadStartsNothing() {
+        server_.answer(VersionPath, "1.4");
+        server_.answer(DownloadPath, NewUpdater, 200, "OK", 5000);
+        UpdaterFixture f(server_.site());
+        QVERIFY(writeBytes(f.program("Korvanne_Win_Updater.exe"), updaterWithVersion(1, 3)));
+        f.dialogs.expectConfirm(true);
+        // The program is asked to end while the download runs (inside the program's own event
+        // loop, which also clears the request to end for the tests that follow).
+        QTimer::singleShot(0, [&f] { f.updater().UpdateNow(); });
+        QTimer::singleShot(50, [] { QCoreApplication::exit(0); });
+        QCoreApplication::exec();
+        QVERIFY(f.dialogs.scriptDone());
+        QCOMPARE(f.dialogs.messages, QStringList{});
+        QVERIFY(f.shell.started.isEmpty());
+        QVERIFY(!QFile::exists(f.program("Korvanne_Win_Updater_Update.exe")));
+        server_.answer(DownloadPath, NewUpdater);
     }
 
     void failedLaunchKeepsTheEditorRunning() {
