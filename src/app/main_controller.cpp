@@ -6,8 +6,10 @@
 #include "core/maker_site.h"
 #include "core/shell.h"
 #include "core/log_sink.h"
+#include "console/console_tools.h"
 #include "device/communication.h"
 #include "transfer/effect_catalogue.h"
+#include "transfer/erase_settings.h"
 #include "update/update_check.h"
 #include "update/updater.h"
 
@@ -29,6 +31,8 @@ MainController::MainController(Services& services, MainView& view)
     uploadCheckTimer_->setInterval(5000);
     webVersionTimer_->setInterval(1000);
     webVersionTimer_->setSingleShot(true);
+    consoleTools_ = std::make_unique<ConsoleTools>(*this);
+    eraseSettings_ = std::make_unique<EraseSettings>(*this, *consoleTools_);
     updateCheck_ = std::make_unique<UpdateCheck>(*this);
     updater_ = std::make_unique<Updater>(*this);
     webVersionTimer_->onTimeout([this] { updateCheck_->checkmostrecentversiononwebsite(); });

@@ -15,6 +15,8 @@
 namespace korvanne {
 
 class Communication;
+class ConsoleTools;
+class EraseSettings;
 class MainView;
 class Timer;
 class UpdateCheck;
@@ -89,6 +91,8 @@ public:
     StatusAppliers appliers;
     EffectCatalogue catalogue;
     Communication& communication() { return *communication_; }
+    ConsoleTools& consoleTools() { return *consoleTools_; }
+    EraseSettings& eraseSettings() { return *eraseSettings_; }
     UpdateCheck& updateCheck() { return *updateCheck_; }
     Updater& updater() { return *updater_; }
 
@@ -102,6 +106,8 @@ private:
     std::unique_ptr<Timer> uploadCheckTimer_;
     std::unique_ptr<Timer> webVersionTimer_;
     std::unique_ptr<Communication> communication_;
+    std::unique_ptr<ConsoleTools> consoleTools_;
+    std::unique_ptr<EraseSettings> eraseSettings_;
     std::unique_ptr<UpdateCheck> updateCheck_;
     std::unique_ptr<Updater> updater_;
 };

@@ -17,6 +17,7 @@
 #include "app/main_controller.h"
 #include "update/update_check.h"
 #include "device/communication.h"
+#include "transfer/erase_settings.h"
 
 namespace korvanne {
 
@@ -213,6 +214,7 @@ void TformMain::attach(MainController* controller) {
     on("menuScan", [c] { c->communication().menuScanClick(); });
     on("menuConnect", [c] { c->communication().ConnectOnClick(); });
     on("menuDisconnect", [c] { c->communication().menuDisconnectClick(); });
+    on("menuEraseSettings", [c] { c->eraseSettings().menuEraseSettingsClick(); });
     connect(lstEffects, &QListWidget::itemClicked, this, [c] { c->effetto_cliccato(); });
     on("menuShowUpdateMsg", [c] { c->menuShowUpdateMsgClick(); });
     on("menuUpdateNow", [c] { c->updateCheck().menuUpdateNowClick(); });
