@@ -69,6 +69,8 @@ void Updater::UpdateNow() {
 
 bool Updater::MaintainUpdater() {
     Services& services = main_.services();
+    // Only this request's answer counts, never one from an earlier attempt.
+    UpdaterServerVersion.clear();
     const HttpResponse response = http_->getText(makerSite() + VersionPath);
     if (response.cancelled) {
         closing_ = true;

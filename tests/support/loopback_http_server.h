@@ -34,6 +34,11 @@ public:
         });
     }
 
+    ~LoopbackHttpServer() override {
+        // Open connections go with the server, quietly.
+        for (QTcpSocket* socket : server_->findChildren<QTcpSocket*>()) socket->disconnect();
+    }
+
     // Starts listening on a free port; false when that fails.
     bool listen() { return server_->listen(QHostAddress::LocalHost, 0); }
     // The address to put in front of a path, "http://127.0.0.1:port" (https with TLS).
@@ -73,10 +78,11 @@ private:
         });
     }
 
-    std::unique_ptr<QTcpServer> server_;
-    QString scheme_;
     QHash<QTcpSocket*, QByteArray> request_;
     QHash<QString, Answer> answers_;
+    // Last, so it goes first: its sockets' handlers still find the tables above.
+    std::unique_ptr<QTcpServer> server_;
+    QString scheme_;
 };
 
 }  // namespace korvanne::test
