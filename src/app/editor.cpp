@@ -16,6 +16,8 @@
 #include "transfer/tform_firmware_upgrade.h"
 #include "update/tform_new_version_msg.h"
 #include "update/tform_update_updater.h"
+#include "update/update_check.h"
+#include "update/updater.h"
 
 namespace korvanne {
 
@@ -68,6 +70,10 @@ Editor::Editor(const Services& services)
     creationOrder_ << newVersionMsg_->objectName();
     updateUpdater_ = std::make_unique<TformUpdateUpdater>();
     creationOrder_ << updateUpdater_->objectName();
+    newVersionMsg_->attach(&controller_->updater());
+    updateUpdater_->attach(newVersionMsg_.get(), main_.get());
+    controller_->updateCheck().setView(updateUpdater_.get());
+    controller_->updater().setView(updateUpdater_.get());
 }
 
 void Editor::wireTransfers() {

@@ -15,6 +15,8 @@
 #include "transfer/effect_catalogue.h"
 #include "transfer/firmware_upgrade.h"
 #include "transfer/erase_settings.h"
+#include "update/update_check.h"
+#include "update/updater.h"
 
 namespace korvanne {
 
@@ -54,6 +56,9 @@ MainController::MainController(Services& services, MainView& view)
     webVersionTimer_->setSingleShot(true);
     consoleTools_ = std::make_unique<ConsoleTools>(*this);
     eraseSettings_ = std::make_unique<EraseSettings>(*this, *consoleTools_);
+    updateCheck_ = std::make_unique<UpdateCheck>(*this);
+    updater_ = std::make_unique<Updater>(*this);
+    webVersionTimer_->onTimeout([this] { updateCheck_->checkmostrecentversiononwebsite(); });
 }
 
 MainController::~MainController() = default;

@@ -25,6 +25,8 @@ class MainLinkView;
 class MainView;
 class Presets;
 class Timer;
+class UpdateCheck;
+class Updater;
 
 // The main window's behaviour without its widgets: start-up, the enabling rules, Info and Support,
 // the look and settings menu items. It is the context the link works in (LinkContext).
@@ -94,6 +96,8 @@ public:
     Presets& presets() { return *presets_; }
     ConsoleTools& consoleTools() { return *consoleTools_; }
     EraseSettings& eraseSettings() { return *eraseSettings_; }
+    UpdateCheck& updateCheck() { return *updateCheck_; }
+    Updater& updater() { return *updater_; }
 
 private:
     Services& services_;
@@ -112,6 +116,8 @@ private:
     std::unique_ptr<Presets> presets_;
     std::unique_ptr<ConsoleTools> consoleTools_;
     std::unique_ptr<EraseSettings> eraseSettings_;
+    std::unique_ptr<UpdateCheck> updateCheck_;
+    std::unique_ptr<Updater> updater_;
 };
 
 }  // namespace korvanne

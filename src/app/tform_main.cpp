@@ -16,6 +16,7 @@
 #include "app/look.h"
 #include "app/main_controller.h"
 #include "app/presets.h"
+#include "update/update_check.h"
 #include "device/communication.h"
 #include "transfer/erase_settings.h"
 
@@ -229,6 +230,7 @@ void TformMain::attach(MainController* controller) {
     on("menuEraseSettings", [c] { c->eraseSettings().menuEraseSettingsClick(); });
     connect(lstEffects, &QListWidget::itemClicked, this, [c] { c->effetto_cliccato(); });
     on("menuShowUpdateMsg", [c] { c->menuShowUpdateMsgClick(); });
+    on("menuUpdateNow", [c] { c->updateCheck().menuUpdateNowClick(); });
     on("menuReportUSBErrors", [c] { c->menuReportUSBErrorsClick(); });
     // Opening the Info menu runs Info as well.
     connect(menus_.value("menuInfo"), &QMenu::aboutToShow, this, [c] { c->menuInfoClick(); });
