@@ -1,20 +1,22 @@
 #include "app/main_controller.h"
 
 #include "app/main_link_view.h"
+#include "app/main_transfer_view.h"
+#include "app/main_update_menu.h"
 #include "app/main_view.h"
+#include "app/presets.h"
+#include "console/console_tools.h"
 #include "core/clock.h"
 #include "core/dialogs.h"
 #include "core/log_sink.h"
 #include "core/maker_site.h"
 #include "core/shell.h"
-#include "app/presets.h"
-#include "console/console_tools.h"
 #include "device/communication.h"
-#include "transfer/algorithm_upload.h"
 #include "effect/fx_settings.h"
+#include "transfer/algorithm_upload.h"
 #include "transfer/effect_catalogue.h"
-#include "transfer/firmware_upgrade.h"
 #include "transfer/erase_settings.h"
+#include "transfer/firmware_upgrade.h"
 #include "update/update_check.h"
 #include "update/updater.h"
 
@@ -30,6 +32,8 @@ MainController::MainController(Services& services, MainView& view)
       uploadCheckTimer_(services.clock.createTimer()),
       webVersionTimer_(services.clock.createTimer()),
       linkView_(std::make_unique<MainLinkView>(view)),
+      transferView_(std::make_unique<MainTransferView>(view)),
+      updateMenu_(std::make_unique<MainUpdateMenu>(view)),
       communication_(std::make_unique<Communication>(*this)),
       upload_(std::make_unique<AlgorithmUpload>(*this)),
       firmwareUpgrade_(std::make_unique<FirmwareUpgrade>(*this)) {
@@ -54,7 +58,7 @@ MainController::MainController(Services& services, MainView& view)
     uploadCheckTimer_->setInterval(5000);
     webVersionTimer_->setInterval(1000);
     webVersionTimer_->setSingleShot(true);
-    consoleTools_ = std::make_unique<ConsoleTools>(*this);
+    consoleTools_ = std::make_unique<ConsoleTools>(services, messages_);
     eraseSettings_ = std::make_unique<EraseSettings>(*this, *consoleTools_);
     updateCheck_ = std::make_unique<UpdateCheck>(*this);
     updater_ = std::make_unique<Updater>(*this);
@@ -65,6 +69,22 @@ MainController::~MainController() = default;
 
 LinkView& MainController::linkView() {
     return *linkView_;
+}
+
+TransferView& MainController::transferView() {
+    return *transferView_;
+}
+
+void MainController::SendBypass(bool on) {
+    fxSettings_->SendBypass(on);
+}
+
+UpdateMenu& MainController::updateMenu() {
+    return *updateMenu_;
+}
+
+void MainController::stopShowingUpdateMessage() {
+    settings_.rewriteIfExists(LocalSettings::ShowMessageFile, "NO");
 }
 
 void MainController::FormCreate() {

@@ -12,6 +12,8 @@
 #include "device/device_messages.h"
 #include "device/link_context.h"
 #include "transfer/effect_resources.h"
+#include "transfer/transfer_context.h"
+#include "update/update_context.h"
 
 namespace korvanne {
 
@@ -22,6 +24,8 @@ class FxSettings;
 class ConsoleTools;
 class EraseSettings;
 class MainLinkView;
+class MainTransferView;
+class MainUpdateMenu;
 class MainView;
 class Presets;
 class Timer;
@@ -29,8 +33,9 @@ class UpdateCheck;
 class Updater;
 
 // The main window's behaviour without its widgets: start-up, the enabling rules, Info and Support,
-// the look and settings menu items. It is the context the link works in (LinkContext).
-class MainController : public LinkContext {
+// the look and settings menu items. It is the context the link (LinkContext), the upload and the
+// firmware upgrade (TransferContext) and the version check and updater (UpdateContext) work in.
+class MainController : public LinkContext, public TransferContext, public UpdateContext {
 public:
     static constexpr int LookMenuItems = 7;
 
@@ -84,8 +89,15 @@ public:
     unsigned mostRecentFirmware() const override { return MostRecentFirmware; }
     std::uint32_t latestAlgorithmNumber() const override { return catalogue.LatestAlgorithmNumber; }
     const StatusAppliers& statusAppliers() const override { return appliers; }
-    Timer& UploadCheckTimer() { return *uploadCheckTimer_; }
-    Timer& TimerCheckWebVersion() { return *webVersionTimer_; }
+    Timer& UploadCheckTimer() override { return *uploadCheckTimer_; }
+    Timer& TimerCheckWebVersion() override { return *webVersionTimer_; }
+    EffectCatalogue& effectCatalogue() override { return catalogue; }
+    TransferView& transferView() override;
+    void SendBypass(bool on) override;
+    UpdateMenu& updateMenu() override;
+    QString editorVersion() const override { return EditorVersion; }
+    bool showUpdateMessage() const override { return startup.ShowUpdateMessage; }
+    void stopShowingUpdateMessage() override;
 
     StatusAppliers appliers;
     EffectCatalogue catalogue;
@@ -96,8 +108,8 @@ public:
     Presets& presets() { return *presets_; }
     ConsoleTools& consoleTools() { return *consoleTools_; }
     EraseSettings& eraseSettings() { return *eraseSettings_; }
-    UpdateCheck& updateCheck() { return *updateCheck_; }
-    Updater& updater() { return *updater_; }
+    UpdateCheck& updateCheck() override { return *updateCheck_; }
+    Updater& updater() override { return *updater_; }
 
 private:
     Services& services_;
@@ -109,6 +121,8 @@ private:
     std::unique_ptr<Timer> uploadCheckTimer_;
     std::unique_ptr<Timer> webVersionTimer_;
     std::unique_ptr<MainLinkView> linkView_;
+    std::unique_ptr<MainTransferView> transferView_;
+    std::unique_ptr<MainUpdateMenu> updateMenu_;
     std::unique_ptr<Communication> communication_;
     std::unique_ptr<AlgorithmUpload> upload_;
     std::unique_ptr<FirmwareUpgrade> firmwareUpgrade_;

@@ -3,11 +3,13 @@
 #include <QLocale>
 #include <cmath>
 
-#include "app/main_controller.h"
 #include "console/filter_coefficients.h"
 #include "core/clock.h"
 #include "core/dialogs.h"
 #include "core/log_sink.h"
+#include "core/services.h"
+#include "device/d2xx_unit.h"
+#include "device/device_messages.h"
 #include "device/hex_text.h"
 #include "device/message_builders.h"
 
@@ -21,26 +23,27 @@ bool hexDigits(const QString& text, qsizetype count) {
 
 }  // namespace
 
-ConsoleTools::ConsoleTools(MainController& main) : main_(main) {}
+ConsoleTools::ConsoleTools(Services& services, DeviceMessages& messages)
+    : services_(services), messages_(messages) {}
 
 bool ConsoleTools::linkFree(const std::string& hex, bool linkHeld) {
-    if (linkHeld || !main_.messages().busy()) return true;
-    main_.services().log.ConsoleLog("not sent, another exchange with the pedal is running: " +
-                                    QString::fromStdString(hex));
+    if (linkHeld || !messages_.busy()) return true;
+    services_.log.ConsoleLog("not sent, another exchange with the pedal is running: " +
+                             QString::fromStdString(hex));
     return false;
 }
 
 void ConsoleTools::writeMessage(const std::string& hex, int count, bool purge, int pauseMs) {
-    DeviceMessages& messages = main_.messages();
+    DeviceMessages& messages = messages_;
     DeviceMessages::BusyGuard guard(messages);
-    if (purge) main_.unit().PurgeFTTransmit();
+    if (purge) messages_.unit().PurgeFTTransmit();
     messages.SendText(hex, count);
-    if (pauseMs > 0) main_.services().clock.pause(pauseMs);
+    if (pauseMs > 0) services_.clock.pause(pauseMs);
 }
 
 std::optional<std::uint8_t> ConsoleTools::i2cAddress(const QString& text) {
     if (!hexDigits(text, 2)) {
-        main_.services().dialogs.inform(
+        services_.dialogs.inform(
             "The I2C address must be two hexadecimal digits, for "
             "example 50; '" +
             text + "' is not.");
@@ -50,8 +53,8 @@ std::optional<std::uint8_t> ConsoleTools::i2cAddress(const QString& text) {
 }
 
 void ConsoleTools::btnEraseEepromClick() {
-    if (!view_ || main_.messages().busy()) return;
-    if (!main_.services().dialogs.confirm(EraseQuestion)) return;
+    if (!view_ || messages_.busy()) return;
+    if (!services_.dialogs.confirm(EraseQuestion)) return;
     EraseEEPROM(view_->i2cAddressText());
 }
 
@@ -60,7 +63,7 @@ bool ConsoleTools::EraseEEPROM(const QString& i2cAddr, bool linkHeld) {
     if (!address) return false;
     const std::string text = msg::eepromErase(*address);
     if (!linkFree(text, linkHeld)) return false;
-    main_.services().log.ConsoleLog("erase message: " + QString::fromStdString(text));
+    services_.log.ConsoleLog("erase message: " + QString::fromStdString(text));
     writeMessage(text, -1, true, ErasePauseMs);
     return true;
 }
@@ -75,7 +78,7 @@ bool ConsoleTools::ReadEEPROM(const QString& i2cAddr, bool linkHeld) {
     if (!address) return false;
     const std::string text = msg::eepromRead(*address);
     if (!linkFree(text, linkHeld)) return false;
-    main_.services().log.ConsoleLog("Read message: " + QString::fromStdString(text));
+    services_.log.ConsoleLog("Read message: " + QString::fromStdString(text));
     // The pause holds the link, so the poll leaves the dump alone until it has arrived.
     writeMessage(text, -1, false, ReadPauseMs);
     return true;
@@ -87,7 +90,7 @@ void ConsoleTools::btnSendClick() {
 }
 
 bool ConsoleTools::rawSend(const QString& address, const QString& data) {
-    Dialogs& dialogs = main_.services().dialogs;
+    Dialogs& dialogs = services_.dialogs;
     if (!hexDigits(address, 4)) {
         dialogs.inform(
             "Not sent: the address must be four hexadecimal digits, for example "
@@ -104,7 +107,7 @@ bool ConsoleTools::rawSend(const QString& address, const QString& data) {
     }
     const std::string text = ("01" + address + data).toStdString();
     if (!linkFree(text, false)) return false;
-    main_.services().log.ConsoleLog(QString::fromStdString(text));
+    services_.log.ConsoleLog(QString::fromStdString(text));
     writeMessage(text, RawSendBytes, false, 0);
     return true;
 }
@@ -129,7 +132,7 @@ std::optional<double> ConsoleTools::readNumber(const QString& text) {
     bool ok = false;
     const double value = QLocale().toDouble(text.trimmed(), &ok);
     if (!ok || !std::isfinite(value)) {
-        main_.services().dialogs.inform("'" + text + "' is not a valid floating point value");
+        services_.dialogs.inform("'" + text + "' is not a valid floating point value");
         return std::nullopt;
     }
     return value;
@@ -140,19 +143,19 @@ void ConsoleTools::edtQChange(const QString& text) {
     if (!value) return;
     // Q divides the bandwidth term: 0 has no filter, and below 0 none that makes sense.
     if (*value <= 0) {
-        main_.services().dialogs.inform("Q must be a number above 0; it stays " +
-                                        decimalText(FilterQ) + ".");
+        services_.dialogs.inform("Q must be a number above 0; it stays " + decimalText(FilterQ) +
+                                 ".");
         return;
     }
     FilterQ = *value;
-    main_.services().log.ConsoleLog("Q: " + decimalText(FilterQ));
+    services_.log.ConsoleLog("Q: " + decimalText(FilterQ));
 }
 
 void ConsoleTools::edtBoostChange(const QString& text) {
     const std::optional<double> value = readNumber(text);
     if (!value) return;
     FilterBoost = *value;
-    main_.services().log.ConsoleLog("boost: " + decimalText(FilterBoost));
+    services_.log.ConsoleLog("boost: " + decimalText(FilterBoost));
 }
 
 double ConsoleTools::CalcNoteFrequency() const {
@@ -169,12 +172,11 @@ void ConsoleTools::PrintCoefficientTable(double frequency) {
         filter::coefficientTable(noteName().toStdString(), frequency, FilterQ, FilterBoost,
                                  QLocale().decimalPoint().toStdString());
     if (!lines) {
-        main_.services().dialogs.inform(
+        services_.dialogs.inform(
             "No coefficients for this note, gain and Q: the filter cannot be computed.");
         return;
     }
-    for (const std::string& line : *lines)
-        main_.services().log.ConsoleLog(QString::fromStdString(line));
+    for (const std::string& line : *lines) services_.log.ConsoleLog(QString::fromStdString(line));
 }
 
 }  // namespace korvanne

@@ -8,7 +8,8 @@
 
 namespace korvanne {
 
-class MainController;
+class DeviceMessages;
+struct Services;
 
 // What the console tools read from their controls. The console window implements it with
 // widgets; a command-line front end or a test can answer without any.
@@ -33,7 +34,8 @@ public:
     static constexpr int RawSendBytes = 7;
     static inline const QString EraseQuestion = QStringLiteral("Erase EEPROM now?");
 
-    explicit ConsoleTools(MainController& main);
+    // `messages` is the link's door; its bridge is the one the tools write to.
+    ConsoleTools(Services& services, DeviceMessages& messages);
 
     void setView(ConsoleToolsView* view) { view_ = view; }
 
@@ -80,7 +82,8 @@ private:
     std::optional<double> readNumber(const QString& text);
     QString decimalText(double value) const;
 
-    MainController& main_;
+    Services& services_;
+    DeviceMessages& messages_;
     ConsoleToolsView* view_ = nullptr;
 };
 

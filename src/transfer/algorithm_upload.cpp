@@ -5,30 +5,32 @@
 #include <algorithm>
 #include <vector>
 
-#include "app/main_controller.h"
-#include "app/main_view.h"
 #include "core/clock.h"
 #include "core/dialogs.h"
 #include "core/log_sink.h"
+#include "core/services.h"
 #include "device/communication.h"
-#include "device/message_builders.h"
+#include "device/d2xx_unit.h"
+#include "device/device_messages.h"
 #include "transfer/algorithm_image.h"
+#include "transfer/effect_catalogue.h"
+#include "transfer/transfer_context.h"
 
 namespace korvanne {
 
-AlgorithmUpload::AlgorithmUpload(MainController& main) : main_(main) {}
+AlgorithmUpload::AlgorithmUpload(TransferContext& main) : main_(main) {}
 
 void AlgorithmUpload::sendBypassOn() {
-    // The effect window's SendBypass (on) sends exactly these two bytes.
-    main_.messages().SendText(msg::bypass(true));
+    // The running exchange holds the door, so the bypass leaves at once, before what follows.
+    main_.SendBypass(true);
 }
 
 void AlgorithmUpload::UploadCheckTimerTimer() {
-    main_.view().setText(Control::lblStatus, "Upload Failed");
+    main_.transferView().setStatusText("Upload Failed");
 }
 
 void AlgorithmUpload::showFailed() {
-    main_.view().setText(Control::lblStatus, "Upload Failed");
+    main_.transferView().setStatusText("Upload Failed");
     main_.UploadCheckTimer().stop();
 }
 
@@ -63,7 +65,7 @@ AlgorithmUpload::Wait AlgorithmUpload::waitForAnswer(bool logReads) {
         const QString text =
             QString::fromLatin1(reinterpret_cast<const char*>(answer.data()), qsizetype(shown));
         log.ConsoleLog("received: " + text);
-        main_.view().setText(Control::lblStatus, text);
+        main_.transferView().setStatusText(text);
         clock.waitUntil(dataWaiting, DeviceMessages::QuietLimitMs);
         if (gone) break;
     }
@@ -71,7 +73,7 @@ AlgorithmUpload::Wait AlgorithmUpload::waitForAnswer(bool logReads) {
 }
 
 void AlgorithmUpload::btnUploadClick() {
-    MainView& view = main_.view();
+    TransferView& view = main_.transferView();
     DeviceMessages& messages = main_.messages();
     Dialogs& dialogs = main_.services().dialogs;
     LogSink& log = main_.services().log;
@@ -90,7 +92,7 @@ void AlgorithmUpload::btnUploadClick() {
     unit.ErrorReportEnabled = true;
     main_.UploadCheckTimer().start();
 
-    EffectCatalogue& catalogue = main_.catalogue;
+    EffectCatalogue& catalogue = main_.effectCatalogue();
     const QString name = EffectCatalogue::resourceNameOf(catalogue.SelectedEffectName);
     log.ConsoleLog("resource name: " + name);
     if (const ResourceLoad load = catalogue.LoadResourceText(name); !load.ok()) {
@@ -112,7 +114,7 @@ void AlgorithmUpload::btnUploadClick() {
     }
 
     log.ConsoleLog("write to device");
-    view.setText(Control::lblStatus, "Uploading...");
+    view.setStatusText("Uploading...");
 
     switch (waitForAnswer(false)) {
         case Wait::DeviceGone:

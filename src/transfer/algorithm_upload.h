@@ -5,7 +5,7 @@
 
 namespace korvanne {
 
-class MainController;
+class TransferContext;
 
 // Sending an algorithm to the linked pedal, the embedded image of the effect last picked
 // ("Upload Selected") or the raw bytes of a file ("Load Effect From File"), and showing the
@@ -21,13 +21,14 @@ public:
     static inline const QString Question = QStringLiteral("Upload the selected algorithm?");
     static inline const QString FileFilter = QStringLiteral("Dat files (*.dat)|*.dat");
 
-    explicit AlgorithmUpload(MainController& main);
+    explicit AlgorithmUpload(TransferContext& main);
 
     void btnUploadClick();
     void menuLoadAlgorithmFromFileClick();
     void UploadCheckTimerTimer();
 
-    // Puts the pedal in bypass before an upload or a firmware upgrade: 0D 01.
+    // Puts the pedal in bypass before an upload or a firmware upgrade: 0D 01, through the
+    // context's bypass sender.
     void sendBypassOn();
 
     // OpenDialog1's initial folder: the folder of the file chosen last.
@@ -40,7 +41,7 @@ private:
     // The upload ended without an answer: "Upload Failed" stays and the check timer stops.
     void showFailed();
 
-    MainController& main_;
+    TransferContext& main_;
 };
 
 }  // namespace korvanne

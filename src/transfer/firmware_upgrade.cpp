@@ -1,16 +1,17 @@
 #include "transfer/firmware_upgrade.h"
 
-#include "app/main_controller.h"
-#include "app/main_view.h"
 #include "core/clock.h"
 #include "core/dialogs.h"
 #include "core/log_sink.h"
 #include "core/resources.h"
+#include "core/services.h"
 #include "device/communication.h"
+#include "device/d2xx_unit.h"
+#include "device/device_messages.h"
 #include "device/hex_text.h"
 #include "device/message_builders.h"
-#include "transfer/algorithm_upload.h"
 #include "transfer/firmware_image.h"
+#include "transfer/transfer_context.h"
 
 namespace korvanne {
 
@@ -25,24 +26,24 @@ const QString StaysInBootloaderMessage = QStringLiteral(
 
 }  // namespace
 
-FirmwareUpgrade::FirmwareUpgrade(MainController& main)
+FirmwareUpgrade::FirmwareUpgrade(TransferContext& main)
     : main_(main), protocol_(main.messages(), main.services().log) {
     protocol_.pollRunning = [this] { return main_.Timer_USB_Read().isActive(); };
 }
 
 void FirmwareUpgrade::menuFirmwareUpgradeModeClick() {
-    MainView& v = main_.view();
+    TransferView& v = main_.transferView();
     DeviceMessages& messages = main_.messages();
     Dialogs& dialogs = main_.services().dialogs;
     Communication& link = main_.communication();
-    if (v.isChecked(Control::menuFirmwareUpgradeMode)) {
-        v.setChecked(Control::menuFirmwareUpgradeMode, false);
+    if (v.upgradeModeChecked()) {
+        v.setUpgradeModeChecked(false);
         messages.FirmwareUpgradeMode = false;
         return;
     }
     DeviceMessages::Exchange exchange(messages, "Upgrade Mode");
     if (!exchange) return;
-    v.setChecked(Control::menuFirmwareUpgradeMode, true);
+    v.setUpgradeModeChecked(true);
     messages.FirmwareUpgradeMode = true;
     bool isNumber = false;
     const int firmware = link.DeviceFirmware.toInt(&isNumber);
@@ -51,10 +52,10 @@ void FirmwareUpgrade::menuFirmwareUpgradeModeClick() {
         link.LegacyUpgradeMode = true;
         return;
     }
-    main_.upload().sendBypassOn();
+    main_.SendBypass(true);
     if (!dialogs.confirm("Keep SHIFT button on the pedal pressed and click YES.")) {
         messages.FirmwareUpgradeMode = false;
-        v.setChecked(Control::menuFirmwareUpgradeMode, false);
+        v.setUpgradeModeChecked(false);
         return;
     }
     messages.SendText(msg::firmwareUpgradeEntry());
@@ -68,9 +69,8 @@ void FirmwareUpgrade::menuFirmwareUpgradeModeClick() {
         return;
     }
     dialogs.inform("Release SHIFT button and click OK.");
-    v.setEnabled(Control::menuStartFirmwareUpgrade, true);
-    v.setEnabled(Control::btnRequest, false);
-    v.setEnabled(Control::btnUpload, false);
+    v.setStartUpgradeEnabled(true);
+    v.setRequestAndUploadEnabled(false);
     StartFirmwareUpgrade();
 }
 
@@ -258,7 +258,7 @@ void FirmwareUpgrade::RestartDevice() {
 }
 
 void FirmwareUpgrade::RestartDevice(bool goAcknowledged) {
-    MainView& v = main_.view();
+    TransferView& v = main_.transferView();
     DeviceMessages& messages = main_.messages();
     DeviceMessages::Exchange exchange(messages);
     main_.unit().ErrorReportEnabled = true;
@@ -276,11 +276,10 @@ void FirmwareUpgrade::RestartDevice(bool goAcknowledged) {
     view_->setUpgradeEnabled(true);
     view_->setProgress(0);
     view_->hideWindow();
-    v.setChecked(Control::menuFirmwareUpgradeMode, false);
-    v.setEnabled(Control::menuStartFirmwareUpgrade, false);
+    v.setUpgradeModeChecked(false);
+    v.setStartUpgradeEnabled(false);
     messages.FirmwareUpgradeMode = false;
-    v.setEnabled(Control::btnRequest, true);
-    v.setEnabled(Control::btnUpload, true);
+    v.setRequestAndUploadEnabled(true);
 }
 
 bool FirmwareUpgrade::FormClose() {
@@ -295,7 +294,7 @@ bool FirmwareUpgrade::FormClose() {
             "upgrade window closed with the flash erased: no Go, the pedal stays in "
             "its bootloader");
         view_->hideWindow();
-        main_.view().setEnabled(Control::menuStartFirmwareUpgrade, true);
+        main_.transferView().setStartUpgradeEnabled(true);
         main_.services().dialogs.inform(StaysInBootloaderMessage);
         return true;
     }

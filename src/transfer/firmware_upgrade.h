@@ -11,7 +11,7 @@
 
 namespace korvanne {
 
-class MainController;
+class TransferContext;
 
 // Replacing the pedal's firmware through its serial bootloader: the ways into the bootloader
 // ("Upgrade Mode"), the upgrade window's steps and the restart. Every step waits for the
@@ -24,7 +24,7 @@ public:
     static inline const QString CompleteMessage =
         QStringLiteral("Firmware Upgrade Complete, device will now restart");
 
-    explicit FirmwareUpgrade(MainController& main);
+    explicit FirmwareUpgrade(TransferContext& main);
 
     // Until a window is set, a headless one stands in.
     void setView(FirmwareUpgradeView* view) { view_ = view ? view : &headless_; }
@@ -79,7 +79,7 @@ private:
     void RestartDevice(bool goAcknowledged);
     void fail(const QString& text);
 
-    MainController& main_;
+    TransferContext& main_;
     HeadlessFirmwareView headless_;
     FirmwareUpgradeView* view_ = &headless_;
     BootloaderProtocol protocol_;

@@ -1,19 +1,19 @@
 #include "update/update_check.h"
 
-#include "app/main_controller.h"
-#include "app/main_view.h"
 #include "core/clock.h"
 #include "core/dialogs.h"
 #include "core/log_sink.h"
 #include "core/maker_site.h"
 #include "core/network_http_client.h"
+#include "core/services.h"
+#include "update/update_context.h"
 #include "update/update_view.h"
 #include "update/updater.h"
 #include "update/version_compare.h"
 
 namespace korvanne {
 
-UpdateCheck::UpdateCheck(MainController& main)
+UpdateCheck::UpdateCheck(UpdateContext& main)
     : main_(main), http_(std::make_unique<NetworkHttpClient>()) {}
 
 UpdateCheck::~UpdateCheck() = default;
@@ -39,23 +39,22 @@ void UpdateCheck::checkmostrecentversiononwebsite() {
     if (response.status != 200) return;
 
     const std::optional<bool> newer =
-        IsNewerVersion(NewAppVersion.toStdString(), main_.EditorVersion.toStdString());
+        IsNewerVersion(NewAppVersion.toStdString(), main_.editorVersion().toStdString());
     if (!newer) {
         services.dialogs.inform(parseVersion(NewAppVersion.toStdString())
                                     ? "The editor's own version is unknown (" +
-                                          main_.EditorVersion + "); the update check was skipped"
+                                          main_.editorVersion() + "); the update check was skipped"
                                     : UnreadableVersionMessage);
         return;
     }
-    MainView& view = main_.view();
+    UpdateMenu& menu = main_.updateMenu();
     if (*newer) {
-        view.setText(Control::menuNewAppVersion,
-                     view.text(Control::menuNewAppVersion) + " " + NewAppVersion);
-        if (main_.startup.ShowUpdateMessage && view_) view_->showNewVersionNotice();
-        view.setEnabled(Control::menuUpdateNow, true);
+        menu.setNewVersionCaption(menu.newVersionCaption() + " " + NewAppVersion);
+        if (main_.showUpdateMessage() && view_) view_->showNewVersionNotice();
+        menu.setUpdateNowEnabled(true);
     } else {
-        view.setText(Control::menuNewAppVersion, "No update available");
-        view.setEnabled(Control::menuUpdateNow, false);
+        menu.setNewVersionCaption("No update available");
+        menu.setUpdateNowEnabled(false);
     }
 }
 
@@ -66,7 +65,7 @@ void UpdateCheck::WebRequestCompleted(const HttpResponse& response) {
         const QString body = QString::fromUtf8(response.body);
         const std::string trimmed = trimVersionText(body.toStdString());
         NewAppVersion = parseVersion(trimmed) ? QString::fromStdString(trimmed) : QString();
-        services.log.ConsoleLog("currentAppVersion: " + main_.EditorVersion);
+        services.log.ConsoleLog("currentAppVersion: " + main_.editorVersion());
         services.log.ConsoleLog("newAppVersion: " + QString::fromStdString(trimmed));
     } else {
         services.dialogs.inform("Error: " + response.statusText);

@@ -7,7 +7,7 @@
 
 namespace korvanne {
 
-class MainController;
+class UpdateContext;
 class UpdateView;
 
 // The once-per-run check of the editor's version against the maker's web server, shown in the
@@ -19,7 +19,7 @@ public:
     static inline const QString UnreadableVersionMessage =
         QStringLiteral("The update server sent an unreadable version");
 
-    explicit UpdateCheck(MainController& main);
+    explicit UpdateCheck(UpdateContext& main);
     ~UpdateCheck();
 
     void setView(UpdateView* view) { view_ = view; }
@@ -38,7 +38,7 @@ public:
     bool checked() const { return checked_; }
 
 private:
-    MainController& main_;
+    UpdateContext& main_;
     UpdateView* view_ = nullptr;
     std::unique_ptr<HttpClient> http_;
     bool checked_ = false;

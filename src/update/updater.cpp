@@ -6,14 +6,15 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
-#include "app/main_controller.h"
 #include "core/dialogs.h"
 #include "core/log_sink.h"
 #include "core/maker_site.h"
 #include "core/network_http_client.h"
+#include "core/services.h"
 #include "core/shell.h"
 #include "update/file_version.h"
 #include "update/update_check.h"
+#include "update/update_context.h"
 #include "update/update_view.h"
 #include "update/version_compare.h"
 
@@ -35,7 +36,7 @@ UpdaterPlaces UpdaterPlaces::ofRunningProgram() {
             QDir::tempPath()};
 }
 
-Updater::Updater(MainController& main)
+Updater::Updater(UpdateContext& main)
     : places(UpdaterPlaces::ofRunningProgram()),
       main_(main),
       http_(std::make_unique<NetworkHttpClient>()) {}
@@ -177,13 +178,13 @@ QString Updater::noticeHeadline() const {
 }
 
 QString Updater::noticeVersions() const {
-    return "Your version: " + main_.EditorVersion +
+    return "Your version: " + main_.editorVersion() +
            "     New version: " + main_.updateCheck().NewAppVersion;
 }
 
 void Updater::CheckBox1Change(bool ticked) {
     // Only ticking writes; the notice stays off from the next start.
-    if (ticked) main_.settings().rewriteIfExists(LocalSettings::ShowMessageFile, "NO");
+    if (ticked) main_.stopShowingUpdateMessage();
 }
 
 void Updater::btnSeeWhatsNewClick() {

@@ -7,7 +7,7 @@
 
 namespace korvanne {
 
-class MainController;
+class UpdateContext;
 class UpdateView;
 
 // Where the updater works: the running editor's folder (which holds the updater program), the
@@ -38,7 +38,7 @@ public:
         "This action will update the Korvanne Editor to the latest version. Do you want to "
         "continue?");
 
-    explicit Updater(MainController& main);
+    explicit Updater(UpdateContext& main);
     ~Updater();
 
     void setView(UpdateView* view) { view_ = view; }
@@ -71,7 +71,7 @@ public:
     QString UpdaterLocalVersion;
 
 private:
-    MainController& main_;
+    UpdateContext& main_;
     UpdateView* view_ = nullptr;
     std::unique_ptr<HttpClient> http_;
     bool running_ = false;
