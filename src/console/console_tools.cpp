@@ -34,10 +34,9 @@ bool ConsoleTools::linkFree(const std::string& hex, bool linkHeld) {
 }
 
 void ConsoleTools::writeMessage(const std::string& hex, int count, bool purge, int pauseMs) {
-    DeviceMessages& messages = messages_;
-    DeviceMessages::BusyGuard guard(messages);
+    DeviceMessages::BusyGuard guard(messages_);
     if (purge) messages_.unit().PurgeFTTransmit();
-    messages.SendText(hex, count);
+    messages_.SendText(hex, count);
     if (pauseMs > 0) services_.clock.pause(pauseMs);
 }
 

@@ -13,7 +13,7 @@
 #include "device/d2xx_unit.h"
 #include "device/device_messages.h"
 #include "transfer/algorithm_image.h"
-#include "transfer/effect_catalogue.h"
+#include "transfer/effect_resources.h"
 #include "transfer/transfer_context.h"
 
 namespace korvanne {
