@@ -1,12 +1,16 @@
 #include "app/main_controller.h"
 
+#include "app/main_view.h"
 #include "core/clock.h"
 #include "core/dialogs.h"
-#include "app/main_view.h"
+#include "core/log_sink.h"
 #include "core/maker_site.h"
 #include "core/shell.h"
-#include "core/log_sink.h"
 #include "device/communication.h"
+#include "effect/control_assignments.h"
+#include "effect/note_tracking_filter.h"
+#include "effect/tunings.h"
+#include "pedal/pedal_settings.h"
 #include "transfer/effect_catalogue.h"
 
 namespace korvanne {
@@ -20,7 +24,23 @@ MainController::MainController(Services& services, MainView& view)
       usbReadTimer_(services.clock.createTimer()),
       uploadCheckTimer_(services.clock.createTimer()),
       webVersionTimer_(services.clock.createTimer()),
-      communication_(std::make_unique<Communication>(*this)) {
+      communication_(std::make_unique<Communication>(*this)),
+      pedalSettings_(std::make_unique<PedalSettings>(*this)),
+      tunings_(std::make_unique<Tunings>(*this)),
+      noteTrackingFilter_(std::make_unique<NoteTrackingFilter>(*this)),
+      controlAssignments_(std::make_unique<ControlAssignments>(*this)) {
+    appliers.ApplyFootswitchMode = [this](const std::vector<std::uint8_t>& entries, std::size_t i) {
+        controlAssignments_->ApplyFootswitchMode(entries, i);
+    };
+    appliers.ApplyTuning = [this](const std::vector<std::uint8_t>& entries, std::size_t i) {
+        tunings_->ApplyTuning(entries, i);
+    };
+    appliers.ApplyAssignments = [this](const std::vector<std::uint8_t>& entries, std::size_t i) {
+        controlAssignments_->ApplyAssignments(entries, i);
+    };
+    appliers.ApplyMidiChannel = [this](const std::vector<std::uint8_t>& entries, std::size_t i) {
+        pedalSettings_->ShowMidiChannel(entries[i]);
+    };
     usbReadTimer_->onTimeout([this] { communication_->Timer_USB_ReadTimer(); });
     messages_.onBusyChanged = [this](bool busy) { view_.setBusy(busy); };
     usbReadTimer_->setInterval(50);

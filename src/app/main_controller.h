@@ -15,7 +15,11 @@
 namespace korvanne {
 
 class Communication;
+class ControlAssignments;
 class MainView;
+class NoteTrackingFilter;
+class PedalSettings;
+class Tunings;
 class Timer;
 
 // What the status handshake hands the reply's entries to, in this order. Each receives the whole
@@ -87,6 +91,10 @@ public:
     StatusAppliers appliers;
     EffectCatalogue catalogue;
     Communication& communication() { return *communication_; }
+    PedalSettings& pedalSettings() { return *pedalSettings_; }
+    Tunings& tunings() { return *tunings_; }
+    NoteTrackingFilter& noteTrackingFilter() { return *noteTrackingFilter_; }
+    ControlAssignments& controlAssignments() { return *controlAssignments_; }
 
 private:
     Services& services_;
@@ -98,6 +106,10 @@ private:
     std::unique_ptr<Timer> uploadCheckTimer_;
     std::unique_ptr<Timer> webVersionTimer_;
     std::unique_ptr<Communication> communication_;
+    std::unique_ptr<PedalSettings> pedalSettings_;
+    std::unique_ptr<Tunings> tunings_;
+    std::unique_ptr<NoteTrackingFilter> noteTrackingFilter_;
+    std::unique_ptr<ControlAssignments> controlAssignments_;
 };
 
 }  // namespace korvanne
