@@ -2,11 +2,11 @@
 #include <QCommandLineParser>
 #include <cstdio>
 
-#include "core/clock.h"
 #include "app/desktop_shell.h"
 #include "app/editor.h"
 #include "app/qt_dialogs.h"
 #include "app/tform_main.h"
+#include "core/clock.h"
 #include "device/serial_transport.h"
 #include "sim/built_in_pedal.h"
 #include "sim/sim_transport.h"

@@ -9,6 +9,7 @@
 #include "device/communication.h"
 #include "effect/control_assignments.h"
 #include "effect/note_tracking_filter.h"
+#include "effect/parameter_store.h"
 #include "effect/tunings.h"
 #include "pedal/pedal_settings.h"
 #include "transfer/effect_catalogue.h"
@@ -28,7 +29,8 @@ MainController::MainController(Services& services, MainView& view)
       pedalSettings_(std::make_unique<PedalSettings>(*this)),
       tunings_(std::make_unique<Tunings>(*this)),
       noteTrackingFilter_(std::make_unique<NoteTrackingFilter>(*this)),
-      controlAssignments_(std::make_unique<ControlAssignments>(*this)) {
+      controlAssignments_(std::make_unique<ControlAssignments>(*this)),
+      parameterStore_(std::make_unique<ParameterStore>(*this)) {
     appliers.ApplyFootswitchMode = [this](const std::vector<std::uint8_t>& entries, std::size_t i) {
         controlAssignments_->ApplyFootswitchMode(entries, i);
     };

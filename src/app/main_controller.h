@@ -10,6 +10,7 @@
 #include "core/services.h"
 #include "device/d2xx_unit.h"
 #include "device/device_messages.h"
+#include "effect/parameter_catalogue.h"
 #include "transfer/effect_resources.h"
 
 namespace korvanne {
@@ -18,6 +19,7 @@ class Communication;
 class ControlAssignments;
 class MainView;
 class NoteTrackingFilter;
+class ParameterStore;
 class PedalSettings;
 class Tunings;
 class Timer;
@@ -95,6 +97,9 @@ public:
     Tunings& tunings() { return *tunings_; }
     NoteTrackingFilter& noteTrackingFilter() { return *noteTrackingFilter_; }
     ControlAssignments& controlAssignments() { return *controlAssignments_; }
+    ParameterStore& parameterStore() { return *parameterStore_; }
+    // The nineteen parameter records, shared by the effect window, presets, assignments and store.
+    ParameterRecords& parameterRecords() { return parameterRecords_; }
 
 private:
     Services& services_;
@@ -106,10 +111,12 @@ private:
     std::unique_ptr<Timer> uploadCheckTimer_;
     std::unique_ptr<Timer> webVersionTimer_;
     std::unique_ptr<Communication> communication_;
+    ParameterRecords parameterRecords_;
     std::unique_ptr<PedalSettings> pedalSettings_;
     std::unique_ptr<Tunings> tunings_;
     std::unique_ptr<NoteTrackingFilter> noteTrackingFilter_;
     std::unique_ptr<ControlAssignments> controlAssignments_;
+    std::unique_ptr<ParameterStore> parameterStore_;
 };
 
 }  // namespace korvanne

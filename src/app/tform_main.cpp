@@ -17,6 +17,7 @@
 #include "app/main_controller.h"
 #include "device/communication.h"
 #include "effect/control_assignments.h"
+#include "effect/parameter_store.h"
 #include "effect/tunings.h"
 #include "pedal/pedal_settings.h"
 
@@ -230,6 +231,13 @@ void TformMain::attach(MainController* controller) {
     connect(btnSetFootswitchMode, &QPushButton::clicked, this,
             [c] { c->controlAssignments().btnSetFootswitchModeClick(); });
 
+    // Store and request.
+    ParameterStore& store = c->parameterStore();
+    connect(btnSaveParameters, &QPushButton::clicked, this,
+            [&store] { store.btnSaveParametersClick(); });
+    connect(btnRequest, &QPushButton::clicked, this, [&store] { store.btnRequestClick(); });
+    on("menuEnableAllParameters", [&store] { store.OnClickEnableAllParameters(); });
+
     // Tunings.
     connect(btnSetTuning, &QPushButton::clicked, this, [c] { c->tunings().btnSetTuningClick(); });
     on("menuUploadTuningsData", [c] { c->tunings().menuUploadTuningsDataClick(); });
@@ -365,6 +373,8 @@ QObject* TformMain::control(Control c) const {
             return actions_.value("menuShowUpdateMsg");
         case Control::menuSerialNumber:
             return actions_.value("menuSerialNumber");
+        case Control::menuEnableAllParameters:
+            return actions_.value("menuEnableAllParameters");
     }
     return nullptr;
 }

@@ -21,19 +21,18 @@ bool isControl(AssignList list) {
     return list != AssignList::Remote;
 }
 
-// The two tracking parameters that need a tuning (catalogue positions of the assignable records).
-constexpr int DominantNotesCut = 3;
-constexpr int HighNotesCut = 4;
-
 }  // namespace
 
 ControlAssignments::ControlAssignments(MainController& main) : main_(main) {}
 
-const std::vector<int>& ControlAssignments::offered(AssignList list) {
+const std::vector<Param>& ControlAssignments::offered(AssignList list) {
     // Controls I and II take the continuous parameters, III and IV the on/off ones.
-    static const std::vector<int> continuous{0, 1, 2, 5, 8};
-    static const std::vector<int> onOff{3, 4, 6, 7};
-    static const std::vector<int> none;
+    static const std::vector<Param> continuous{Param::InputLevel, Param::HarmonicPitch,
+                                               Param::WaveClip, Param::DryHpf,
+                                               Param::NoiseGateThreshold};
+    static const std::vector<Param> onOff{Param::DominantNotesCut, Param::HighNotesCut,
+                                          Param::LimitRangeUp, Param::NoiseGateStatus};
+    static const std::vector<Param> none;
     switch (list) {
         case AssignList::UNO:
         case AssignList::DUE:
@@ -47,12 +46,16 @@ const std::vector<int>& ControlAssignments::offered(AssignList list) {
     return none;
 }
 
+QString ControlAssignments::recordName(Param p) const {
+    return QString::fromStdString(records().name(p));
+}
+
 QStringList ControlAssignments::entries(AssignList list) const {
     QStringList names{NotAssigned};
     if (list == AssignList::Remote)
         return names << "Bypass"
                      << "Preset";
-    for (int record : offered(list)) names << recordName(record);
+    for (Param p : offered(list)) names << recordName(p);
     return names;
 }
 
@@ -73,7 +76,7 @@ void ControlAssignments::assignOnChange(AssignList list) {
     // The tracking parameters that need a tuning cannot be put on a control without one.
     const QString chosen = view_->assignText(list);
     const bool needsTuning =
-        chosen == recordName(DominantNotesCut) || chosen == recordName(HighNotesCut);
+        chosen == recordName(Param::DominantNotesCut) || chosen == recordName(Param::HighNotesCut);
     if (needsTuning && main_.tunings().CurrentTuning == Tunings::NoTuningSelected) {
         main_.services().dialogs.inform(TuningRuleMessage);
         view_->selectAssign(list, 0);
@@ -91,8 +94,8 @@ QString ControlAssignments::BuildAssignMessage() {
             if (chosen == "Bypass") code = RemoteBypass;
             if (chosen == "Preset") code = RemotePreset;
         } else if (chosen != NotAssigned) {
-            for (int record : offered(list)) {
-                if (recordName(record) == chosen) code = recordAddress(record);
+            for (Param p : offered(list)) {
+                if (recordName(p) == chosen) code = records().address(p);
             }
         }
         text += hex4(code);
@@ -162,7 +165,7 @@ void ControlAssignments::ApplyAssignments(const std::vector<std::uint8_t>& entri
             view_->selectAssign(list, 0);
         }
     }
-    for (int record = 0; record < 9; ++record) setRecordAssigned(record, false);
+    for (assignable_parameter& record : records().AssignableParameters) record.is_assigned = false;
     for (int i = 0; i < AssignLists; ++i) {
         const auto list = static_cast<AssignList>(i);
         const auto& code = codes[static_cast<std::size_t>(i)];
@@ -172,46 +175,26 @@ void ControlAssignments::ApplyAssignments(const std::vector<std::uint8_t>& entri
             if (view_ && *code == RemotePreset) view_->selectAssign(list, 2);
             continue;
         }
-        const std::vector<int>& records = offered(list);
-        for (std::size_t entry = 0; entry < records.size(); ++entry) {
-            if (recordAddress(records[entry]) != *code) continue;
+        const std::vector<Param>& params = offered(list);
+        for (std::size_t entry = 0; entry < params.size(); ++entry) {
+            if (records().address(params[entry]) != *code) continue;
             // On a shared address the later entry wins.
             if (view_) view_->selectAssign(list, static_cast<int>(entry) + 1);
-            setRecordAssigned(records[entry], true);
+            const std::string& name = records().name(params[entry]);
+            if (assignable_parameter* record = records().findAssignable(name)) {
+                record->is_assigned = true;
+            }
         }
     }
 }
 
 }  // namespace korvanne
 
-// ---- Record access: the nine assignable records (names, addresses, assigned marks).
 namespace korvanne {
 
-namespace {
-struct PendingRecord {
-    QString name;
-    std::uint16_t address = 0xFFFF;
-    bool assigned = false;
-};
-std::array<PendingRecord, 9>& pendingRecords() {
-    static std::array<PendingRecord, 9> records{
-        PendingRecord{"Input Level"},         PendingRecord{"1st Harmonic Pitch"},
-        PendingRecord{"Wave Clip"},           PendingRecord{"Dominant Notes Cut"},
-        PendingRecord{"High Notes Cut"},      PendingRecord{"Dry HPF"},
-        PendingRecord{"Limit Range UP"},      PendingRecord{"Noise Gate Status"},
-        PendingRecord{"Noise Gate Threshold"}};
-    return records;
-}
-}  // namespace
-
-QString ControlAssignments::recordName(int record) const {
-    return pendingRecords()[std::size_t(record)].name;
-}
-std::uint16_t ControlAssignments::recordAddress(int record) const {
-    return pendingRecords()[std::size_t(record)].address;
-}
-void ControlAssignments::setRecordAssigned(int record, bool assigned) {
-    pendingRecords()[std::size_t(record)].assigned = assigned;
+// The records live with the whole program; everything here reaches them through this one place.
+ParameterRecords& ControlAssignments::records() const {
+    return main_.parameterRecords();
 }
 
 }  // namespace korvanne

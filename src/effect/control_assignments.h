@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "effect/assignment_view.h"
+#include "effect/parameter_catalogue.h"
 
 namespace korvanne {
 
@@ -58,11 +59,10 @@ public:
     QStringList entries(AssignList list) const;
 
 private:
-    // Positions in the catalogue's assignable records of the parameters a list offers.
-    static const std::vector<int>& offered(AssignList list);
-    QString recordName(int record) const;
-    std::uint16_t recordAddress(int record) const;
-    void setRecordAssigned(int record, bool assigned);
+    // The parameters a list offers, in list order.
+    static const std::vector<Param>& offered(AssignList list);
+    QString recordName(Param p) const;
+    ParameterRecords& records() const;
 
     MainController& main_;
     AssignmentView* view_ = nullptr;

@@ -1,0 +1,61 @@
+#include "effect/parameter_store.h"
+
+#include "app/main_controller.h"
+#include "app/main_view.h"
+#include "core/dialogs.h"
+#include "core/log_sink.h"
+#include "device/command_exchange.h"
+#include "device/communication.h"
+#include "device/message_builders.h"
+
+namespace korvanne {
+
+ParameterStore::ParameterStore(MainController& main) : main_(main) {}
+
+std::string ParameterStore::storeMessage() const {
+    // The nine assignable values in catalogue order; the standard ones are not stored.
+    std::array<std::uint32_t, 9> values{};
+    const ParameterRecords& records = main_.parameterRecords();
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        values[i] = records.value(static_cast<Param>(order(Param::InputLevel) + int(i)));
+    }
+    return msg::storeParameters(values);
+}
+
+void ParameterStore::btnSaveParametersClick() {
+    LogSink& log = main_.services().log;
+    Dialogs& dialogs = main_.services().dialogs;
+    const std::string text = storeMessage();
+    log.ConsoleLog("Store settings message (HEX): " + QString::fromStdString(text));
+    log.ConsoleLog(QString::number(text.size() / 2));
+    if (!CommandExchange::linkFree(main_.messages(), dialogs)) return;
+    if (!dialogs.confirm(QStringLiteral("Save Parameters to pedal?"))) return;
+    CommandExchange exchange(main_.messages(), dialogs);
+    exchange.purgeTransmit();
+    exchange.send(text);
+    exchange.pause(AfterWriteMs);
+}
+
+void ParameterStore::btnRequestClick() {
+    Communication& communication = main_.communication();
+    if (!CommandExchange::linkFree(main_.messages(), main_.services().dialogs)) return;
+    // Values read back are shown without being sent back; the handshake clears the flag when it
+    // has applied the whole reply.
+    communication.RequestInProgress = true;
+    communication.ReadDeviceStatus();
+}
+
+void ParameterStore::OnClickEnableAllParameters() {
+    EnableAllParameters = !EnableAllParameters;
+    main_.view().setChecked(Control::menuEnableAllParameters, EnableAllParameters);
+    if (!view_) return;
+    for (Param knob :
+         {Param::Dry, Param::SubMix, Param::Minus1Oct, Param::Minus2Oct, Param::Range}) {
+        view_->setKnobEnabled(knob, EnableAllParameters);
+    }
+    for (Param knob : {Param::LowPass, Param::HighPass, Param::FirstHarmonic}) {
+        view_->setKnobEnabled(knob, true);
+    }
+}
+
+}  // namespace korvanne
