@@ -3,8 +3,8 @@
 #include <QStringList>
 #include <memory>
 
-#include "core/log_sink.h"
 #include "core/services.h"
+#include "core/log_sink.h"
 
 namespace korvanne {
 

@@ -1,5 +1,6 @@
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QIcon>
 #include <cstdio>
 
 #include "app/desktop_shell.h"
@@ -47,6 +48,9 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName("Korvanne Editor");
     QApplication::setApplicationDisplayName("Korvanne Editor");
     QApplication::setOrganizationName("TAVRO");
+    // Ties the windows to the installed menu entry and its icon (Wayland's app id, X11's icon).
+    QApplication::setDesktopFileName("korvanne-editor");
+    QApplication::setWindowIcon(QIcon::fromTheme("korvanne-editor"));
     QApplication::setApplicationVersion(QStringLiteral("%1.%2.%3.%4")
                                             .arg(KORVANNE_VERSION_MAJOR)
                                             .arg(KORVANNE_VERSION_MINOR)

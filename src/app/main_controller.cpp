@@ -1,11 +1,11 @@
 #include "app/main_controller.h"
 
-#include "app/main_view.h"
 #include "core/clock.h"
 #include "core/dialogs.h"
-#include "core/log_sink.h"
+#include "app/main_view.h"
 #include "core/maker_site.h"
 #include "core/shell.h"
+#include "core/log_sink.h"
 #include "device/communication.h"
 #include "effect/control_assignments.h"
 #include "effect/note_tracking_filter.h"
