@@ -6,6 +6,7 @@
 #include "core/maker_site.h"
 #include "core/shell.h"
 #include "core/log_sink.h"
+#include "console/console_tools.h"
 #include "device/communication.h"
 #include "effect/control_assignments.h"
 #include "effect/note_tracking_filter.h"
@@ -13,6 +14,7 @@
 #include "effect/tunings.h"
 #include "pedal/pedal_settings.h"
 #include "transfer/effect_catalogue.h"
+#include "transfer/erase_settings.h"
 
 namespace korvanne {
 
@@ -49,6 +51,8 @@ MainController::MainController(Services& services, MainView& view)
     uploadCheckTimer_->setInterval(5000);
     webVersionTimer_->setInterval(1000);
     webVersionTimer_->setSingleShot(true);
+    consoleTools_ = std::make_unique<ConsoleTools>(*this);
+    eraseSettings_ = std::make_unique<EraseSettings>(*this, *consoleTools_);
 }
 
 MainController::~MainController() = default;

@@ -17,6 +17,8 @@ namespace korvanne {
 
 class Communication;
 class ControlAssignments;
+class ConsoleTools;
+class EraseSettings;
 class MainView;
 class NoteTrackingFilter;
 class ParameterStore;
@@ -100,6 +102,8 @@ public:
     ParameterStore& parameterStore() { return *parameterStore_; }
     // The nineteen parameter records, shared by the effect window, presets, assignments and store.
     ParameterRecords& parameterRecords() { return parameterRecords_; }
+    ConsoleTools& consoleTools() { return *consoleTools_; }
+    EraseSettings& eraseSettings() { return *eraseSettings_; }
 
 private:
     Services& services_;
@@ -117,6 +121,8 @@ private:
     std::unique_ptr<NoteTrackingFilter> noteTrackingFilter_;
     std::unique_ptr<ControlAssignments> controlAssignments_;
     std::unique_ptr<ParameterStore> parameterStore_;
+    std::unique_ptr<ConsoleTools> consoleTools_;
+    std::unique_ptr<EraseSettings> eraseSettings_;
 };
 
 }  // namespace korvanne

@@ -20,6 +20,7 @@
 #include "effect/parameter_store.h"
 #include "effect/tunings.h"
 #include "pedal/pedal_settings.h"
+#include "transfer/erase_settings.h"
 
 namespace korvanne {
 
@@ -217,6 +218,7 @@ void TformMain::attach(MainController* controller) {
     on("menuScan", [c] { c->communication().menuScanClick(); });
     on("menuConnect", [c] { c->communication().ConnectOnClick(); });
     on("menuDisconnect", [c] { c->communication().menuDisconnectClick(); });
+    on("menuEraseSettings", [c] { c->eraseSettings().menuEraseSettingsClick(); });
     connect(lstEffects, &QListWidget::itemClicked, this, [c] { c->effetto_cliccato(); });
     on("menuShowUpdateMsg", [c] { c->menuShowUpdateMsgClick(); });
     on("menuReportUSBErrors", [c] { c->menuReportUSBErrorsClick(); });
