@@ -7,6 +7,7 @@
 #include "app/tform_main.h"
 #include "console/console_shortcut.h"
 #include "console/tform_print.h"
+#include "effect/fx_settings.h"
 #include "effect/fx_settings_panels.h"
 #include "effect/tform_fx_settings.h"
 #include "effect/tform_note_tracking_filter.h"
@@ -54,10 +55,12 @@ Editor::Editor(const Services& services)
     main_->setEffectWindow(fxSettings_.get());
     // The tuning and assignment controls live with the window that shows them.
     (new FxSettingsPanels(fxSettings_.get()))
-        ->attach(&controller_->tunings(), &controller_->controlAssignments());
+        ->attach(&controller_->tunings(), &controller_->controlAssignments(),
+                 &controller_->parameterStore());
     consoleShortcut_->watch(fxSettings_.get());
+    fxSettings_->attach(&controller_->fxSettings());
     main_->setEffectControlsEnabled = [this](bool on) {
-        fxSettings_->SetEffectControlsEnabled(on);
+        controller_->fxSettings().SetEffectControlsEnabled(on);
     };
 
     noteTrackingFilter_ = std::make_unique<TformNoteTrackingFilter>();

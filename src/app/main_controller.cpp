@@ -13,6 +13,8 @@
 #include "effect/parameter_store.h"
 #include "effect/tunings.h"
 #include "pedal/pedal_settings.h"
+#include "app/presets.h"
+#include "effect/fx_settings.h"
 #include "transfer/effect_catalogue.h"
 #include "transfer/erase_settings.h"
 
@@ -45,8 +47,21 @@ MainController::MainController(Services& services, MainView& view)
     appliers.ApplyMidiChannel = [this](const std::vector<std::uint8_t>& entries, std::size_t i) {
         pedalSettings_->ShowMidiChannel(entries[i]);
     };
+    fxSettings_ =
+        std::make_unique<FxSettings>(services.log, services.dialogs, services.clock, messages_,
+                                     catalogue, communication_->RequestInProgress);
+    presets_ = std::make_unique<Presets>(*this);
     usbReadTimer_->onTimeout([this] { communication_->Timer_USB_ReadTimer(); });
-    messages_.onBusyChanged = [this](bool busy) { view_.setBusy(busy); };
+    messages_.onBusyChanged = [this](bool busy) {
+        view_.setBusy(busy);
+        fxSettings_->linkBusyChanged(busy);
+    };
+    appliers.getBypassStatus = [this](const std::vector<std::uint8_t>& entries, std::size_t at) {
+        fxSettings_->getBypassStatus(entries, at);
+    };
+    appliers.LogParameterValues = [this](const std::vector<std::uint8_t>& entries, std::size_t at) {
+        fxSettings_->LogParameterValues(entries, at);
+    };
     usbReadTimer_->setInterval(50);
     uploadCheckTimer_->setInterval(5000);
     webVersionTimer_->setInterval(1000);
@@ -213,6 +228,7 @@ void MainController::move_up_or_down(int virtualKey) {
 
 void MainController::OpenEffectWindow() {
     view_.OpenEffectWindow(catalogue.SelectedEffectName);
+    fxSettings_->FormShow();
     view_.SetEffectControlsEnabled(communication_->Linked);
 }
 

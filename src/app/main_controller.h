@@ -10,7 +10,6 @@
 #include "core/services.h"
 #include "device/d2xx_unit.h"
 #include "device/device_messages.h"
-#include "effect/parameter_catalogue.h"
 #include "transfer/effect_resources.h"
 
 namespace korvanne {
@@ -19,10 +18,12 @@ class Communication;
 class ControlAssignments;
 class ConsoleTools;
 class EraseSettings;
+class FxSettings;
 class MainView;
 class NoteTrackingFilter;
 class ParameterStore;
 class PedalSettings;
+class Presets;
 class Tunings;
 class Timer;
 
@@ -100,10 +101,10 @@ public:
     NoteTrackingFilter& noteTrackingFilter() { return *noteTrackingFilter_; }
     ControlAssignments& controlAssignments() { return *controlAssignments_; }
     ParameterStore& parameterStore() { return *parameterStore_; }
-    // The nineteen parameter records, shared by the effect window, presets, assignments and store.
-    ParameterRecords& parameterRecords() { return parameterRecords_; }
     ConsoleTools& consoleTools() { return *consoleTools_; }
     EraseSettings& eraseSettings() { return *eraseSettings_; }
+    FxSettings& fxSettings() { return *fxSettings_; }
+    Presets& presets() { return *presets_; }
 
 private:
     Services& services_;
@@ -115,7 +116,6 @@ private:
     std::unique_ptr<Timer> uploadCheckTimer_;
     std::unique_ptr<Timer> webVersionTimer_;
     std::unique_ptr<Communication> communication_;
-    ParameterRecords parameterRecords_;
     std::unique_ptr<PedalSettings> pedalSettings_;
     std::unique_ptr<Tunings> tunings_;
     std::unique_ptr<NoteTrackingFilter> noteTrackingFilter_;
@@ -123,6 +123,8 @@ private:
     std::unique_ptr<ParameterStore> parameterStore_;
     std::unique_ptr<ConsoleTools> consoleTools_;
     std::unique_ptr<EraseSettings> eraseSettings_;
+    std::unique_ptr<FxSettings> fxSettings_;
+    std::unique_ptr<Presets> presets_;
 };
 
 }  // namespace korvanne

@@ -15,6 +15,7 @@
 
 #include "app/look.h"
 #include "app/main_controller.h"
+#include "app/presets.h"
 #include "device/communication.h"
 #include "effect/control_assignments.h"
 #include "effect/parameter_store.h"
@@ -215,6 +216,8 @@ void TformMain::attach(MainController* controller) {
         connect(actions_.value(name), &QAction::triggered, this, handler);
     };
     on("menuSupport", [c] { c->menuSupportClick(); });
+    on("menuSavePreset", [c] { c->presets().menuSavePresetClick(); });
+    on("menuLoadPreset", [c] { c->presets().menuLoadPresetClick(); });
     on("menuScan", [c] { c->communication().menuScanClick(); });
     on("menuConnect", [c] { c->communication().ConnectOnClick(); });
     on("menuDisconnect", [c] { c->communication().menuDisconnectClick(); });

@@ -7,6 +7,7 @@
 #include "device/command_exchange.h"
 #include "device/communication.h"
 #include "device/hex_text.h"
+#include "effect/fx_settings.h"
 #include "effect/tunings.h"
 
 namespace korvanne {
@@ -194,7 +195,7 @@ namespace korvanne {
 
 // The records live with the whole program; everything here reaches them through this one place.
 ParameterRecords& ControlAssignments::records() const {
-    return main_.parameterRecords();
+    return main_.fxSettings().records;
 }
 
 }  // namespace korvanne

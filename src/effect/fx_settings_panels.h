@@ -4,23 +4,28 @@
 #include <array>
 
 #include "effect/assignment_view.h"
+#include "effect/parameter_store.h"
 #include "effect/tunings.h"
 
 class QComboBox;
 class QRadioButton;
-class QWidget;
 
 namespace korvanne {
 
 class ControlAssignments;
+class TformFXsettings;
 
-// The effect settings window's tuning lists, assignment lists and footswitch choices, found in
-// the window by their names (and made there, where the window has none), with their handlers.
-class FxSettingsPanels final : public QObject, public TuningView, public AssignmentView {
+// The effect settings window's tuning lists, assignment lists, footswitch choices and knob locks,
+// found in the window by their names, with their handlers: what tunings, assignments and the
+// store need of the window.
+class FxSettingsPanels final : public QObject,
+                               public TuningView,
+                               public AssignmentView,
+                               public KnobLockView {
     Q_OBJECT
 public:
-    explicit FxSettingsPanels(QWidget* window);
-    void attach(Tunings* tunings, ControlAssignments* assignments);
+    explicit FxSettingsPanels(TformFXsettings* window);
+    void attach(Tunings* tunings, ControlAssignments* assignments, ParameterStore* store);
 
     // TuningView.
     void selectTuning(int position) override;
@@ -35,13 +40,15 @@ public:
     bool footswitchChecked(FootswitchButton button) const override;
     void setFootswitchChecked(FootswitchButton button) override;
 
+    // KnobLockView.
+    void setKnobEnabled(Knob knob, bool enabled) override;
+
 private:
-    QComboBox* combo(const char* name, const QRect& place);
-    QRadioButton* radio(const char* name, const QString& caption, const QRect& place);
-    void label(const char* name, const QString& text, const QRect& place);
+    template <typename W>
+    W* find(const char* name) const;
     QComboBox* list(AssignList l) const { return lists_.at(static_cast<std::size_t>(l)); }
 
-    QWidget* window_;
+    TformFXsettings* window_;
     QComboBox* cmbGuitarTuning;
     QComboBox* cmbSemitonesVariation;
     std::array<QComboBox*, AssignLists> lists_{};

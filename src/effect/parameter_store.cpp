@@ -7,6 +7,8 @@
 #include "device/command_exchange.h"
 #include "device/communication.h"
 #include "device/message_builders.h"
+#include "effect/fx_settings.h"
+#include "effect/parameter_catalogue.h"
 
 namespace korvanne {
 
@@ -15,7 +17,7 @@ ParameterStore::ParameterStore(MainController& main) : main_(main) {}
 std::string ParameterStore::storeMessage() const {
     // The nine assignable values in catalogue order; the standard ones are not stored.
     std::array<std::uint32_t, 9> values{};
-    const ParameterRecords& records = main_.parameterRecords();
+    const ParameterRecords& records = main_.fxSettings().records;
     for (std::size_t i = 0; i < values.size(); ++i) {
         values[i] = records.value(static_cast<Param>(order(Param::InputLevel) + int(i)));
     }
@@ -49,11 +51,11 @@ void ParameterStore::OnClickEnableAllParameters() {
     EnableAllParameters = !EnableAllParameters;
     main_.view().setChecked(Control::menuEnableAllParameters, EnableAllParameters);
     if (!view_) return;
-    for (Param knob :
-         {Param::Dry, Param::SubMix, Param::Minus1Oct, Param::Minus2Oct, Param::Range}) {
+    for (Knob knob : {Knob::dialDry, Knob::dialSubMix, Knob::dialMinus1Oct, Knob::dialMinus2Oct,
+                      Knob::dialRange}) {
         view_->setKnobEnabled(knob, EnableAllParameters);
     }
-    for (Param knob : {Param::LowPass, Param::HighPass, Param::FirstHarmonic}) {
+    for (Knob knob : {Knob::dialLowPass, Knob::dialHighPass, Knob::dial1stHarmonic}) {
         view_->setKnobEnabled(knob, true);
     }
 }

@@ -3,7 +3,7 @@
 #include <QString>
 #include <string>
 
-#include "effect/parameter_catalogue.h"
+#include "effect/fx_settings_view.h"
 
 namespace korvanne {
 
@@ -13,7 +13,7 @@ class MainController;
 class KnobLockView {
 public:
     virtual ~KnobLockView() = default;
-    virtual void setKnobEnabled(Param knob, bool enabled) = 0;
+    virtual void setKnobEnabled(Knob knob, bool enabled) = 0;
 };
 
 // Storing the nine assignable values in the pedal ("Save Parameters"), reading the pedal's whole

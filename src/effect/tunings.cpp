@@ -6,6 +6,7 @@
 #include "device/command_exchange.h"
 #include "device/hex_text.h"
 #include "device/message_builders.h"
+#include "effect/fx_settings.h"
 #include "effect/tuning_data.h"
 
 namespace korvanne {
@@ -70,7 +71,11 @@ QString Tunings::BuildTuningData() {
 }
 
 void Tunings::switchToBypass(CommandExchange& exchange) {
-    exchange.send(msg::bypass(true));
+    if (!exchange.started()) return;
+    // This exchange holds the link: the bypass goes out now, before the pause, not after it.
+    FxSettings& fx = main_.fxSettings();
+    FxSettings::OwnExchange own(fx);
+    fx.SendBypass(true);
 }
 
 void Tunings::menuUploadTuningsDataClick() {

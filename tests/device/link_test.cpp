@@ -45,6 +45,11 @@ std::vector<std::uint8_t> bytes(std::initializer_list<int> list) {
     return std::vector<std::uint8_t>(list.begin(), list.end());
 }
 
+// The status request, then the Wave switch echoed: the effect window starts with it off and the
+// simulated pedal reports it on.
+const std::vector<std::uint8_t> statusRequestThenWaveEcho =
+    bytes({0x02, 0x00, 0x01, 0x00, 0x02, 0x00, 0x40, 0x00, 0x00});
+
 }  // namespace
 
 class TestLink : public QObject {
@@ -99,7 +104,7 @@ private Q_SLOTS:
         QCOMPARE(label(f.main(), "lblFirmwareVersion"), QString("Device Firmware: 13"));
         QCOMPARE(label(f.main(), "lblAlgorithmVersion"), QString("Device Algorithm: 0014"));
         // The only thing sent is the status request, on a line of 115200 baud without parity.
-        QCOMPARE(pedal.received(), bytes({0x02, 0x00}));
+        QCOMPARE(pedal.received(), statusRequestThenWaveEcho);
         QCOMPARE(pedal.line().baud, 115200u);
         QCOMPARE(pedal.line().parity, ft::PARITY_NONE);
         // The pedal's effect is selected and its window open, with controls enabled.
@@ -194,7 +199,7 @@ private Q_SLOTS:
         click->start(500);
         f.main().action("menuScan")->trigger();
         QCOMPARE(cursorMeanwhile, Qt::BusyCursor);
-        QCOMPARE(pedal.received(), bytes({0x02, 0x00}));
+        QCOMPARE(pedal.received(), statusRequestThenWaveEcho);
         QVERIFY(f.controller().communication().Linked);
         QCOMPARE(label(f.main(), "lblFirmwareVersion"), QString("Device Firmware: 13"));
         QCOMPARE(f.main().cursor().shape(), Qt::ArrowCursor);
@@ -290,7 +295,7 @@ private Q_SLOTS:
         PedalModel& second = f.transport.addPedal({}, {}, "Second pedal");
         f.start();
         f.main().action("menuScan")->trigger();
-        QCOMPARE(first.received(), bytes({0x02, 0x00}));
+        QCOMPARE(first.received(), statusRequestThenWaveEcho);
         QCOMPARE(second.received(), bytes({0x02, 0x00}));
         QCOMPARE(label(f.main(), "lblDeviceName"), QString("Second pedal linked"));
         QCOMPARE(f.controller().communication().DeviceSerial, QString("KVSIM0002"));
@@ -428,6 +433,8 @@ private Q_SLOTS:
         PedalModel& pedal = f.transport.addPedal();
         f.start();
         f.main().action("menuScan")->trigger();
+        // The knob values the link put on the window go out first.
+        f.clock.advance(100);
         pedal.pullCable();
         // The poll keeps quiet about the missing pedal.
         f.clock.advance(500);

@@ -6,6 +6,7 @@
 #include <QTest>
 
 #include "effect/control_assignments.h"
+#include "effect/fx_settings.h"
 #include "effect/tform_fx_settings.h"
 #include "effect/tunings.h"
 #include "linked_editor.h"
@@ -97,6 +98,32 @@ private Q_SLOTS:
         e.readStatus();
         QCOMPARE(list(e, qPrintable(listName))->currentIndex(), entry);
         QCOMPARE(e.controller().controlAssignments().AssignFlags[4], sent[5] == 1);
+    }
+
+    // The addresses come from the picked effect's algorithm image.
+    void assignedControlCarriesItsAddress() {
+        LinkedEditor e;
+        e.controller().catalogue.SelectedEffectName = "Korvanne MK3 0008";
+        e.controller().fxSettings().FormShow();
+        e.mark();
+        list(e, "cmbAssignCtrlUNO")->setCurrentText("Input Level");
+        e.dialogs.expectConfirm(true);
+        QTest::mouseClick(button(e, "btnAssign"), Qt::LeftButton);
+        QCOMPARE(e.sent(), bytes({0x04, 0x01, 0, 0, 0, 0, 0x00, 0x0A, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
+                                  0xFF, 0xFF, 0xFF}));
+        QVERIFY(
+            e.log.contains("assign message: 0401000000000"
+                           "00AFFFFFFFFFFFFFFFF"));
+        // The pedal reports it; the list and the record show it.
+        list(e, "cmbAssignCtrlUNO")->setCurrentIndex(0);
+        std::vector<std::uint8_t> entries(102, 0);
+        entries[7] = 1;
+        entries[12] = 0x00;
+        entries[13] = 0x0A;
+        e.controller().controlAssignments().ApplyAssignments(entries, 7);
+        QCOMPARE(list(e, "cmbAssignCtrlUNO")->currentText(), QString("Input Level"));
+        QVERIFY(e.controller().fxSettings().records.findAssignable("Input Level")->is_assigned);
+        QVERIFY(!e.controller().fxSettings().records.findAssignable("Wave Clip")->is_assigned);
     }
 
     void assignAnsweredNoSendsNothing() {

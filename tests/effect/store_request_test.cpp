@@ -1,10 +1,14 @@
 // Storing the assignable values in the pedal, reading its state back with Request, and the hidden
 // "Enable All Parameters" toggle.
 #include <QAction>
+#include <QComboBox>
 #include <QPushButton>
 #include <QTest>
 
+#include "effect/fx_settings.h"
+#include "effect/knob_dial.h"
 #include "effect/parameter_store.h"
+#include "effect/tform_fx_settings.h"
 #include "effect/tunings.h"
 #include "linked_editor.h"
 
@@ -40,7 +44,7 @@ private Q_SLOTS:
         QFETCH(quint32, value);
         QFETCH(int, at);
         LinkedEditor e;
-        ParameterRecords& records = e.controller().parameterRecords();
+        ParameterRecords& records = e.controller().fxSettings().records;
         for (int p = 0; p < ParameterCount; ++p) records.setValue(static_cast<Param>(p), 0);
         // Standard values are not part of the message.
         records.setValue(Param::Dry, 0x007FE000);
@@ -64,12 +68,75 @@ private Q_SLOTS:
                  std::uint32_t(value));
     }
 
+    // The values come from the controls: a knob turned, a box checked.
+    void saveAfterTurningAndChecking() {
+        LinkedEditor e;
+        FxSettings& fx = e.controller().fxSettings();
+        e.editor->fxSettings().findChild<QComboBox*>("cmbGuitarTuning")->setCurrentIndex(1);
+        fx.setKnob(Knob::dialInputLevel, KnobMaximumAngle);
+        fx.setNoteCut(NoteCut::chkDominantNoteCut, true);
+        e.clock.advance(200);
+        e.mark();
+        e.dialogs.expectConfirm(true);
+        QTest::mouseClick(button(e, "btnSaveParameters"), Qt::LeftButton);
+        const std::vector<std::uint8_t> sent = e.sent();
+        QCOMPARE(sent.size(), std::size_t(37));
+        QCOMPARE(std::vector<std::uint8_t>(sent.begin() + 1, sent.begin() + 5),
+                 bytes({0x00, 0x7F, 0xE0, 0x00}));
+        QCOMPARE(std::vector<std::uint8_t>(sent.begin() + 13, sent.begin() + 17),
+                 bytes({0x00, 0x00, 0x00, 0x01}));
+    }
+
     void saveAnsweredNoSendsNothing() {
         LinkedEditor e;
         e.dialogs.expectConfirm(false, "Save Parameters to pedal?");
         QTest::mouseClick(button(e, "btnSaveParameters"), Qt::LeftButton);
         QCOMPARE(e.sent(), bytes({}));
         QVERIFY(!e.pedal->state().parametersStored);
+    }
+
+    // Values read back are shown, not sent back; a switch that changes still sends.
+    void requestShowsWithoutEchoing() {
+        LinkedEditor e;
+        FxSettings& fx = e.controller().fxSettings();
+        const bool waveWasOn = fx.view().switchOn(Switch::swtWave);
+        e.pedal->state().values[param::Dry] = 0x007FE000;
+        e.pedal->state().values[param::Wave] = waveWasOn ? 0x00600000 : 0x00400000;
+        QTest::mouseClick(button(e, "btnRequest"), Qt::LeftButton);
+        QCOMPARE(fx.view().knobAngle(Knob::dialDry), -45);
+        QCOMPARE(fx.records.value(Param::Dry), std::uint32_t(0x007FE000));
+        QCOMPARE(fx.view().switchOn(Switch::swtWave), !waveWasOn);
+        e.clock.advance(300);
+        // The status request, then only the Wave switch's echo.
+        const std::uint32_t wave = waveWasOn ? 0x00600000 : 0x00400000;
+        std::vector<std::uint8_t> expected = bytes({0x02, 0x00, 0x01});
+        const std::uint16_t address = fx.records.address(Param::Wave);
+        expected.push_back(std::uint8_t(address >> 8));
+        expected.push_back(std::uint8_t(address));
+        for (int shift = 24; shift >= 0; shift -= 8)
+            expected.push_back(std::uint8_t(wave >> shift));
+        QCOMPARE(e.sent(), expected);
+        QVERIFY(!e.controller().communication().RequestInProgress);
+    }
+
+    void enableAllParametersTwice() {
+        LinkedEditor e;
+        TformFXsettings& w = e.editor->fxSettings();
+        QAction* item = e.main().action("menuEnableAllParameters");
+        item->trigger();
+        QVERIFY(item->isChecked());
+        for (Knob k : {Knob::dialDry, Knob::dialRange, Knob::dialLowPass}) {
+            QVERIFY(w.knob(k)->isEnabled());
+        }
+        item->trigger();
+        QVERIFY(!item->isChecked());
+        for (Knob k : {Knob::dialDry, Knob::dialSubMix, Knob::dialMinus1Oct, Knob::dialMinus2Oct,
+                       Knob::dialRange}) {
+            QVERIFY(!w.knob(k)->isEnabled());
+        }
+        for (Knob k : {Knob::dialLowPass, Knob::dialHighPass, Knob::dial1stHarmonic}) {
+            QVERIFY(w.knob(k)->isEnabled());
+        }
     }
 
     void requestReadsTheStateBack() {
