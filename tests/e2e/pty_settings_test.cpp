@@ -54,7 +54,8 @@ private Q_SLOTS:
         combo("cmbSemitonesVariation")->setCurrentText("-2");
         dialogs.expectConfirm(true, "Set new tuning?");
         click("btnSetTuning");
-        // The remote footswitch changes preset.
+        // Control I turns Wave Clip; the remote footswitch changes preset.
+        combo("cmbAssignCtrlUNO")->setCurrentText("Wave Clip");
         combo("cmbAssignRemote")->setCurrentText("Preset");
         dialogs.expectConfirm(true, "Upload Assignments?");
         click("btnAssign");
@@ -67,11 +68,13 @@ private Q_SLOTS:
         main.action("menuDisconnect")->trigger();
         combo("cmbGuitarTuning")->setCurrentIndex(5);
         combo("cmbSemitonesVariation")->setCurrentText("+1");
+        combo("cmbAssignCtrlUNO")->setCurrentIndex(0);
         combo("cmbAssignRemote")->setCurrentIndex(0);
         main.action("menuScan")->trigger();
         QVERIFY(editor.controller().communication().Linked);
         QCOMPARE(combo("cmbGuitarTuning")->currentText(), QString("Drop D (DADGBE)"));
         QCOMPARE(combo("cmbSemitonesVariation")->currentText(), QString("-2"));
+        QCOMPARE(combo("cmbAssignCtrlUNO")->currentText(), QString("Wave Clip"));
         QCOMPARE(combo("cmbAssignRemote")->currentText(), QString("Preset"));
         QVERIFY(main.midiChannelItems().value(12)->isChecked());
         QVERIFY(log.contains("MIDI channel: 12"));
