@@ -33,9 +33,10 @@ QString Presets::ensurePresetFolder() {
 }
 
 void Presets::menuSavePresetClick() {
-    if (main_.messages().busy()) return;
     // The pedal's own state first: the values written are those it reports.
-    main_.communication().ReadDeviceStatus();
+    if (!main_.messages().runExchange("Save Preset",
+                                      [this] { main_.communication().ReadDeviceStatus(); }))
+        return;
 
     Dialogs& dialogs = main_.services().dialogs;
     if (const QString error = ensurePresetFolder(); !error.isEmpty()) {
@@ -79,7 +80,11 @@ void Presets::logFields(const QStringList& fields) {
 }
 
 void Presets::menuLoadPresetClick() {
-    if (main_.messages().busy()) return;
+    if (!main_.messages().mayEnter()) {
+        main_.services().log.ConsoleLog(
+            "Load Preset refused: another exchange with the pedal is in progress");
+        return;
+    }
     Dialogs& dialogs = main_.services().dialogs;
     if (const QString error = ensurePresetFolder(); !error.isEmpty()) {
         dialogs.inform(error);
@@ -89,9 +94,8 @@ void Presets::menuLoadPresetClick() {
     if (path.isEmpty()) {
         // Nothing chosen: the labels alone, and the controls keep showing the records.
         logFields({});
-        DeviceMessages::BusyGuard guard(main_.messages());
-        FxSettings::OwnExchange own(main_.fxSettings());
-        main_.fxSettings().ApplyParameterValues(true);
+        main_.messages().runExchange("Load Preset",
+                                     [this] { main_.fxSettings().ApplyParameterValues(true); });
         return;
     }
     loadPresetFile(path);
@@ -122,6 +126,9 @@ QString Presets::loadPresetFile(const QString& path) {
         dialogs.inform(message);
         return message;
     }
+    // The values go out as one exchange: a command asked for meanwhile waits for its end.
+    DeviceMessages::Exchange exchange(main_.messages(), "Load Preset");
+    if (!exchange) return "Load Preset refused: another exchange with the pedal is in progress";
     dialogs.inform("File loaded successfully: " + shownName);
 
     QStringList fields;
@@ -131,8 +138,6 @@ QString Presets::loadPresetFile(const QString& path) {
     FxSettings& fx = main_.fxSettings();
     for (std::size_t k = 0; k < parse.content->values.size(); ++k)
         fx.records.setValue(Param(int(k)), parse.content->values[k]);
-    DeviceMessages::BusyGuard guard(main_.messages());
-    FxSettings::OwnExchange own(fx);
     fx.ApplyParameterValues(true);
     return {};
 }

@@ -83,6 +83,8 @@ private:
     QObject* control(Control c) const;
     QAction* pedalItem(PedalMenuItem item) const;
     void setItemEnabled(QAction* item, bool enabled);
+    // Fixes the window's size to what its controls need in the current look.
+    void fitToContents();
     static constexpr const char* EnabledProperty = "enabledState";
 
     MainController* controller_ = nullptr;

@@ -1,20 +1,17 @@
 #include "device/command_exchange.h"
 
 #include "core/clock.h"
-#include "core/dialogs.h"
 #include "core/log_sink.h"
 #include "device/d2xx_unit.h"
 
 namespace korvanne {
 
-CommandExchange::CommandExchange(DeviceMessages& messages, Dialogs& dialogs) : messages_(messages) {
-    if (linkFree(messages, dialogs)) guard_.emplace(messages);
-}
+CommandExchange::CommandExchange(DeviceMessages& messages, const QString& name)
+    : messages_(messages), exchange_(messages, name) {}
 
-bool CommandExchange::linkFree(DeviceMessages& messages, Dialogs& dialogs) {
-    if (!messages.busy()) return true;
-    messages.log().ConsoleLog("link busy: command not sent");
-    dialogs.inform(BusyMessage);
+bool CommandExchange::linkFree(DeviceMessages& messages, const QString& name) {
+    if (messages.mayEnter()) return true;
+    messages.log().ConsoleLog(name + " refused: another exchange with the pedal is in progress");
     return false;
 }
 

@@ -8,22 +8,17 @@
 
 namespace korvanne {
 
-class Dialogs;
-
-// One command exchange with the pedal: while it lives no other exchange may start, so the bytes of
-// two commands never interleave, and the windows show the link busy. A command that finds the link
-// busy is not sent; the user is told, so no click is lost without a word.
+// One command's exchange with the pedal, through the link's door: while it lives no other
+// exchange may start, so the bytes of two commands never interleave. A command that finds another
+// exchange running is refused (logged by the door; the busy cursor shows why) and sends nothing.
 class CommandExchange {
 public:
-    static inline const QString BusyMessage = QStringLiteral(
-        "The editor is still exchanging data with the pedal. Try again when it has finished.");
-
-    CommandExchange(DeviceMessages& messages, Dialogs& dialogs);
+    CommandExchange(DeviceMessages& messages, const QString& name);
     CommandExchange(const CommandExchange&) = delete;
     CommandExchange& operator=(const CommandExchange&) = delete;
 
-    // False when another exchange held the link: nothing may be sent through this one.
-    bool started() const { return guard_.has_value(); }
+    // False when the door refused: nothing may be sent through this exchange.
+    bool started() const { return exchange_.entered(); }
     // Drops bytes still queued for the pedal.
     void purgeTransmit();
     // Converts the hex text and writes all its bytes; the count written.
@@ -31,12 +26,13 @@ public:
     // A fixed pause inside the exchange (the event loop keeps running).
     void pause(int ms);
 
-    // True when a command could start now; tells the user when it cannot.
-    static bool linkFree(DeviceMessages& messages, Dialogs& dialogs);
+    // True when a command could start now; logs the refusal otherwise. Asked before a question
+    // to the user, so nobody answers a question whose command cannot run.
+    static bool linkFree(DeviceMessages& messages, const QString& name);
 
 private:
     DeviceMessages& messages_;
-    std::optional<DeviceMessages::BusyGuard> guard_;
+    DeviceMessages::Exchange exchange_;
 };
 
 }  // namespace korvanne

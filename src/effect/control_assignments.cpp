@@ -111,9 +111,9 @@ QString ControlAssignments::BuildAssignMessage() {
 void ControlAssignments::btnAssignClick() {
     Dialogs& dialogs = main_.services().dialogs;
     const QString text = BuildAssignMessage();
-    if (!CommandExchange::linkFree(main_.messages(), dialogs)) return;
+    if (!CommandExchange::linkFree(main_.messages(), "Assign")) return;
     if (!dialogs.confirm(QStringLiteral("Upload Assignments?"))) return;
-    CommandExchange exchange(main_.messages(), dialogs);
+    CommandExchange exchange(main_.messages(), "Assign");
     exchange.send(text.toStdString());
     // The button rests while the pedal takes the assignments in.
     main_.view().setEnabled(Control::btnAssign, false);
@@ -135,7 +135,7 @@ QString ControlAssignments::BuildFootswitchMessage() {
 void ControlAssignments::btnSetFootswitchModeClick() {
     const QString text = BuildFootswitchMessage();
     main_.services().log.ConsoleLog(text);
-    CommandExchange exchange(main_.messages(), main_.services().dialogs);
+    CommandExchange exchange(main_.messages(), "Set Footswitch Mode");
     exchange.send(text.toStdString());
 }
 

@@ -87,7 +87,6 @@ FxSettings::FxSettings(LogSink& log, Dialogs& dialogs, Clock& clock, DeviceMessa
                        EffectCatalogue& catalogue, const bool& requestInProgress)
     : log_(log),
       dialogs_(dialogs),
-      clock_(clock),
       messages_(messages),
       catalogue_(catalogue),
       requestInProgress_(requestInProgress),
@@ -115,6 +114,11 @@ void FxSettings::FormShow() {
 
 void FxSettings::SetEffectControlsEnabled(bool state) {
     view_->setControlsEnabled(state);
+    if (state) return;
+    // Unlinked (or unusable): what has not gone out yet has nowhere to go.
+    timer1_->stop();
+    pendingKnob_.clear();
+    ++generation_;
 }
 
 // Setting controls from code.
@@ -229,8 +233,8 @@ void FxSettings::SendKnobParameter(Knob knob, Param record) {
 void FxSettings::Timer1Timer() {
     timer1_->stop();
     if (pendingKnob_.empty()) return;
-    // Another exchange holds the link: try again once more time has passed.
-    if (linkTaken()) {
+    // Another exchange holds the link: try again later, so only the latest message waits.
+    if (!messages_.mayEnter()) {
         timer1_->start(DeferredSendMs);
         return;
     }
@@ -291,7 +295,6 @@ void FxSettings::ApplyParameterValues(bool immediate) {
 }
 
 void FxSettings::LogParameterValues(const std::vector<std::uint8_t>& entries, std::size_t start) {
-    OwnExchange own(*this);
     const std::vector<std::uint32_t> block = ParameterValueBlock(entries, start);
     // A reply cut short leaves the records it does not reach as they were.
     for (std::size_t i = 0; i < block.size(); ++i) records.setValue(Param(i), block[i]);
@@ -304,7 +307,6 @@ void FxSettings::LogParameterValues(const std::vector<std::uint8_t>& entries, st
 void FxSettings::getBypassStatus(const std::vector<std::uint8_t>& entries,
                                  std::size_t bufferIndex) {
     if (bufferIndex >= entries.size()) return;
-    OwnExchange own(*this);
     const std::uint8_t entry = entries[bufferIndex];
     if (entry == 0) setSwitch(Switch::swtBypass, false);
     if (entry == 1) setSwitch(Switch::swtBypass, true);
@@ -312,26 +314,14 @@ void FxSettings::getBypassStatus(const std::vector<std::uint8_t>& entries,
 
 // The door.
 
-bool FxSettings::linkTaken() const {
-    return messages_.busy() && !ownExchange_;
-}
-
 void FxSettings::sendToPedal(const std::string& text) {
-    if (linkTaken()) {
-        waiting_.push_back(text);
-        return;
-    }
-    messages_.SendText(text);
+    messages_.runWhenFree([this, text, generation = generation_] {
+        if (generation == generation_) messages_.SendText(text);
+    });
 }
 
 void FxSettings::linkBusyChanged(bool busy) {
     view_->setBusy(busy);
-    if (busy) return;
-    while (!waiting_.empty() && !messages_.busy()) {
-        const std::string text = std::move(waiting_.front());
-        waiting_.pop_front();
-        messages_.SendText(text);
-    }
 }
 
 }  // namespace korvanne

@@ -2,7 +2,6 @@
 
 #include <QString>
 #include <cstdint>
-#include <deque>
 #include <memory>
 #include <string>
 #include <vector>
@@ -104,41 +103,25 @@ public:
     void LogParameterValues(const std::vector<std::uint8_t>& entries, std::size_t start);
     void getBypassStatus(const std::vector<std::uint8_t>& entries, std::size_t bufferIndex);
 
-    // A command of this window's own that holds the link (a preset load, the status handshake's
-    // appliers): its messages go out at once though the link shows busy.
-    class OwnExchange {
-    public:
-        explicit OwnExchange(FxSettings& fx) : fx_(fx), was_(fx.ownExchange_) {
-            fx.ownExchange_ = true;
-        }
-        ~OwnExchange() { fx_.ownExchange_ = was_; }
-        OwnExchange(const OwnExchange&) = delete;
-        OwnExchange& operator=(const OwnExchange&) = delete;
-
-    private:
-        FxSettings& fx_;
-        bool was_;
-    };
-
     // The message held for the deferred send (empty when none).
     const std::string& pendingKnobMessage() const { return pendingKnob_; }
 
     static Param recordOf(Knob knob);
     static Knob knobOf(Param p);
 
-    // Told when an exchange with the pedal starts and ends: held messages go out at its end.
+    // Told when an exchange with the pedal starts and ends.
     void linkBusyChanged(bool busy);
 
 private:
-    // The one door to the pedal. A message asked for while another exchange holds the link
-    // waits for that exchange to end; messages never go out in the middle of one.
+    // Every message of the window leaves here, through the link's door: a message asked for
+    // while another exchange holds the link goes out when that exchange ends, never in the
+    // middle of it. The window's own steps of a running exchange (the status reply's appliers,
+    // a preset load) go in at once.
     void sendToPedal(const std::string& text);
-    bool linkTaken() const;
     void runNoteCutRule(NoteCut box);
 
     LogSink& log_;
     Dialogs& dialogs_;
-    Clock& clock_;
     DeviceMessages& messages_;
     EffectCatalogue& catalogue_;
     const bool& requestInProgress_;
@@ -146,8 +129,9 @@ private:
     FxSettingsView* view_ = &headless_;
     std::unique_ptr<Timer> timer1_;
     std::string pendingKnob_;
-    std::deque<std::string> waiting_;  // immediate messages held during another exchange
-    bool ownExchange_ = false;
+    // Counts the times the controls were disabled: a message held for the door is dropped when
+    // this changed meanwhile.
+    int generation_ = 0;
     bool clearingNoteCut_ = false;
 };
 

@@ -55,7 +55,7 @@ void NoteTrackingFilter::btnSaveClick() {
         dialogs.inform(NotLinkedMessage);
         return;
     }
-    CommandExchange exchange(main_.messages(), dialogs);
+    CommandExchange exchange(main_.messages(), "Note Cut");
     exchange.purgeTransmit();
     exchange.send(text);
     exchange.pause(AfterWriteMs);

@@ -30,9 +30,9 @@ void ParameterStore::btnSaveParametersClick() {
     const std::string text = storeMessage();
     log.ConsoleLog("Store settings message (HEX): " + QString::fromStdString(text));
     log.ConsoleLog(QString::number(text.size() / 2));
-    if (!CommandExchange::linkFree(main_.messages(), dialogs)) return;
+    if (!CommandExchange::linkFree(main_.messages(), "Save Parameters")) return;
     if (!dialogs.confirm(QStringLiteral("Save Parameters to pedal?"))) return;
-    CommandExchange exchange(main_.messages(), dialogs);
+    CommandExchange exchange(main_.messages(), "Save Parameters");
     exchange.purgeTransmit();
     exchange.send(text);
     exchange.pause(AfterWriteMs);
@@ -40,7 +40,7 @@ void ParameterStore::btnSaveParametersClick() {
 
 void ParameterStore::btnRequestClick() {
     Communication& communication = main_.communication();
-    if (!CommandExchange::linkFree(main_.messages(), main_.services().dialogs)) return;
+    if (!CommandExchange::linkFree(main_.messages(), "Request")) return;
     // Values read back are shown without being sent back; the handshake clears the flag when it
     // has applied the whole reply.
     communication.RequestInProgress = true;

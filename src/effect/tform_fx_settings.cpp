@@ -222,6 +222,11 @@ TformFXsettings::TformFXsettings(QWidget* parent)
     setControlsEnabled(false);
 }
 
+TformFXsettings::~TformFXsettings() {
+    // The behaviour outlives the window: it goes back to controls without widgets.
+    if (fx_) fx_->setView(nullptr);
+}
+
 QLabel* TformFXsettings::caption(const QString& name, const QString& text, int x, int y, int w,
                                  Qt::Alignment align) {
     auto* l = new QLabel(text, this);

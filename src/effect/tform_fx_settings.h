@@ -28,6 +28,7 @@ public:
     static constexpr int ClientHeight = 432;
 
     explicit TformFXsettings(QWidget* parent = nullptr);
+    ~TformFXsettings() override;
 
     // Connects the controls to the behaviour, which then works through this window.
     void attach(FxSettings* fx);

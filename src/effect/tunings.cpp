@@ -41,9 +41,9 @@ void Tunings::btnSetTuningClick() {
     Dialogs& dialogs = main_.services().dialogs;
     const std::string text = tuningMessage();
     main_.services().log.ConsoleLog("Tuning Message: " + QString::fromStdString(text));
-    if (!CommandExchange::linkFree(main_.messages(), dialogs)) return;
+    if (!CommandExchange::linkFree(main_.messages(), "Set Tuning")) return;
     if (!dialogs.confirm(QStringLiteral("Set new tuning?"))) return;
-    CommandExchange exchange(main_.messages(), dialogs);
+    CommandExchange exchange(main_.messages(), "Set Tuning");
     exchange.purgeTransmit();
     exchange.send(text);
     exchange.pause(AfterWriteMs);
@@ -71,19 +71,16 @@ QString Tunings::BuildTuningData() {
 }
 
 void Tunings::switchToBypass(CommandExchange& exchange) {
-    if (!exchange.started()) return;
-    // This exchange holds the link: the bypass goes out now, before the pause, not after it.
-    FxSettings& fx = main_.fxSettings();
-    FxSettings::OwnExchange own(fx);
-    fx.SendBypass(true);
+    // Sent from this exchange's own step, the bypass goes out now, before the pause.
+    if (exchange.started()) main_.fxSettings().SendBypass(true);
 }
 
 void Tunings::menuUploadTuningsDataClick() {
     Dialogs& dialogs = main_.services().dialogs;
     const QString data = BuildTuningData();
-    if (!CommandExchange::linkFree(main_.messages(), dialogs)) return;
+    if (!CommandExchange::linkFree(main_.messages(), "Upload Tuning Data")) return;
     if (!dialogs.confirm(QStringLiteral("Upload Tuning Data?"))) return;
-    CommandExchange exchange(main_.messages(), dialogs);
+    CommandExchange exchange(main_.messages(), "Upload Tuning Data");
     switchToBypass(exchange);
     exchange.pause(BypassSettleMs);
     const std::string text = msg::tuningData(data.toStdString());

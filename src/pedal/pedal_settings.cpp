@@ -23,8 +23,8 @@ void PedalSettings::checkPair(PedalMenuItem on, PedalMenuItem off) {
     view_->setItemChecked(off, false);
 }
 
-void PedalSettings::send(const std::string& text) {
-    CommandExchange exchange(main_.messages(), main_.services().dialogs);
+void PedalSettings::send(const std::string& text, const QString& name) {
+    CommandExchange exchange(main_.messages(), name);
     exchange.send(text);
 }
 
@@ -57,10 +57,10 @@ void PedalSettings::ChangeInstrument() {
     // Only the two ranges have a command; any other value has nothing to send.
     if (text.empty()) return;
     log.ConsoleLog("checksum byte: " + QString::fromStdString(text.substr(14, 2)));
-    if (!CommandExchange::linkFree(main_.messages(), dialogs)) return;
+    if (!CommandExchange::linkFree(main_.messages(), "Instrument Range")) return;
     if (!dialogs.confirm(QStringLiteral("Change current Instrument?"))) return;
     log.ConsoleLog(QString::fromStdString(text));
-    send(text);
+    send(text, "Instrument Range");
 }
 
 void PedalSettings::menuStoreBypassStatusClick() {
@@ -76,7 +76,7 @@ void PedalSettings::menuDoNotStoreBypassStatusClick() {
 void PedalSettings::ChangeStoreBypassStatus(bool store) {
     const std::string text = msg::bypassStoring(store);
     main_.services().log.ConsoleLog(QString::fromStdString(text));
-    send(text);
+    send(text, "Bypass Status");
 }
 
 void PedalSettings::menuRangeLimitONClick() {
@@ -92,7 +92,7 @@ void PedalSettings::menuRangeLimitOFFClick() {
 void PedalSettings::RangeLimit(std::uint8_t status) {
     const std::string text = msg::rangeLimit(status);
     main_.services().log.ConsoleLog(QString::fromStdString(text));
-    send(text);
+    send(text, "Limit Range");
 }
 
 void PedalSettings::menuMIDIchannelsClickItem(const QString& caption) {
@@ -108,7 +108,7 @@ void PedalSettings::menuMIDIchannelsClickItem(const QString& caption) {
     }
     const std::string text = msg::midiChannel(channel);
     log.ConsoleLog(QString::fromStdString(text));
-    send(text);
+    send(text, "MIDI channel");
 }
 
 void PedalSettings::ShowMidiChannel(std::uint8_t entry) {

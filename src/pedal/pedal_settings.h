@@ -49,7 +49,7 @@ public:
 private:
     void chooseRange(std::uint8_t range, const QString& fileText);
     void checkPair(PedalMenuItem on, PedalMenuItem off);
-    void send(const std::string& text);
+    void send(const std::string& text, const QString& name);
 
     MainController& main_;
     PedalSettingsView* view_ = nullptr;

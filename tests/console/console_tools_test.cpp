@@ -26,19 +26,19 @@ std::vector<std::uint8_t> bytes(std::initializer_list<int> list) {
 struct LinkedConsole {
     EditorFixture f;
     PedalModel* pedal = nullptr;
-    std::size_t linked = 0;
+    std::size_t linkBytes = 0;
     // What the pedal received after the link.
     std::vector<std::uint8_t> sentAfterLink() const {
         const auto& all = pedal->received();
-        return {all.begin() + std::ptrdiff_t(linked), all.end()};
+        return std::vector<std::uint8_t>(all.begin() + std::ptrdiff_t(linkBytes), all.end());
     }
     LinkedConsole() {
         pedal = &f.transport.addPedal();
         f.start();
         f.main().action("menuScan")->trigger();
-        // The knob message the link's values leave for the deferred send goes out first.
-        f.clock.advance(300);
-        linked = pedal->received().size();
+        // The link's status request and the effect window's echo of the pedal's values.
+        f.clock.advance(100);
+        linkBytes = pedal->received().size();
         f.log.clear();
         f.dialogs.messages.clear();
     }

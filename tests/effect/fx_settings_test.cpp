@@ -135,21 +135,32 @@ private Q_SLOTS:
         QCOMPARE(messages, 4);
     }
 
-    void theDeferredSendWaitsForAnExchangeToEnd() {
+    void messagesWaitForAnotherExchangeToEnd_data() {
+        QTest::addColumn<bool>("disableMeanwhile");
+        QTest::newRow("sent when it ends") << false;
+        QTest::newRow("dropped when the controls are disabled meanwhile") << true;
+    }
+    void messagesWaitForAnotherExchangeToEnd() {
+        QFETCH(bool, disableMeanwhile);
         FxFixture f;
         f.fx.setKnob(Knob::dialDry, -45);
-        {
-            DeviceMessages::BusyGuard exchange(f.messages);
-            f.clock.advance(250);
-            QCOMPARE(f.sent(), QString());
-            // A switch flipped meanwhile waits as well.
+        // While another exchange pauses, the user flips a switch; the knob's timer fires too.
+        std::unique_ptr<Timer> click = f.clock.createTimer();
+        click->setSingleShot(true);
+        click->onTimeout([&] {
             f.fx.setSwitch(Switch::swtSplit, true);
-            QCOMPARE(f.sent(), QString());
-        }
-        f.fx.linkBusyChanged(false);
-        QCOMPARE(f.sent(), write(0x00E9, 1));
-        f.clock.advance(100);
-        QCOMPARE(f.sent(), write(0x000B, KnobMaximumValue));
+            if (disableMeanwhile) f.fx.SetEffectControlsEnabled(false);
+        });
+        click->start(50);
+        QString duringExchange;
+        QVERIFY(f.messages.runExchange("Other", [&] {
+            f.clock.pause(250);
+            duringExchange = f.sent();
+        }));
+        QCOMPARE(duringExchange, QString());
+        f.clock.advance(FxSettings::DeferredSendMs);
+        QCOMPARE(f.sent(),
+                 disableMeanwhile ? QString() : write(0x00E9, 1) + write(0x000B, KnobMaximumValue));
     }
 
     void applyingValues_data() {

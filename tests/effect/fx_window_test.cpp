@@ -184,6 +184,8 @@ private Q_SLOTS:
         QVERIFY(w.toggle(Switch::swtSplit)->isChecked());
         QVERIFY(w.toggle(Switch::swtBypass)->isChecked());
         QVERIFY(f.log.contains("Dry: \t007FE000"));
+        QDir().mkpath("looks");
+        QVERIFY(w.grab().save("looks/fx_settings_linked.png"));
     }
 
     void looksOfTheWindow() {
