@@ -181,6 +181,23 @@ private Q_SLOTS:
                  qPrintable(QString::number(writes.back() - writes.front())));
     }
 
+    // A command asked for during the upload's pause is refused; the bytes never interleave.
+    void commandDuringTheUploadIsRefused() {
+        LinkedEditor e;
+        std::unique_ptr<Timer> click = e.clock.createTimer();
+        click->setSingleShot(true);
+        click->onTimeout([&] { e.main().midiChannelItems().value(9)->trigger(); });
+        click->start(200);
+        e.dialogs.expectConfirm(true);
+        e.main().action("menuUploadTuningsData")->trigger();
+        const std::vector<std::uint8_t> sent = e.sent();
+        QCOMPARE(sent.size(), std::size_t(2 + 641));
+        QCOMPARE(sent[2], std::uint8_t(0x0E));
+        QVERIFY(
+            e.log.contains("MIDI channel refused: another exchange with the pedal is in progress"));
+        QCOMPARE(e.pedal->state().midiChannel, std::uint8_t(0));
+    }
+
     void uploadAnsweredNoSendsNothing() {
         LinkedEditor e;
         e.dialogs.expectConfirm(false, "Upload Tuning Data?");
