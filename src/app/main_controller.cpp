@@ -15,9 +15,13 @@
 #include "effect/parameter_store.h"
 #include "effect/tunings.h"
 #include "pedal/pedal_settings.h"
+#include "transfer/algorithm_upload.h"
 #include "effect/fx_settings.h"
 #include "transfer/effect_catalogue.h"
+#include "transfer/firmware_upgrade.h"
 #include "transfer/erase_settings.h"
+#include "update/update_check.h"
+#include "update/updater.h"
 
 namespace korvanne {
 
@@ -36,7 +40,11 @@ MainController::MainController(Services& services, MainView& view)
       tunings_(std::make_unique<Tunings>(*this)),
       noteTrackingFilter_(std::make_unique<NoteTrackingFilter>(*this)),
       controlAssignments_(std::make_unique<ControlAssignments>(*this)),
-      parameterStore_(std::make_unique<ParameterStore>(*this)) {
+      parameterStore_(std::make_unique<ParameterStore>(*this)),
+      upload_(std::make_unique<AlgorithmUpload>(*this)),
+      firmwareUpgrade_(std::make_unique<FirmwareUpgrade>(*this)) {
+    uploadCheckTimer_->onTimeout([this] { upload_->UploadCheckTimerTimer(); });
+    communication_->StartFirmwareUpgrade = [this] { firmwareUpgrade_->StartFirmwareUpgrade(); };
     appliers.ApplyFootswitchMode = [this](const std::vector<std::uint8_t>& entries, std::size_t i) {
         controlAssignments_->ApplyFootswitchMode(entries, i);
     };
@@ -70,6 +78,9 @@ MainController::MainController(Services& services, MainView& view)
     webVersionTimer_->setSingleShot(true);
     consoleTools_ = std::make_unique<ConsoleTools>(*this);
     eraseSettings_ = std::make_unique<EraseSettings>(*this, *consoleTools_);
+    updateCheck_ = std::make_unique<UpdateCheck>(*this);
+    updater_ = std::make_unique<Updater>(*this);
+    webVersionTimer_->onTimeout([this] { updateCheck_->checkmostrecentversiononwebsite(); });
 }
 
 MainController::~MainController() = default;

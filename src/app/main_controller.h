@@ -15,8 +15,10 @@
 
 namespace korvanne {
 
+class AlgorithmUpload;
 class Communication;
 class ControlAssignments;
+class FirmwareUpgrade;
 class FxSettings;
 class ConsoleTools;
 class EraseSettings;
@@ -28,6 +30,8 @@ class PedalSettings;
 class Presets;
 class Tunings;
 class Timer;
+class UpdateCheck;
+class Updater;
 
 // The main window's behaviour without its widgets: start-up, the enabling rules, Info and Support,
 // the look and settings menu items. It is the context the link works in (LinkContext).
@@ -91,6 +95,8 @@ public:
     StatusAppliers appliers;
     EffectCatalogue catalogue;
     Communication& communication() override { return *communication_; }
+    AlgorithmUpload& upload() { return *upload_; }
+    FirmwareUpgrade& firmwareUpgrade() { return *firmwareUpgrade_; }
     FxSettings& fxSettings() { return *fxSettings_; }
     Presets& presets() { return *presets_; }
     ConsoleTools& consoleTools() { return *consoleTools_; }
@@ -100,6 +106,8 @@ public:
     NoteTrackingFilter& noteTrackingFilter() { return *noteTrackingFilter_; }
     ControlAssignments& controlAssignments() { return *controlAssignments_; }
     ParameterStore& parameterStore() { return *parameterStore_; }
+    UpdateCheck& updateCheck() { return *updateCheck_; }
+    Updater& updater() { return *updater_; }
 
 private:
     Services& services_;
@@ -117,10 +125,14 @@ private:
     std::unique_ptr<NoteTrackingFilter> noteTrackingFilter_;
     std::unique_ptr<ControlAssignments> controlAssignments_;
     std::unique_ptr<ParameterStore> parameterStore_;
-    std::unique_ptr<ConsoleTools> consoleTools_;
-    std::unique_ptr<EraseSettings> eraseSettings_;
+    std::unique_ptr<AlgorithmUpload> upload_;
+    std::unique_ptr<FirmwareUpgrade> firmwareUpgrade_;
     std::unique_ptr<FxSettings> fxSettings_;
     std::unique_ptr<Presets> presets_;
+    std::unique_ptr<ConsoleTools> consoleTools_;
+    std::unique_ptr<EraseSettings> eraseSettings_;
+    std::unique_ptr<UpdateCheck> updateCheck_;
+    std::unique_ptr<Updater> updater_;
 };
 
 }  // namespace korvanne

@@ -16,6 +16,7 @@
 #include "app/look.h"
 #include "app/main_controller.h"
 #include "app/presets.h"
+#include "update/update_check.h"
 #include "device/communication.h"
 #include "effect/control_assignments.h"
 #include "effect/parameter_store.h"
@@ -234,6 +235,7 @@ void TformMain::attach(MainController* controller) {
     on("menuEraseSettings", [c] { c->eraseSettings().menuEraseSettingsClick(); });
     connect(lstEffects, &QListWidget::itemClicked, this, [c] { c->effetto_cliccato(); });
     on("menuShowUpdateMsg", [c] { c->menuShowUpdateMsgClick(); });
+    on("menuUpdateNow", [c] { c->updateCheck().menuUpdateNowClick(); });
     on("menuReportUSBErrors", [c] { c->menuReportUSBErrorsClick(); });
     // Opening the Info menu runs Info as well.
     connect(menus_.value("menuInfo"), &QMenu::aboutToShow, this, [c] { c->menuInfoClick(); });
@@ -396,6 +398,8 @@ QObject* TformMain::control(Control c) const {
 
 void TformMain::setEnabled(Control c, bool enabled) {
     QObject* o = control(c);
+    // Start Firmware Upgrade is offered only while the bootloader is reached.
+    if (c == Control::menuStartFirmwareUpgrade) qobject_cast<QAction*>(o)->setVisible(enabled);
     if (auto* a = qobject_cast<QAction*>(o)) setItemEnabled(a, enabled);
     if (auto* w = qobject_cast<QWidget*>(o)) w->setEnabled(enabled);
 }
