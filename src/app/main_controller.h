@@ -19,6 +19,7 @@ namespace korvanne {
 
 class AlgorithmUpload;
 class Communication;
+class ControlAssignments;
 class FirmwareUpgrade;
 class FxSettings;
 class ConsoleTools;
@@ -27,7 +28,11 @@ class MainLinkView;
 class MainTransferView;
 class MainUpdateMenu;
 class MainView;
+class NoteTrackingFilter;
+class ParameterStore;
+class PedalSettings;
 class Presets;
+class Tunings;
 class Timer;
 class UpdateCheck;
 class Updater;
@@ -108,6 +113,11 @@ public:
     Presets& presets() { return *presets_; }
     ConsoleTools& consoleTools() { return *consoleTools_; }
     EraseSettings& eraseSettings() { return *eraseSettings_; }
+    PedalSettings& pedalSettings() { return *pedalSettings_; }
+    Tunings& tunings() { return *tunings_; }
+    NoteTrackingFilter& noteTrackingFilter() { return *noteTrackingFilter_; }
+    ControlAssignments& controlAssignments() { return *controlAssignments_; }
+    ParameterStore& parameterStore() { return *parameterStore_; }
     UpdateCheck& updateCheck() override { return *updateCheck_; }
     Updater& updater() override { return *updater_; }
 
@@ -124,6 +134,11 @@ private:
     std::unique_ptr<MainTransferView> transferView_;
     std::unique_ptr<MainUpdateMenu> updateMenu_;
     std::unique_ptr<Communication> communication_;
+    std::unique_ptr<PedalSettings> pedalSettings_;
+    std::unique_ptr<Tunings> tunings_;
+    std::unique_ptr<NoteTrackingFilter> noteTrackingFilter_;
+    std::unique_ptr<ControlAssignments> controlAssignments_;
+    std::unique_ptr<ParameterStore> parameterStore_;
     std::unique_ptr<AlgorithmUpload> upload_;
     std::unique_ptr<FirmwareUpgrade> firmwareUpgrade_;
     std::unique_ptr<FxSettings> fxSettings_;
