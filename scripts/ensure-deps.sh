@@ -2,6 +2,9 @@
 # Installs the Debian packages the editor needs to build and test, only those that are missing.
 set -euo pipefail
 packages=(cmake ninja-build g++ ccache pkg-config qt6-base-dev qt6-serialport-dev qt6-qpa-plugins libgl-dev)
+# Targets that need more (the fuzzers need clang) name it here.
+read -r -a extra <<< "${KORVANNE_EXTRA_PACKAGES:-}"
+packages+=("${extra[@]}")
 missing=()
 for p in "${packages[@]}"; do
     if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
