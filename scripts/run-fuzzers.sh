@@ -12,7 +12,9 @@ mkdir -p "$work"
 
 harnesses=("$@")
 if [ ${#harnesses[@]} -eq 0 ]; then
-    for f in "$build"/fuzz/fuzz-*; do harnesses+=("$(basename "$f" | sed 's/^fuzz-//')"); done
+    for f in "$build"/fuzz/fuzz-*; do
+        [ -f "$f" ] && [ -x "$f" ] && harnesses+=("$(basename "$f" | sed 's/^fuzz-//')")
+    done
 fi
 
 status=0
