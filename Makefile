@@ -6,7 +6,7 @@ FUZZ_TIME ?= 60
 JOBS      ?= $(shell nproc 2>/dev/null || echo 2)
 LAUNCHER  := $(shell command -v ccache >/dev/null 2>&1 && echo -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 
-.PHONY: run test build deps bench sanitize fuzz format tidy clean
+.PHONY: run test build deps bench package sanitize fuzz format tidy clean
 
 run: build
 	@./scripts/run-editor.sh $(BUILD_DIR)/korvanne-editor --simulate
@@ -25,6 +25,10 @@ build: deps $(BUILD_DIR)/build.ninja
 
 bench: build
 	QT_QPA_PLATFORM=offscreen $(BUILD_DIR)/bench/korvanne-bench-console
+
+# The Debian package, in $(BUILD_DIR); install it with: sudo apt install ./$(BUILD_DIR)/<file>.deb
+package: build
+	cd $(BUILD_DIR) && cpack -G DEB
 
 # Address and undefined-behaviour sanitizers over the whole suite.
 sanitize: deps

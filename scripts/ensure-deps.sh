@@ -2,6 +2,8 @@
 # Installs the Debian packages the editor needs to build and test, only those that are missing.
 set -euo pipefail
 packages=(cmake ninja-build g++ ccache pkg-config qt6-base-dev qt6-serialport-dev qt6-qpa-plugins libgl-dev)
+# `make package` (dpkg-shlibdeps) and the install test (desktop-file-validate).
+packages+=(dpkg-dev desktop-file-utils)
 # Targets that need more (the fuzzers need clang) name it here.
 read -r -a extra <<< "${KORVANNE_EXTRA_PACKAGES:-}"
 packages+=("${extra[@]}")
