@@ -1,16 +1,23 @@
 #include "app/editor.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QPushButton>
 
 #include "app/main_controller.h"
 #include "app/tform_main.h"
 #include "console/console_shortcut.h"
 #include "console/tform_print.h"
+#include "effect/fx_settings.h"
 #include "effect/tform_fx_settings.h"
 #include "effect/tform_note_tracking_filter.h"
+#include "transfer/algorithm_upload.h"
+#include "transfer/firmware_upgrade.h"
 #include "transfer/tform_firmware_upgrade.h"
 #include "update/tform_new_version_msg.h"
 #include "update/tform_update_updater.h"
+#include "update/update_check.h"
+#include "update/updater.h"
 
 namespace korvanne {
 
@@ -37,6 +44,7 @@ Editor::Editor(const Services& services)
 
     firmwareUpgrade_ = std::make_unique<TformFirmwareUpgrade>();
     creationOrder_ << firmwareUpgrade_->objectName();
+    wireTransfers();
 
     console_ = std::make_unique<TformPrint>();
     creationOrder_ << console_->objectName();
@@ -51,8 +59,9 @@ Editor::Editor(const Services& services)
     creationOrder_ << fxSettings_->objectName();
     main_->setEffectWindow(fxSettings_.get());
     consoleShortcut_->watch(fxSettings_.get());
+    fxSettings_->attach(&controller_->fxSettings());
     main_->setEffectControlsEnabled = [this](bool on) {
-        fxSettings_->SetEffectControlsEnabled(on);
+        controller_->fxSettings().SetEffectControlsEnabled(on);
     };
 
     noteTrackingFilter_ = std::make_unique<TformNoteTrackingFilter>();
@@ -61,6 +70,35 @@ Editor::Editor(const Services& services)
     creationOrder_ << newVersionMsg_->objectName();
     updateUpdater_ = std::make_unique<TformUpdateUpdater>();
     creationOrder_ << updateUpdater_->objectName();
+    newVersionMsg_->attach(&controller_->updater());
+    updateUpdater_->attach(newVersionMsg_.get(), main_.get());
+    controller_->updateCheck().setView(updateUpdater_.get());
+    controller_->updater().setView(updateUpdater_.get());
+}
+
+void Editor::wireTransfers() {
+    MainController* c = controller_.get();
+    FirmwareUpgrade& upgrade = c->firmwareUpgrade();
+    firmwareUpgrade_->attach(&upgrade, main_.get());
+    upgrade.setView(firmwareUpgrade_.get());
+    // The upgrade window shows a running exchange as the main window does.
+    auto shown = c->messages().onBusyChanged;
+    c->messages().onBusyChanged = [shown, window = firmwareUpgrade_.get()](bool busy) {
+        if (shown) shown(busy);
+        window->setBusy(busy);
+    };
+    QObject::connect(main_->findChild<QPushButton*>("btnUpload"), &QPushButton::clicked,
+                     main_.get(), [c] { c->upload().btnUploadClick(); });
+    QObject::connect(main_->action("menuLoadAlgorithmFromFile"), &QAction::triggered, main_.get(),
+                     [c] { c->upload().menuLoadAlgorithmFromFileClick(); });
+    QAction* mode = main_->action("menuFirmwareUpgradeMode");
+    QObject::connect(mode, &QAction::triggered, main_.get(), [c, mode] {
+        // The operation keeps the check mark itself: undo the toggle Qt made on the click.
+        if (mode->isCheckable()) mode->setChecked(!mode->isChecked());
+        c->firmwareUpgrade().menuFirmwareUpgradeModeClick();
+    });
+    QObject::connect(main_->action("menuStartFirmwareUpgrade"), &QAction::triggered, main_.get(),
+                     [c] { c->firmwareUpgrade().menuStartFirmwareUpgradeClick(); });
 }
 
 Editor::~Editor() {

@@ -1,5 +1,6 @@
 #include "core/clock.h"
 
+#include <QAbstractEventDispatcher>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -21,6 +22,27 @@ void sleepInEventLoop(int ms) {
     QEventLoop loop;
     QTimer::singleShot(std::max(ms, 0), Qt::PreciseTimer, &loop, &QEventLoop::quit);
     loop.exec();
+}
+
+// Sleeps in the event loop until something has happened (data on a port, a timer, a click) and
+// was handled, or `ms` milliseconds pass, so a waiting caller looks again at once.
+void sleepUntilSomethingHappens(int ms) {
+    QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance();
+    if (!dispatcher) {
+        sleepInEventLoop(ms);
+        return;
+    }
+    QEventLoop loop;
+    QTimer::singleShot(std::max(ms, 0), Qt::PreciseTimer, &loop, &QEventLoop::quit);
+    int blocks = 0;
+    // The loop blocks once to sleep; the next time it is about to block, it has woken and
+    // handled what woke it.
+    const QMetaObject::Connection c =
+        QObject::connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, &loop, [&] {
+            if (++blocks == 2) loop.quit();
+        });
+    loop.exec();
+    QObject::disconnect(c);
 }
 
 class RealTimer final : public Timer {
@@ -49,17 +71,19 @@ std::int64_t RealClock::nowUs() const {
 }
 
 void RealClock::pause(int ms) {
+    WaitScope scope(*this);
     sleepInEventLoop(ms);
 }
 
 bool RealClock::waitUntil(const std::function<bool()>& ready, int timeoutMs) {
+    WaitScope scope(*this);
     QElapsedTimer elapsed;
     elapsed.start();
     while (!ready()) {
         const qint64 left = timeoutMs - elapsed.elapsed();
         if (left <= 0) return ready();
-        // Wake at least every millisecond to look again; the loop sleeps in between.
-        sleepInEventLoop(static_cast<int>(std::min<qint64>(left, 1)));
+        // Look again when something happened, at least every millisecond.
+        sleepUntilSomethingHappens(static_cast<int>(std::min<qint64>(left, 1)));
     }
     return true;
 }
@@ -117,6 +141,7 @@ std::unique_ptr<Timer> VirtualClock::createTimer() {
 }
 
 void VirtualClock::pause(int ms) {
+    WaitScope scope(*this);
     advance(ms);
 }
 
@@ -153,6 +178,7 @@ std::optional<std::int64_t> VirtualClock::nextEventAfterNow() const {
 }
 
 bool VirtualClock::waitUntil(const std::function<bool()>& ready, int timeoutMs) {
+    WaitScope scope(*this);
     const std::int64_t deadline = nowUs_ + std::int64_t(std::max(timeoutMs, 0)) * 1000;
     QCoreApplication::processEvents();
     while (!ready()) {

@@ -1,5 +1,6 @@
 #include "device/device_messages.h"
 
+#include <QThread>
 #include <algorithm>
 
 #include "core/clock.h"
@@ -41,6 +42,58 @@ std::uint32_t DeviceMessages::SendText(std::string_view hex, int count) {
     return unit_.WriteFTDevice(static_cast<std::uint32_t>(n));
 }
 
+std::uint32_t DeviceMessages::SendRequest(std::string_view hex, int count) {
+    unit_.PurgeFTReceive();
+    return SendText(hex, count);
+}
+
+int DeviceMessages::depth() const {
+    // Waits on the program's clock, and event loops such as a modal message box's.
+    return clock_.waitDepth() + QThread::currentThread()->loopLevel();
+}
+
+bool DeviceMessages::mayEnter() const {
+    return !busy_ || depth() == ownerDepth_;
+}
+
+DeviceMessages::Exchange::Exchange(DeviceMessages& m, const QString& name) : m_(m) {
+    if (!m_.busy_) {
+        owner_ = entered_ = true;
+        m_.ownerDepth_ = m_.depth();
+        m_.setBusy(true);
+    } else if (m_.depth() == m_.ownerDepth_) {
+        entered_ = true;
+    } else if (!name.isEmpty()) {
+        m_.log_.ConsoleLog(name + " refused: another exchange with the pedal is in progress");
+    }
+}
+
+DeviceMessages::Exchange::~Exchange() {
+    if (!owner_) return;
+    m_.setBusy(false);
+    // Work that waited for the door runs now, in the order it was asked for.
+    while (!m_.whenFree_.empty() && !m_.busy_) {
+        std::function<void()> next = std::move(m_.whenFree_.front());
+        m_.whenFree_.erase(m_.whenFree_.begin());
+        next();
+    }
+}
+
+bool DeviceMessages::runExchange(const QString& name, const std::function<void()>& command) {
+    Exchange exchange(*this, name);
+    if (!exchange) return false;
+    command();
+    return true;
+}
+
+void DeviceMessages::runWhenFree(std::function<void()> command) {
+    if (mayEnter()) {
+        command();
+    } else {
+        whenFree_.push_back(std::move(command));
+    }
+}
+
 void DeviceMessages::WriteToDSP(const std::string& prefix, std::uint32_t word,
                                 std::uint32_t value) {
     const std::string text = prefix + hex4(word & 0xFFFF) + hex8(value);
@@ -63,11 +116,10 @@ DeviceMessages::Reply DeviceMessages::waitForData(int limitMs) {
     return arrived ? Reply::Received : Reply::NoAnswer;
 }
 
-DeviceMessages::Reply DeviceMessages::waitForFirstByte() {
-    const Reply result = waitForData(FirstByteLimitMs);
+DeviceMessages::Reply DeviceMessages::waitForFirstByte(int limitMs) {
+    const Reply result = waitForData(limitMs);
     if (result == Reply::NoAnswer) {
-        log_.ConsoleLog(
-            QStringLiteral("no answer from the pedal within %1 ms").arg(FirstByteLimitMs));
+        log_.ConsoleLog(QStringLiteral("no answer from the pedal within %1 ms").arg(limitMs));
     }
     return result;
 }
@@ -115,8 +167,8 @@ DeviceMessages::Reply DeviceMessages::ReadStatusReply() {
     return result;
 }
 
-QString DeviceMessages::ReadReplyText(Reply* result) {
-    Reply outcome = waitForFirstByte();
+QString DeviceMessages::ReadReplyText(Reply* result, int firstByteLimitMs) {
+    Reply outcome = waitForFirstByte(firstByteLimitMs);
     if (result) *result = outcome;
     if (outcome != Reply::Received) return {};
 

@@ -3,12 +3,12 @@
 #include <QTemporaryDir>
 #include <memory>
 
-#include "core/clock.h"
 #include "app/editor.h"
 #include "app/main_controller.h"
-#include "core/services.h"
 #include "app/tform_main.h"
 #include "console/tform_print.h"
+#include "core/clock.h"
+#include "core/services.h"
 #include "recording_log.h"
 #include "recording_shell.h"
 #include "scripted_dialogs.h"
@@ -26,10 +26,15 @@ struct EditorFixture {
     RecordingShell shell;
     SimTransport transport{clock};
     std::unique_ptr<Editor> editor;
+    // The start-up version check asks a web server; only the tests of that check want it.
+    bool webVersionCheck = false;
 
-    Editor& start() {
-        Services services{log, dialogs, clock, shell, SettingsHome(home.path()), transport};
+    // `through`, when given, stands between the editor and the simulated pedals.
+    Editor& start(Transport* through = nullptr) {
+        Services services{
+            log, dialogs, clock, shell, SettingsHome(home.path()), through ? *through : transport};
         editor = std::make_unique<Editor>(services);
+        if (!webVersionCheck) editor->controller().TimerCheckWebVersion().stop();
         editor->main().show();
         return *editor;
     }
