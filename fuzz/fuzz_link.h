@@ -20,7 +20,9 @@ public:
     bool confirm(const QString&) override { return true; }
     void inform(const QString&) override {}
     QString openFile(const QString&, const QString&, const QString&) override { return {}; }
-    QString saveFile(const QString&, const QString&, const QString&) override { return {}; }
+    QString saveFile(const QString&, const QString&, const QString&, const QString&) override {
+        return {};
+    }
 };
 
 class DroppingLog final : public LogSink {
