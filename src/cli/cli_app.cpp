@@ -1,0 +1,352 @@
+#include "cli/cli_app.h"
+
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <cstdio>
+
+#include "app/local_settings.h"
+#include "app/main_controller.h"
+#include "core/decimal_digits.h"
+#include "core/services.h"
+#include "device/communication.h"
+#include "device/hex_text.h"
+#include "device/message_builders.h"
+#include "device/serial_transport.h"
+#include "sim/built_in_pedal.h"
+#include "sim/sim_transport.h"
+
+namespace korvanne {
+
+namespace {
+
+// The desktop shell has no place on a terminal: an address is printed for the user to open.
+class TerminalShell final : public Shell {
+public:
+    void openUrl(const QString& url) override {
+        std::fprintf(stdout, "%s\n", url.toUtf8().constData());
+    }
+    bool startElevated(const QString&, const QStringList&) override { return false; }
+};
+
+void writeTo(std::FILE* stream, const QString& text) {
+    const QByteArray bytes = text.toUtf8();
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
+    if (!text.endsWith('\n')) std::fputc('\n', stream);
+    std::fflush(stream);
+}
+
+// Reads text made of hex digits of exactly `digits` characters, with or without 0x.
+std::optional<std::uint32_t> hexNumber(QString text, int digits) {
+    if (text.startsWith("0x", Qt::CaseInsensitive)) text = text.mid(2);
+    if (text.size() != digits || !isHexText(text.toStdString())) return std::nullopt;
+    bool ok = false;
+    const std::uint32_t value = text.toUInt(&ok, 16);
+    return ok ? std::optional(value) : std::nullopt;
+}
+
+}  // namespace
+
+CliApp::CliApp(CommandLine line, bool interactive)
+    : line_(std::move(line)),
+      dialogs_(line_.options.yes, interactive),
+      shell_(std::make_unique<TerminalShell>()) {}
+
+CliApp::~CliApp() {
+    unlink();
+}
+
+const CliApp::Command* CliApp::findCommand(const QString& name) {
+    static const Command commands[] = {
+        {"list", false, &CliApp::list},
+        {"status", true, &CliApp::status},
+        {"bypass", true, &CliApp::bypass},
+        {"raw", true, &CliApp::raw},
+    };
+    for (const Command& c : commands) {
+        if (name == QLatin1String(c.name)) return &c;
+    }
+    return nullptr;
+}
+
+int CliApp::run() {
+    const GlobalOptions& o = line_.options;
+    if (o.help) {
+        print(helpText());
+        return ExitDone;
+    }
+    if (o.version) {
+        print(QStringLiteral("korvanne-cli ") + GetEditorVersion());
+        return ExitDone;
+    }
+    if (!o.logFile.isEmpty()) {
+        QString why;
+        if (!log_.openFile(o.logFile, &why)) {
+            return fail(ExitFailed,
+                        QStringLiteral("Cannot write the log file %1: %2.").arg(o.logFile, why));
+        }
+    }
+    log_.setToStderr(o.verbose);
+    if (!o.server.isEmpty()) qputenv("KORVANNE_MAKER_SITE", o.server.toUtf8());
+
+    const Command* command = findCommand(line_.command);
+    if (!command) return usage(QStringLiteral("Unknown command '%1'.").arg(line_.command));
+    CommandArguments args(line_.arguments);
+    const int result = (this->*(command->handler))(args);
+    unlink();
+    return result;
+}
+
+// ---------------------------------------------------------------------------------------------
+// The pedal
+
+void CliApp::createController() {
+    if (controller_) return;
+    const GlobalOptions& o = line_.options;
+    if (o.simulate) {
+        transport_ = makeBuiltInSimulatedPedal(clock_);
+    } else {
+        auto serial = std::make_unique<SerialTransport>();
+        if (!o.port.isEmpty()) serial->addPortPath(o.port);
+        serialTransport_ = serial.get();
+        transport_ = std::move(serial);
+    }
+    services_.reset(new Services{log_, dialogs_, clock_, *shell_, SettingsHome(), *transport_});
+    controller_ = std::make_unique<MainController>(*services_, view_);
+
+    // What the editor's start-up prepares for the operations; nothing here touches the settings
+    // files or the network.
+    MainController& c = *controller_;
+    c.unit().SetLineParameters(0);
+    c.messages().FirmwareUpgradeMode = false;
+    c.FillEffectList();
+    c.EditorVersion = GetEditorVersion();
+    c.catalogue.setLatestFromFirstItem(view_.effectText(0));
+    c.MostRecentFirmware = MostRecentFirmwareNumber;
+}
+
+int CliApp::linkPedal() {
+    createController();
+    const GlobalOptions& o = line_.options;
+    D2xxUnit& unit = controller_->unit();
+    // Which pedal is missing is said below in one sentence, not per failed call.
+    unit.ErrorReportEnabled = false;
+
+    if (!o.port.isEmpty() && !QFileInfo::exists(o.port)) {
+        return fail(ExitNoPedal,
+                    QStringLiteral("No pedal found: there is no port %1.").arg(o.port));
+    }
+    QStringList serials;
+    QStringList descriptions;
+    if (unit.GetFTDeviceCount() == ft::OK) {
+        for (std::uint32_t i = 0; i < unit.FTDeviceCount; ++i) {
+            if (unit.GetFTDeviceSerialNo(i) != ft::OK) continue;
+            serials << QString::fromStdString(unit.FT_Device_String);
+            descriptions << (unit.GetFTDeviceDescription(i) == ft::OK
+                                 ? QString::fromStdString(unit.FT_Device_String)
+                                 : QString());
+        }
+    }
+    int chosen = -1;
+    if (!o.port.isEmpty()) {
+        chosen = int(serials.indexOf(o.port));
+    } else if (!o.serial.isEmpty()) {
+        chosen = int(serials.indexOf(o.serial));
+        if (chosen < 0) {
+            return fail(ExitNoPedal,
+                        QStringLiteral("No pedal found with serial number %1.").arg(o.serial));
+        }
+    } else if (serials.size() == 1) {
+        chosen = 0;
+    } else if (serials.isEmpty()) {
+        return fail(ExitNoPedal, QStringLiteral("No pedal found: no USB bridge is connected."));
+    } else {
+        return usage(QStringLiteral("Several USB bridges are connected (%1); choose one with "
+                                    "--serial SERIAL.")
+                         .arg(serials.join(", ")));
+    }
+    if (chosen < 0) return fail(ExitNoPedal, QStringLiteral("No pedal found."));
+
+    Communication& comm = controller_->communication();
+    comm.DeviceSerial = serials[chosen];
+    view_.setText(Control::lblDeviceName, descriptions[chosen]);
+    comm.Link();
+    if (!comm.Linked) {
+        return fail(ExitNoPedal,
+                    QStringLiteral("No pedal found: %1 could not be opened.").arg(serials[chosen]));
+    }
+    linked_ = true;
+    unit.ErrorReportEnabled = true;
+    if (controller_->messages().received_bytes_array.size() < 4) {
+        return fail(ExitFailed, Communication::NoAnswerMessage);
+    }
+    return ExitDone;
+}
+
+void CliApp::unlink() {
+    if (!linked_ || !controller_) return;
+    linked_ = false;
+    controller_->communication().menuDisconnectClick();
+}
+
+int CliApp::refuseUnless(bool usable) {
+    if (usable) return ExitDone;
+    const Communication& comm = controller_->communication();
+    const std::optional<std::uint32_t> firmware =
+        decimalFromDigits(comm.DeviceFirmware.toStdString());
+    if (firmware && *firmware < controller_->MostRecentFirmware) {
+        return fail(ExitFailed, QStringLiteral("The pedal's firmware %1 is too old for this; "
+                                               "upgrade it first (korvanne-cli firmware-upgrade).")
+                                    .arg(comm.DeviceFirmware));
+    }
+    const QString latest =
+        QStringLiteral("%1").arg(controller_->catalogue.LatestAlgorithmNumber, 4, 10, QChar('0'));
+    if (comm.DeviceAlgorithm != latest) {
+        return fail(ExitFailed, QStringLiteral("The pedal runs algorithm %1, older than %2; upload "
+                                               "the current one first (korvanne-cli upload).")
+                                    .arg(comm.DeviceAlgorithm, latest));
+    }
+    return fail(ExitFailed, QStringLiteral("The pedal is not ready for this command."));
+}
+
+QJsonObject CliApp::statusObject() const {
+    const Communication& comm = controller_->communication();
+    const std::vector<std::uint8_t>& e = controller_->messages().received_bytes_array;
+    QJsonObject o;
+    o["firmware"] = int(e.at(0));
+    o["algorithm"] = comm.DeviceAlgorithm;
+    const std::optional<std::uint32_t> effect = decimalFromDigits(comm.EffectNumber.toStdString());
+    o["effect"] = effect ? QJsonValue(qint64(*effect)) : QJsonValue(comm.EffectNumber);
+    o["effect_name"] = effect ? view_.effectText(int(*effect)) : QString();
+    auto entry = [&](std::size_t i) -> std::optional<std::uint8_t> {
+        return i < e.size() ? std::optional(e[i]) : std::nullopt;
+    };
+    if (auto v = entry(4)) o["footswitch_mode"] = int(*v);
+    if (auto v = entry(5)) o["tuning"] = int(*v);
+    if (auto v = entry(6)) o["semitones"] = int(std::int8_t(*v));
+    if (auto v = entry(22)) o["bypass"] = *v == 1;
+    if (auto v = entry(23)) o["store_bypass_status"] = *v == 1;
+    if (auto v = entry(24)) {
+        o["instrument_range"] = *v == msg::RangeStandard ? QJsonValue("standard")
+                                : *v == msg::RangeLow    ? QJsonValue("low")
+                                                         : QJsonValue(int(*v));
+    }
+    if (auto v = entry(25)) o["midi_channel"] = *v == 0 ? QJsonValue("OMNI") : QJsonValue(int(*v));
+    return o;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Commands
+
+int CliApp::list(CommandArguments& args) {
+    QString error;
+    if (!args.positionals(error).isEmpty() || !error.isEmpty()) {
+        return usage(error.isEmpty() ? QStringLiteral("list takes no arguments.") : error);
+    }
+    createController();
+    D2xxUnit& unit = controller_->unit();
+    if (unit.GetFTDeviceCount() != ft::OK) {
+        return fail(ExitFailed, QStringLiteral("The USB bridges could not be listed."));
+    }
+    for (std::uint32_t i = 0; i < unit.FTDeviceCount; ++i) {
+        if (unit.GetFTDeviceSerialNo(i) != ft::OK) continue;
+        const QString serial = QString::fromStdString(unit.FT_Device_String);
+        const QString description = unit.GetFTDeviceDescription(i) == ft::OK
+                                        ? QString::fromStdString(unit.FT_Device_String)
+                                        : QString();
+        print(serial + '\t' + description);
+    }
+    return ExitDone;
+}
+
+int CliApp::status(CommandArguments& args) {
+    const bool json = args.flag("--json");
+    QString error;
+    const QStringList words = args.positionals(error);
+    if (!error.isEmpty()) return usage(error);
+    if (!words.isEmpty()) return usage(QStringLiteral("status takes only --json."));
+    if (int r = linkPedal()) return r;
+    const QJsonObject o = statusObject();
+    if (json) {
+        print(QString::fromUtf8(QJsonDocument(o).toJson(QJsonDocument::Indented)));
+        return ExitDone;
+    }
+    auto text = [](const QJsonValue& v) {
+        if (v.isBool()) return QString(v.toBool() ? "on" : "off");
+        if (v.isDouble()) return QString::number(v.toInteger());
+        return v.toString();
+    };
+    print("Firmware: " + text(o["firmware"]));
+    print("Algorithm: " + o["algorithm"].toString());
+    print("Effect: " + text(o["effect"]) + " (" + o["effect_name"].toString() + ")");
+    const std::pair<const char*, const char*> rows[] = {
+        {"Footswitch mode", "footswitch_mode"},
+        {"Tuning", "tuning"},
+        {"Semitones", "semitones"},
+        {"Bypass", "bypass"},
+        {"Store bypass status", "store_bypass_status"},
+        {"Instrument range", "instrument_range"},
+        {"MIDI channel", "midi_channel"},
+    };
+    for (const auto& [label, key] : rows) {
+        if (o.contains(key)) print(QString(label) + ": " + text(o[key]));
+    }
+    return ExitDone;
+}
+
+int CliApp::bypass(CommandArguments& args) {
+    QString error;
+    const QStringList words = args.positionals(error);
+    if (!error.isEmpty()) return usage(error);
+    if (words.size() != 1 || (words[0] != "on" && words[0] != "off")) {
+        return usage(QStringLiteral("bypass wants on or off."));
+    }
+    if (int r = linkPedal()) return r;
+    if (int r = refuseUnless(view_.effectControlsEnabled())) return r;
+    DeviceMessages& messages = controller_->messages();
+    DeviceMessages::BusyGuard guard(messages);
+    messages.SendText(msg::bypass(words[0] == "on"), 2);
+    print(QStringLiteral("Bypass %1.").arg(words[0]));
+    return ExitDone;
+}
+
+int CliApp::raw(CommandArguments& args) {
+    QString error;
+    const QStringList words = args.positionals(error);
+    if (!error.isEmpty()) return usage(error);
+    if (words.size() != 2) return usage(QStringLiteral("raw wants ADDRESS and DATA."));
+    const std::optional<std::uint32_t> address = hexNumber(words[0], 4);
+    const std::optional<std::uint32_t> data = hexNumber(words[1], 8);
+    // A shorter text would send stale bytes of an earlier message with it.
+    if (!address) return usage(QStringLiteral("ADDRESS must be 4 hex digits, e.g. 000B."));
+    if (!data) return usage(QStringLiteral("DATA must be 8 hex digits, e.g. 007FE000."));
+    if (int r = linkPedal()) return r;
+    DeviceMessages& messages = controller_->messages();
+    DeviceMessages::BusyGuard guard(messages);
+    const std::string text = msg::parameterWrite(std::uint16_t(*address), *data);
+    services_->log.ConsoleLog(QString::fromStdString(text));
+    messages.SendText(text, 7);
+    print(QStringLiteral("Sent %1.").arg(QString::fromStdString(text)));
+    return ExitDone;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Reporting
+
+int CliApp::fail(int status, const QString& sentence) {
+    // The operation may have said it already, as the editor's message box would.
+    if (dialogs_.messages().isEmpty() || dialogs_.messages().last() != sentence) {
+        writeTo(stderr, sentence);
+    }
+    return status;
+}
+
+int CliApp::usage(const QString& sentence) {
+    writeTo(stderr, sentence + ' ' + usageHint());
+    return ExitUsage;
+}
+
+void CliApp::print(const QString& text) {
+    writeTo(stdout, text);
+}
+
+}  // namespace korvanne

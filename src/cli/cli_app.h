@@ -1,0 +1,78 @@
+#pragma once
+
+#include <QJsonObject>
+#include <QString>
+#include <memory>
+
+#include "cli/cli_view.h"
+#include "cli/command_line.h"
+#include "cli/stream_log.h"
+#include "cli/terminal_dialogs.h"
+#include "core/clock.h"
+#include "core/shell.h"
+
+namespace korvanne {
+
+class MainController;
+class SerialTransport;
+class Transport;
+struct Services;
+
+// korvanne-cli: one command per run over the operations the editor's windows use. Results go to
+// standard output; messages, questions and failures to standard error.
+class CliApp {
+public:
+    // `interactive`: standard input is a terminal, so confirmations can be asked.
+    CliApp(CommandLine line, bool interactive);
+    ~CliApp();
+    CliApp(const CliApp&) = delete;
+    CliApp& operator=(const CliApp&) = delete;
+
+    // Runs the command; returns the exit status.
+    int run();
+
+private:
+    using Handler = int (CliApp::*)(CommandArguments&);
+    struct Command {
+        const char* name;
+        bool needsPedal;
+        Handler handler;
+    };
+    static const Command* findCommand(const QString& name);
+    // Whether this run of the command will ask a confirmation before it sends.
+    bool asksConfirmation(const QString& command, const QStringList& arguments) const;
+
+    // Commands.
+    int list(CommandArguments& args);
+    int status(CommandArguments& args);
+    int bypass(CommandArguments& args);
+    int raw(CommandArguments& args);
+
+    // The pedal.
+    void createController();
+    int linkPedal();
+    void unlink();
+    // The state read by the link's status handshake, as `status --json` prints it.
+    QJsonObject statusObject() const;
+    // Stops a command that changes the pedal when the link left it unusable (firmware or
+    // algorithm too old), the way the editor disables the matching controls.
+    int refuseUnless(bool usable);
+
+    int fail(int status, const QString& sentence);
+    int usage(const QString& sentence);
+    void print(const QString& text);
+
+    CommandLine line_;
+    StreamLog log_;
+    TerminalDialogs dialogs_;
+    RealClock clock_;
+    std::unique_ptr<Shell> shell_;
+    std::unique_ptr<Transport> transport_;
+    SerialTransport* serialTransport_ = nullptr;
+    std::unique_ptr<Services> services_;
+    CliView view_;
+    std::unique_ptr<MainController> controller_;
+    bool linked_ = false;
+};
+
+}  // namespace korvanne

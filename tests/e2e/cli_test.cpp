@@ -1,0 +1,213 @@
+// korvanne-cli driven as a process against korvanne-pedal-sim over a real pseudo-terminal: the
+// same serial code path a user's FTDI bridge takes, in real time.
+#include <QJsonArray>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "cli_process.h"
+#include "pedal_sim_process.h"
+#include "test_files.h"
+
+using namespace korvanne::test;
+
+namespace {
+
+const QString SimPath = QStringLiteral(KORVANNE_PEDAL_SIM_PATH);
+
+// A simulated pedal on its pseudo-terminal for the length of one test.
+struct Pedal {
+    explicit Pedal(const QStringList& arguments = {}) : sim(SimPath, arguments) {}
+    QStringList cli(const QStringList& words) const {
+        return QStringList{"--port", sim.path()} + words;
+    }
+    PedalSimProcess sim;
+};
+
+}  // namespace
+
+class CliTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void statusJson_data();
+    void statusJson();
+    void statusText();
+    void bypassChangesThePedal_data();
+    void bypassChangesThePedal();
+    void rawSendIsLogged();
+    void listNamesThePort();
+    void simulatedPedal();
+    void failures_data();
+    void failures();
+    void helpDocumentsEveryCommand();
+};
+
+void CliTest::statusJson_data() {
+    QTest::addColumn<QStringList>("simArguments");
+    QTest::addColumn<int>("firmware");
+    QTest::addColumn<QString>("algorithm");
+    QTest::addColumn<int>("effect");
+    QTest::addColumn<QString>("effectName");
+
+    const QString current = "Korvanne MK3 0014";
+    QTest::newRow("current pedal") << QStringList{} << 13 << "0014" << 0 << current;
+    // The delivered effect list holds one effect.
+    QTest::newRow("unknown effect") << QStringList{"--effect", "2"} << 13 << "0014" << 2 << "";
+    // An old pedal is still read and shown.
+    QTest::newRow("old firmware") << QStringList{"--firmware", "12"} << 12 << "0014" << 0
+                                  << current;
+}
+
+void CliTest::statusJson() {
+    QFETCH(QStringList, simArguments);
+    QFETCH(int, firmware);
+    QFETCH(QString, algorithm);
+    QFETCH(int, effect);
+    QFETCH(QString, effectName);
+    Pedal pedal(simArguments);
+    const CliRun run = runCli(pedal.cli({"status", "--json"}));
+    QVERIFY2(run.exitCode == 0, run.describe());
+    const QJsonObject o = run.json();
+    QCOMPARE(o["firmware"].toInt(), firmware);
+    QCOMPARE(o["algorithm"].toString(), algorithm);
+    QCOMPARE(o["effect"].toInt(), effect);
+    QCOMPARE(o["effect_name"].toString(), effectName);
+    QCOMPARE(o["bypass"], QJsonValue(false));
+    QCOMPARE(o["store_bypass_status"], QJsonValue(false));
+    QCOMPARE(o["instrument_range"], QJsonValue("standard"));
+    QCOMPARE(o["midi_channel"], QJsonValue("OMNI"));
+    QCOMPARE(o["footswitch_mode"].toInt(), 0);
+    QCOMPARE(o["semitones"].toInt(), 0);
+}
+
+void CliTest::statusText() {
+    Pedal pedal;
+    const CliRun run = runCli(pedal.cli({"status"}));
+    QVERIFY2(run.exitCode == 0, run.describe());
+    QVERIFY2(run.out.contains("Firmware: 13\n"), run.out);
+    QVERIFY2(run.out.contains("Algorithm: 0014\n"), run.out);
+    QVERIFY2(run.out.contains("Bypass: off\n"), run.out);
+}
+
+void CliTest::bypassChangesThePedal_data() {
+    QTest::addColumn<QString>("word");
+    QTest::addColumn<bool>("on");
+    QTest::newRow("on") << "on" << true;
+    QTest::newRow("off") << "off" << false;
+}
+
+void CliTest::bypassChangesThePedal() {
+    QFETCH(QString, word);
+    QFETCH(bool, on);
+    Pedal pedal;
+    // Start from the other state, so the change is visible.
+    if (!on) QCOMPARE(runCli(pedal.cli({"bypass", "on"})).exitCode, 0);
+    const CliRun run = runCli(pedal.cli({"bypass", word}));
+    QVERIFY2(run.exitCode == 0, run.describe());
+    const CliRun status = runCli(pedal.cli({"status", "--json"}));
+    QCOMPARE(status.json()["bypass"], QJsonValue(on));
+}
+
+void CliTest::rawSendIsLogged() {
+    Pedal pedal;
+    QTemporaryDir dir;
+    const QString log = dir.filePath("cli.log");
+    const CliRun run = runCli(pedal.cli({"--log", log, "raw", "000B", "007FE000"}));
+    QVERIFY2(run.exitCode == 0, run.describe());
+    const QByteArray lines = readBytes(log);
+    QVERIFY2(lines.contains("\n01000B007FE000\n"), lines);
+    QVERIFY2(lines.contains("received_bytes_array size: 102"), lines);
+}
+
+void CliTest::listNamesThePort() {
+    Pedal pedal;
+    const CliRun run = runCli(pedal.cli({"list"}));
+    QVERIFY2(run.exitCode == 0, run.describe());
+    const QByteArray line = (pedal.sim.path() + "\tSerial port " + pedal.sim.path()).toUtf8();
+    QVERIFY2(run.out.split('\n').contains(line), run.out);
+}
+
+void CliTest::simulatedPedal() {
+    const CliRun run = runCli({"--simulate", "status", "--json"});
+    QVERIFY2(run.exitCode == 0, run.describe());
+    QCOMPARE(run.json()["firmware"].toInt(), 13);
+    QCOMPARE(run.json()["algorithm"].toString(), QString("0014"));
+}
+
+void CliTest::failures_data() {
+    QTest::addColumn<QStringList>("simArguments");  // empty: no simulated pedal
+    QTest::addColumn<QStringList>("cliArguments");  // PORT stands for the pedal's port
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("message");
+
+    const QStringList none;
+    QTest::newRow("no such port") << none << QStringList{"--port", "/dev/no-such-port", "status"}
+                                  << 3 << "No pedal found";
+    QTest::newRow("no answer") << QStringList{"--fault", "no-answer"}
+                               << QStringList{"--port", "PORT", "status"} << 1
+                               << "did not answer the status request";
+    QTest::newRow("no command") << none << QStringList{"--simulate"} << 2 << "No command given.";
+    QTest::newRow("unknown command")
+        << none << QStringList{"--simulate", "fly"} << 2 << "Unknown command 'fly'.";
+    QTest::newRow("unknown option")
+        << none << QStringList{"--fast", "status"} << 2 << "Unknown option --fast.";
+    QTest::newRow("two pedals named")
+        << none << QStringList{"--simulate", "--port", "x", "status"} << 2 << "Choose only one of";
+    QTest::newRow("bypass maybe") << none << QStringList{"--simulate", "bypass", "maybe"} << 2
+                                  << "bypass wants on or off.";
+    QTest::newRow("status option")
+        << none << QStringList{"--simulate", "status", "--xml"} << 2 << "Unknown option --xml.";
+    QTest::newRow("raw short address") << none << QStringList{"--simulate", "raw", "B", "007FE000"}
+                                       << 2 << "ADDRESS must be 4 hex digits";
+    QTest::newRow("raw short data") << none << QStringList{"--simulate", "raw", "000B", "7FE"} << 2
+                                    << "DATA must be 8 hex digits";
+}
+
+void CliTest::failures() {
+    QFETCH(QStringList, simArguments);
+    QFETCH(QStringList, cliArguments);
+    QFETCH(int, exitCode);
+    QFETCH(QString, message);
+    std::unique_ptr<Pedal> pedal;
+    if (!simArguments.isEmpty()) pedal = std::make_unique<Pedal>(simArguments);
+    if (pedal) cliArguments.replaceInStrings(QRegularExpression("^PORT$"), pedal->sim.path());
+    const CliRun run = runCli(cliArguments);
+    QVERIFY2(run.exitCode == exitCode, run.describe());
+    QVERIFY2(run.err.contains(message.toUtf8()), run.describe());
+    QVERIFY2(run.out.isEmpty(), run.describe());
+}
+
+void CliTest::helpDocumentsEveryCommand() {
+    const CliRun run = runCli({"--help"});
+    QCOMPARE(run.exitCode, 0);
+    for (const char* command : {"list",
+                                "status [--json]",
+                                "set NAME VALUE",
+                                "bypass on|off",
+                                "upload [FILE]",
+                                "tuning TUNING SEMITONES",
+                                "tuning-data",
+                                "assign ",
+                                "footswitch short=",
+                                "store",
+                                "preset save FILE",
+                                "preset load FILE",
+                                "range standard|low",
+                                "bypass-storing on|off",
+                                "range-limit on|off",
+                                "midi omni|1..16",
+                                "note-filter",
+                                "firmware-upgrade",
+                                "erase-settings",
+                                "eeprom erase|read",
+                                "raw ADDRESS DATA",
+                                "coefficients NOTE GAIN Q",
+                                "check-update",
+                                "backup FILE",
+                                "restore FILE [--no-store]"}) {
+        QVERIFY2(run.out.contains(command), command);
+    }
+}
+
+QTEST_GUILESS_MAIN(CliTest)
+#include "cli_test.moc"
