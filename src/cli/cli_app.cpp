@@ -1,7 +1,9 @@
 #include "cli/cli_app.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QJsonDocument>
+#include <QSaveFile>
 #include <cstdio>
 
 #include "app/local_settings.h"
@@ -44,6 +46,10 @@ std::optional<std::uint32_t> hexNumber(QString text, int digits) {
     return ok ? std::optional(value) : std::nullopt;
 }
 
+const QString ConfirmationNeeded = QStringLiteral(
+    "This command needs a confirmation but there is no terminal to ask on, so nothing was sent "
+    "(add --yes to answer Yes).");
+
 }  // namespace
 
 CliApp::CliApp(CommandLine line, bool interactive)
@@ -57,10 +63,9 @@ CliApp::~CliApp() {
 
 const CliApp::Command* CliApp::findCommand(const QString& name) {
     static const Command commands[] = {
-        {"list", false, &CliApp::list},
-        {"status", true, &CliApp::status},
-        {"bypass", true, &CliApp::bypass},
-        {"raw", true, &CliApp::raw},
+        {"list", false, &CliApp::list},    {"status", true, &CliApp::status},
+        {"bypass", true, &CliApp::bypass}, {"raw", true, &CliApp::raw},
+        {"backup", true, &CliApp::backup}, {"restore", true, &CliApp::restore},
     };
     for (const Command& c : commands) {
         if (name == QLatin1String(c.name)) return &c;
@@ -208,30 +213,25 @@ int CliApp::refuseUnless(bool usable) {
     return fail(ExitFailed, QStringLiteral("The pedal is not ready for this command."));
 }
 
-QJsonObject CliApp::statusObject() const {
+PedalSnapshot CliApp::readSnapshot() const {
     const Communication& comm = controller_->communication();
     const std::vector<std::uint8_t>& e = controller_->messages().received_bytes_array;
-    QJsonObject o;
-    o["firmware"] = int(e.at(0));
-    o["algorithm"] = comm.DeviceAlgorithm;
+    PedalSnapshot s;
+    s.firmware = e.at(0);
+    s.algorithm = comm.DeviceAlgorithm;
     const std::optional<std::uint32_t> effect = decimalFromDigits(comm.EffectNumber.toStdString());
-    o["effect"] = effect ? QJsonValue(qint64(*effect)) : QJsonValue(comm.EffectNumber);
-    o["effect_name"] = effect ? view_.effectText(int(*effect)) : QString();
-    auto entry = [&](std::size_t i) -> std::optional<std::uint8_t> {
-        return i < e.size() ? std::optional(e[i]) : std::nullopt;
-    };
-    if (auto v = entry(4)) o["footswitch_mode"] = int(*v);
-    if (auto v = entry(5)) o["tuning"] = int(*v);
-    if (auto v = entry(6)) o["semitones"] = int(std::int8_t(*v));
-    if (auto v = entry(22)) o["bypass"] = *v == 1;
-    if (auto v = entry(23)) o["store_bypass_status"] = *v == 1;
-    if (auto v = entry(24)) {
-        o["instrument_range"] = *v == msg::RangeStandard ? QJsonValue("standard")
-                                : *v == msg::RangeLow    ? QJsonValue("low")
-                                                         : QJsonValue(int(*v));
-    }
-    if (auto v = entry(25)) o["midi_channel"] = *v == 0 ? QJsonValue("OMNI") : QJsonValue(int(*v));
-    return o;
+    s.effect = effect ? QJsonValue(qint64(*effect)) : QJsonValue(comm.EffectNumber);
+    s.effectName = effect ? view_.effectText(int(*effect)) : QString();
+    // A reply shorter than the whole leaves the rest at the defaults.
+    auto entry = [&](std::size_t i, int fallback) { return i < e.size() ? int(e[i]) : fallback; };
+    s.footswitchMode = entry(4, 0);
+    s.tuning = entry(5, 0);
+    s.semitones = int(std::int8_t(entry(6, 0)));
+    s.bypass = entry(22, 0) == 1;
+    s.storeBypassStatus = entry(23, 0) == 1;
+    s.instrumentRange = entry(24, 255);
+    s.midiChannel = entry(25, 0);
+    return s;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -265,7 +265,7 @@ int CliApp::status(CommandArguments& args) {
     if (!error.isEmpty()) return usage(error);
     if (!words.isEmpty()) return usage(QStringLiteral("status takes only --json."));
     if (int r = linkPedal()) return r;
-    const QJsonObject o = statusObject();
+    const QJsonObject o = readSnapshot().toJson();
     if (json) {
         print(QString::fromUtf8(QJsonDocument(o).toJson(QJsonDocument::Indented)));
         return ExitDone;
@@ -309,6 +309,44 @@ int CliApp::bypass(CommandArguments& args) {
     return ExitDone;
 }
 
+int CliApp::backup(CommandArguments& args) {
+    QString error;
+    const QStringList words = args.positionals(error);
+    if (!error.isEmpty()) return usage(error);
+    if (words.size() != 1) return usage(QStringLiteral("backup wants the FILE to write."));
+    if (int r = linkPedal()) return r;
+    const QByteArray json = QJsonDocument(readSnapshot().toJson()).toJson(QJsonDocument::Indented);
+    // Written whole or not at all: an earlier backup of that name survives a failed write.
+    QSaveFile file(words[0]);
+    if (!file.open(QIODevice::WriteOnly) || file.write(json) != json.size() || !file.commit()) {
+        return fail(ExitFailed,
+                    QStringLiteral("Cannot write %1: %2.").arg(words[0], file.errorString()));
+    }
+    print(QStringLiteral("Backup written to %1.").arg(words[0]));
+    return ExitDone;
+}
+
+int CliApp::restore(CommandArguments& args) {
+    const bool noStore = args.flag("--no-store");
+    QString error;
+    const QStringList words = args.positionals(error);
+    if (!error.isEmpty()) return usage(error);
+    if (words.size() != 1) return usage(QStringLiteral("restore wants the backup FILE to read."));
+    // The file is judged before the pedal is touched, so a bad one sends nothing.
+    QFile file(words[0]);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return fail(ExitFailed,
+                    QStringLiteral("Cannot read %1: %2.").arg(words[0], file.errorString()));
+    }
+    const std::optional<PedalSnapshot> wanted = snapshotFromJson(file.readAll(), error);
+    if (!wanted) {
+        return fail(ExitFailed,
+                    QStringLiteral("%1 is not a pedal backup: %2.").arg(words[0], error));
+    }
+    Q_UNUSED(noStore);
+    return fail(ExitFailed, QStringLiteral("restore is not available in this version."));
+}
+
 int CliApp::raw(CommandArguments& args) {
     QString error;
     const QStringList words = args.positionals(error);
@@ -331,6 +369,17 @@ int CliApp::raw(CommandArguments& args) {
 
 // ---------------------------------------------------------------------------------------------
 // Reporting
+
+int CliApp::confirmable() {
+    if (dialogs_.canConfirm()) return ExitDone;
+    return fail(ExitUsage, ConfirmationNeeded);
+}
+
+int CliApp::confirmationOutcome() {
+    if (dialogs_.confirmationRefused()) return fail(ExitUsage, ConfirmationNeeded);
+    if (dialogs_.declined()) return fail(ExitFailed, QStringLiteral("Cancelled."));
+    return ExitDone;
+}
 
 int CliApp::fail(int status, const QString& sentence) {
     // The operation may have said it already, as the editor's message box would.

@@ -6,6 +6,7 @@
 
 #include "cli/cli_view.h"
 #include "cli/command_line.h"
+#include "cli/pedal_snapshot.h"
 #include "cli/stream_log.h"
 #include "cli/terminal_dialogs.h"
 #include "core/clock.h"
@@ -39,24 +40,29 @@ private:
         Handler handler;
     };
     static const Command* findCommand(const QString& name);
-    // Whether this run of the command will ask a confirmation before it sends.
-    bool asksConfirmation(const QString& command, const QStringList& arguments) const;
 
     // Commands.
     int list(CommandArguments& args);
     int status(CommandArguments& args);
     int bypass(CommandArguments& args);
     int raw(CommandArguments& args);
+    int backup(CommandArguments& args);
+    int restore(CommandArguments& args);
 
     // The pedal.
     void createController();
     int linkPedal();
     void unlink();
-    // The state read by the link's status handshake, as `status --json` prints it.
-    QJsonObject statusObject() const;
+    // The state read by the link's status handshake.
+    PedalSnapshot readSnapshot() const;
     // Stops a command that changes the pedal when the link left it unusable (firmware or
     // algorithm too old), the way the editor disables the matching controls.
     int refuseUnless(bool usable);
+
+    // A command that asks before it sends stops here, before linking, when nothing can answer.
+    int confirmable();
+    // After an operation that asked: the status of a question nobody could answer, or of a No.
+    int confirmationOutcome();
 
     int fail(int status, const QString& sentence);
     int usage(const QString& sentence);

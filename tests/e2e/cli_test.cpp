@@ -1,5 +1,6 @@
 // korvanne-cli driven as a process against korvanne-pedal-sim over a real pseudo-terminal: the
 // same serial code path a user's FTDI bridge takes, in real time.
+#include <QDir>
 #include <QJsonArray>
 #include <QTemporaryDir>
 #include <QTest>
@@ -40,6 +41,9 @@ private Q_SLOTS:
     void failures_data();
     void failures();
     void helpDocumentsEveryCommand();
+    void backupWritesTheStatus();
+    void malformedBackupIsRefused_data();
+    void malformedBackupIsRefused();
 };
 
 void CliTest::statusJson_data() {
@@ -207,6 +211,43 @@ void CliTest::helpDocumentsEveryCommand() {
                                 "restore FILE [--no-store]"}) {
         QVERIFY2(run.out.contains(command), command);
     }
+}
+
+void CliTest::backupWritesTheStatus() {
+    Pedal pedal({"--effect", "0"});
+    QTemporaryDir dir;
+    const QString file = dir.filePath("pedal.json");
+    QVERIFY(writeBytes(file, "an older backup"));
+    const CliRun run = runCli(pedal.cli({"backup", file}));
+    QVERIFY2(run.exitCode == 0, run.describe());
+    const CliRun status = runCli(pedal.cli({"status", "--json"}));
+    QCOMPARE(QJsonDocument::fromJson(readBytes(file)).object(), status.json());
+    // Written whole and in place of the old one; no temporary file is left behind.
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"pedal.json"});
+}
+
+void CliTest::malformedBackupIsRefused_data() {
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QString>("message");
+
+    QTest::newRow("not JSON") << QByteArray("Dry=007FE000") << "is not a pedal backup";
+    QTest::newRow("a list") << QByteArray("[1, 2]") << "is not a pedal backup";
+    QTest::newRow("empty object") << QByteArray("{}") << "\"footswitch_mode\" must be";
+    QTest::newRow("tuning out of range")
+        << QByteArray(R"({"footswitch_mode": 1, "tuning": 9})") << "\"tuning\" must be";
+}
+
+void CliTest::malformedBackupIsRefused() {
+    QFETCH(QByteArray, content);
+    QFETCH(QString, message);
+    Pedal pedal;
+    QTemporaryDir dir;
+    const QString file = dir.filePath("backup.json");
+    QVERIFY(writeBytes(file, content));
+    const CliRun run = runCli(pedal.cli({"--yes", "restore", file}));
+    QVERIFY2(run.exitCode == 1, run.describe());
+    QVERIFY2(run.err.contains(message.toUtf8()), run.describe());
+    QCOMPARE(run.err.count('\n'), 1);
 }
 
 QTEST_GUILESS_MAIN(CliTest)

@@ -7,10 +7,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "core/clock.h"
 #include "app/editor.h"
 #include "app/main_controller.h"
 #include "app/tform_main.h"
+#include "core/clock.h"
 #include "device/communication.h"
 #include "device/serial_transport.h"
 #include "pedal_sim_process.h"
