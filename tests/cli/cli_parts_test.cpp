@@ -4,6 +4,7 @@
 
 #include "cli/command_line.h"
 #include "cli/terminal_dialogs.h"
+#include "cli/terminal_progress.h"
 
 using namespace korvanne;
 
@@ -48,6 +49,7 @@ private Q_SLOTS:
     void confirmation_data();
     void confirmation();
     void messagesUsePlainLineEnds();
+    void progressBar();
     void grammar_data();
     void grammar();
 };
@@ -100,6 +102,29 @@ void CliPartsTest::messagesUsePlainLineEnds() {
     QCOMPARE(out.text(),
              QByteArray("Upload the latest version of Korvanne MK3 algorithm:\nUpload Korvanne MK3 "
                         "0014\n"));
+}
+
+void CliPartsTest::progressBar() {
+    OutputStream out;
+    {
+        TerminalProgress bar(out.file, true);
+        bar.setMaximum(200);
+        bar.setValue(0);
+        bar.setValue(1);  // still 0 %: not drawn again
+        bar.setValue(100);
+        bar.setValue(250);  // beyond the end counts as the end
+    }
+    const QByteArray drawn = out.text();
+    QCOMPARE(drawn.count('\r'), 3);
+    QVERIFY2(drawn.contains("\r[" + QByteArray(20, '#') + QByteArray(20, '-') + "]  50%"), drawn);
+    QVERIFY2(drawn.endsWith("\r[" + QByteArray(40, '#') + "] 100%\n"), drawn);
+
+    OutputStream piped;
+    {
+        TerminalProgress bar(piped.file, false);
+        bar.setValue(50);
+    }
+    QCOMPARE(piped.text(), QByteArray());
 }
 
 void CliPartsTest::grammar_data() {
