@@ -4,7 +4,7 @@ ASAN_DIR  ?= build-asan
 JOBS      ?= $(shell nproc 2>/dev/null || echo 2)
 LAUNCHER  := $(shell command -v ccache >/dev/null 2>&1 && echo -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 
-.PHONY: run test build deps bench sanitize format tidy clean
+.PHONY: run test build deps bench package sanitize format tidy clean
 
 run: build
 	@./scripts/run-editor.sh $(BUILD_DIR)/korvanne-editor --simulate
@@ -23,6 +23,10 @@ build: deps $(BUILD_DIR)/build.ninja
 
 bench: build
 	QT_QPA_PLATFORM=offscreen $(BUILD_DIR)/bench/korvanne-bench-console
+
+# The Debian package, in $(BUILD_DIR); install it with: sudo apt install ./$(BUILD_DIR)/<file>.deb
+package: build
+	cd $(BUILD_DIR) && cpack -G DEB
 
 # Address and undefined-behaviour sanitizers over the whole suite.
 sanitize: deps

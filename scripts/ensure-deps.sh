@@ -2,6 +2,8 @@
 # Installs the Debian packages the editor needs to build and test, only those that are missing.
 set -euo pipefail
 packages=(cmake ninja-build g++ ccache pkg-config qt6-base-dev qt6-serialport-dev qt6-qpa-plugins libgl-dev)
+# `make package` (dpkg-shlibdeps) and the install test (desktop-file-validate).
+packages+=(dpkg-dev desktop-file-utils)
 missing=()
 for p in "${packages[@]}"; do
     if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then

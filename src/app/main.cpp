@@ -1,12 +1,13 @@
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QIcon>
 #include <cstdio>
 
-#include "core/clock.h"
 #include "app/desktop_shell.h"
 #include "app/editor.h"
 #include "app/qt_dialogs.h"
 #include "app/tform_main.h"
+#include "core/clock.h"
 #include "device/serial_transport.h"
 #include "sim/built_in_pedal.h"
 #include "sim/sim_transport.h"
@@ -47,6 +48,9 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName("Korvanne Editor");
     QApplication::setApplicationDisplayName("Korvanne Editor");
     QApplication::setOrganizationName("TAVRO");
+    // Ties the windows to the installed menu entry and its icon (Wayland's app id, X11's icon).
+    QApplication::setDesktopFileName("korvanne-editor");
+    QApplication::setWindowIcon(QIcon::fromTheme("korvanne-editor"));
     QApplication::setApplicationVersion(QStringLiteral("%1.%2.%3.%4")
                                             .arg(KORVANNE_VERSION_MAJOR)
                                             .arg(KORVANNE_VERSION_MINOR)

@@ -26,6 +26,12 @@ std::string FtErrorSuffix(FtStatus status) {
         " - Invalid arguments...",
     };
     if (status < texts.size()) return texts[status];
+    if (status == ft::NO_PERMISSION) {
+        return " - No permission to open the pedal's USB bridge. Install the Korvanne Editor "
+               "package, whose udev rule gives the user at the computer access, then unplug the "
+               "pedal and plug it in again. Or join the \"dialout\" group (sudo adduser $USER "
+               "dialout), then log out and log in again.";
+    }
     return " - Other error ...";
 }
 

@@ -18,6 +18,9 @@ inline constexpr FtStatus INSUFFICIENT_RESOURCES = 5;
 inline constexpr FtStatus INVALID_PARAMETER = 6;
 inline constexpr FtStatus INVALID_BAUD_RATE = 7;
 inline constexpr FtStatus OTHER_ERROR = 18;
+// Not a library status: the serial backend's own, for a bridge the user has no right to open, so
+// the report can say how to get that right instead of a bare "not opened".
+inline constexpr FtStatus NO_PERMISSION = 0x100;
 
 // Purge masks.
 inline constexpr std::uint32_t PURGE_RX = 1;

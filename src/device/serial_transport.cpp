@@ -8,6 +8,10 @@
 #ifdef Q_OS_UNIX
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
+#include <unistd.h>
+
+#include <QFile>
+#include <cerrno>
 #endif
 #ifdef Q_OS_LINUX
 #include <linux/serial.h>
@@ -45,6 +49,19 @@ bool isPseudoTerminal([[maybe_unused]] QSerialPort& port, const QString& locatio
     }
 #endif
     return location.startsWith(QLatin1String("/dev/pts/"));
+}
+
+// Qt calls a port held by another program a permission error too; only a device node the user
+// may not read and write is a matter of rights, which the user can be told how to get.
+FtStatus openFailure([[maybe_unused]] const QSerialPort& port,
+                     [[maybe_unused]] const QString& location) {
+#ifdef Q_OS_UNIX
+    if (port.error() == QSerialPort::PermissionError &&
+        ::access(QFile::encodeName(location).constData(), R_OK | W_OK) != 0 && errno == EACCES) {
+        return ft::NO_PERMISSION;
+    }
+#endif
+    return ft::DEVICE_NOT_OPENED;
 }
 
 }  // namespace
@@ -109,7 +126,7 @@ FtStatus SerialTransport::openBySerialNumber(const std::string& serial, FtHandle
 
     auto port = std::make_unique<QSerialPort>();
     port->setPortName(found->location);
-    if (!port->open(QIODevice::ReadWrite)) return ft::DEVICE_NOT_OPENED;
+    if (!port->open(QIODevice::ReadWrite)) return openFailure(*port, found->location);
     port->setBaudRate(115200);
     port->setDataBits(QSerialPort::Data8);
     port->setStopBits(QSerialPort::OneStop);

@@ -133,6 +133,25 @@ private Q_SLOTS:
                                                 "FT_Purge TX - Invalid handle..."}));
     }
 
+    // A bridge the user may not open: the report says how to get the right, not only a code.
+    void openWithoutPermissionSaysWhatToDo() {
+        ScriptedTransport transport;
+        ScriptedDialogs dialogs;
+        D2xxUnit unit(transport, dialogs);
+        unit.ErrorReportEnabled = true;
+        transport.failing["open"] = ft::NO_PERMISSION;
+        QCOMPARE(unit.Open_USB_Device_By_Serial_Number("KV000001"), ft::NO_PERMISSION);
+        QVERIFY(!unit.isOpen());
+        QCOMPARE(dialogs.messages.size(), 1);
+        const QString& message = dialogs.messages.front();
+        QVERIFY2(message.startsWith("Open_USB_Device_By_Serial_Number - No permission"),
+                 qPrintable(message));
+        for (const char* advice : {"package, whose udev rule", "plug it in again",
+                                   "\"dialout\" group", "log in again"}) {
+            QVERIFY2(message.contains(advice), advice);
+        }
+    }
+
     void successShowsNothing() {
         ScriptedTransport transport;
         ScriptedDialogs dialogs;

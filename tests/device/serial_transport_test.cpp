@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -109,6 +110,31 @@ private Q_SLOTS:
         transport.addPortPath("/dev/ttyKV-missing");
         FtHandle handle = 0;
         QTEST(uint(transport.openBySerialNumber(serial.toStdString(), handle)), "status");
+    }
+
+    // Only a device node the user may not open is a matter of rights; a port another program
+    // holds is refused too, but no group or rule would help there.
+    void openRefused() {
+        PtyMaster pedal;
+        if (!pedal.ok()) QSKIP("no pseudo-terminals here");
+        SerialTransport holder, transport;
+        for (SerialTransport* t : {&holder, &transport}) {
+            t->setUsbBridgesListed(false);
+            t->addPortPath(pedal.path());
+        }
+        const std::string serial = pedal.path().toStdString();
+        FtHandle held = 0, handle = 0;
+        QCOMPARE(holder.openBySerialNumber(serial, held), ft::OK);
+        QCOMPARE(transport.openBySerialNumber(serial, handle), ft::DEVICE_NOT_OPENED);
+        QCOMPARE(holder.close(held), ft::OK);
+
+        if (::geteuid() == 0) QSKIP("root opens any device node whatever its mode");
+        const QByteArray node = QFile::encodeName(pedal.path());
+        QCOMPARE(::chmod(node.constData(), 0), 0);
+        QCOMPARE(transport.openBySerialNumber(serial, handle), ft::NO_PERMISSION);
+        QCOMPARE(::chmod(node.constData(), S_IRUSR | S_IWUSR), 0);
+        QCOMPARE(transport.openBySerialNumber(serial, handle), ft::OK);
+        QCOMPARE(transport.close(handle), ft::OK);
     }
 
     void callsOnAnUnknownHandle() {
