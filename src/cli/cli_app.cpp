@@ -11,6 +11,7 @@
 #include "core/decimal_digits.h"
 #include "core/services.h"
 #include "device/communication.h"
+#include "device/ft_error_text.h"
 #include "device/hex_text.h"
 #include "device/message_builders.h"
 #include "device/serial_transport.h"
@@ -176,8 +177,16 @@ int CliApp::linkPedal() {
     view_.setText(Control::lblDeviceName, descriptions[chosen]);
     comm.Link();
     if (!comm.Linked) {
+        // The link says only that the open failed; asking once more tells why.
+        const FtStatus why = unit.Open_USB_Device_By_Serial_Number(serials[chosen].toStdString());
+        if (why == ft::OK) unit.CloseFTDevice();
+        if (why == ft::NO_PERMISSION) {
+            return fail(ExitNoPedal, QString::fromStdString(FtErrorSuffix(why)).mid(3));
+        }
         return fail(ExitNoPedal,
-                    QStringLiteral("No pedal found: %1 could not be opened.").arg(serials[chosen]));
+                    QStringLiteral("No pedal found: %1 could not be opened (is another program "
+                                   "using it?).")
+                        .arg(serials[chosen]));
     }
     linked_ = true;
     unit.ErrorReportEnabled = true;
