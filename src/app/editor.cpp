@@ -41,6 +41,7 @@ Editor::Editor(const Services& services)
     console_ = std::make_unique<TformPrint>();
     creationOrder_ << console_->objectName();
     log_.first = console_.get();
+    console_->attachTools(controller_->consoleTools());
     // Ctrl+Shift+P opens the console from the main window and the effect settings window.
     consoleShortcut_ = std::make_unique<ConsoleShortcut>(*console_);
     consoleShortcut_->watch(main_.get());

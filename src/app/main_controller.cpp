@@ -6,8 +6,10 @@
 #include "core/maker_site.h"
 #include "core/shell.h"
 #include "core/log_sink.h"
+#include "console/console_tools.h"
 #include "device/communication.h"
 #include "transfer/effect_catalogue.h"
+#include "transfer/erase_settings.h"
 
 namespace korvanne {
 
@@ -27,6 +29,8 @@ MainController::MainController(Services& services, MainView& view)
     uploadCheckTimer_->setInterval(5000);
     webVersionTimer_->setInterval(1000);
     webVersionTimer_->setSingleShot(true);
+    consoleTools_ = std::make_unique<ConsoleTools>(*this);
+    eraseSettings_ = std::make_unique<EraseSettings>(*this, *consoleTools_);
 }
 
 MainController::~MainController() = default;

@@ -15,6 +15,8 @@
 namespace korvanne {
 
 class Communication;
+class ConsoleTools;
+class EraseSettings;
 class MainView;
 class Timer;
 
@@ -87,6 +89,8 @@ public:
     StatusAppliers appliers;
     EffectCatalogue catalogue;
     Communication& communication() { return *communication_; }
+    ConsoleTools& consoleTools() { return *consoleTools_; }
+    EraseSettings& eraseSettings() { return *eraseSettings_; }
 
 private:
     Services& services_;
@@ -98,6 +102,8 @@ private:
     std::unique_ptr<Timer> uploadCheckTimer_;
     std::unique_ptr<Timer> webVersionTimer_;
     std::unique_ptr<Communication> communication_;
+    std::unique_ptr<ConsoleTools> consoleTools_;
+    std::unique_ptr<EraseSettings> eraseSettings_;
 };
 
 }  // namespace korvanne

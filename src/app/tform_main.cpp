@@ -16,6 +16,7 @@
 #include "app/look.h"
 #include "app/main_controller.h"
 #include "device/communication.h"
+#include "transfer/erase_settings.h"
 
 namespace korvanne {
 
@@ -212,6 +213,7 @@ void TformMain::attach(MainController* controller) {
     on("menuScan", [c] { c->communication().menuScanClick(); });
     on("menuConnect", [c] { c->communication().ConnectOnClick(); });
     on("menuDisconnect", [c] { c->communication().menuDisconnectClick(); });
+    on("menuEraseSettings", [c] { c->eraseSettings().menuEraseSettingsClick(); });
     connect(lstEffects, &QListWidget::itemClicked, this, [c] { c->effetto_cliccato(); });
     on("menuShowUpdateMsg", [c] { c->menuShowUpdateMsgClick(); });
     on("menuReportUSBErrors", [c] { c->menuReportUSBErrorsClick(); });

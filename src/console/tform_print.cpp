@@ -1,9 +1,12 @@
 #include "console/tform_print.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QFontDatabase>
 #include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
@@ -12,6 +15,8 @@
 #include <QTextDocument>
 #include <QVBoxLayout>
 #include <algorithm>
+
+#include "console/filter_coefficients.h"
 
 namespace korvanne {
 
@@ -59,6 +64,7 @@ void TformPrint::FormCreate() {
     outer->setContentsMargins(8, 8, 8, 8);
     outer->setSpacing(8);
     outer->addLayout(top);
+    createTools(outer);
     outer->addWidget(Memo1, 1);
 
     connect(btnClear, &QPushButton::clicked, this, &TformPrint::btnClearClick);
@@ -74,6 +80,102 @@ void TformPrint::FormCreate() {
     autoScroll_ = true;
     resize(508, 676);
     move(1075, 0);
+}
+
+void TformPrint::createTools(QVBoxLayout* outer) {
+    auto button = [this](const char* name, const char* caption, QWidget* parent) {
+        auto* b = new QPushButton(QString::fromLatin1(caption), parent);
+        b->setObjectName(QString::fromLatin1(name));
+        return b;
+    };
+    auto edit = [](const char* name, const char* text, QWidget* parent) {
+        auto* e = new QLineEdit(QString::fromLatin1(text), parent);
+        e->setObjectName(QString::fromLatin1(name));
+        return e;
+    };
+
+    btnEraseEeprom = button("btnEraseEeprom", "Erase E2P", this);
+    btnReadEEPROM = button("btnReadEEPROM", "Read E2P", this);
+    Label1 = new QLabel("E2P addr", this);
+    Label1->setObjectName("Label1");
+    cmbI2Caddr = new QComboBox(this);
+    cmbI2Caddr->setObjectName("cmbI2Caddr");
+    cmbI2Caddr->addItems({"50", "51"});
+    cmbI2Caddr->setCurrentIndex(0);
+    toolRow_->addWidget(btnEraseEeprom);
+    toolRow_->addWidget(btnReadEEPROM);
+    toolRow_->addSpacing(6);
+    toolRow_->addWidget(Label1);
+    toolRow_->addWidget(cmbI2Caddr);
+
+    // The raw send and the generator are complete but not part of the delivered layout.
+    hiddenTools = new QWidget(this);
+    hiddenTools->setObjectName("hiddenTools");
+    auto* row = new QHBoxLayout(hiddenTools);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(6);
+    edtAddress = edit("edtAddress", "addr", hiddenTools);
+    edtData = edit("edtData", "data", hiddenTools);
+    btnSend = button("btnSend", "Send", hiddenTools);
+    cmbNotePicker = new QComboBox(hiddenTools);
+    cmbNotePicker->setObjectName("cmbNotePicker");
+    for (std::string_view name : filter::noteNames()) {
+        cmbNotePicker->addItem(
+            QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size())));
+    }
+    cmbNotePicker->setCurrentIndex(0);
+    edtQ = edit("edtQ", "1.41", hiddenTools);
+    edtBoost = edit("edtBoost", "0", hiddenTools);
+    btnGetNoteFrequency = button("btnGetNoteFrequency", "Calc Coeff.", hiddenTools);
+    edtAddress->setMaximumWidth(52);
+    edtData->setMaximumWidth(100);
+    edtQ->setMaximumWidth(48);
+    edtBoost->setMaximumWidth(40);
+    for (QWidget* w : {static_cast<QWidget*>(edtAddress), static_cast<QWidget*>(edtData),
+                       static_cast<QWidget*>(btnSend), static_cast<QWidget*>(cmbNotePicker),
+                       static_cast<QWidget*>(edtQ), static_cast<QWidget*>(edtBoost),
+                       static_cast<QWidget*>(btnGetNoteFrequency)}) {
+        row->addWidget(w);
+    }
+    row->addStretch(1);
+    hiddenTools->setVisible(false);
+    outer->addWidget(hiddenTools);
+}
+
+void TformPrint::attachTools(ConsoleTools& tools) {
+    tools.setView(this);
+    ConsoleTools* t = &tools;
+    connect(btnEraseEeprom, &QPushButton::clicked, this, [t] { t->btnEraseEepromClick(); });
+    connect(btnReadEEPROM, &QPushButton::clicked, this, [t] { t->btnReadEEPROMClick(); });
+    connect(btnSend, &QPushButton::clicked, this, [t] { t->btnSendClick(); });
+    connect(btnGetNoteFrequency, &QPushButton::clicked, this,
+            [t] { t->btnGetNoteFrequencyClick(); });
+    connect(cmbNotePicker, &QComboBox::currentIndexChanged, this,
+            [t](int index) { t->cmbNotePickerChange(index); });
+    // An edit reports a finished change of its text once (Return or leaving the field).
+    auto finished = [this](QLineEdit* e, void (ConsoleTools::*handler)(const QString&),
+                           ConsoleTools* target) {
+        connect(e, &QLineEdit::editingFinished, this, [e, handler, target] {
+            if (!e->isModified()) return;
+            e->setModified(false);
+            (target->*handler)(e->text());
+        });
+    };
+    finished(edtQ, &ConsoleTools::edtQChange, t);
+    finished(edtBoost, &ConsoleTools::edtBoostChange, t);
+    t->cmbNotePickerChange(cmbNotePicker->currentIndex());
+}
+
+QString TformPrint::i2cAddressText() const {
+    return cmbI2Caddr->currentText();
+}
+
+QString TformPrint::rawAddressText() const {
+    return edtAddress->text();
+}
+
+QString TformPrint::rawDataText() const {
+    return edtData->text();
 }
 
 void TformPrint::ConsoleLog(const QString& line) {

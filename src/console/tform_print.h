@@ -5,12 +5,17 @@
 #include <QWidget>
 #include <vector>
 
+#include "console/console_tools.h"
 #include "core/log_sink.h"
 
 class QCheckBox;
+class QComboBox;
 class QHBoxLayout;
+class QLabel;
+class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
+class QVBoxLayout;
 
 namespace korvanne {
 
@@ -21,7 +26,7 @@ namespace korvanne {
 // anything reads the log), because a burst of thousands of lines appended and scrolled one by
 // one would stall the program. A batch leaves the log and the view exactly as line-by-line
 // appending would have.
-class TformPrint : public QWidget, public LogSink {
+class TformPrint : public QWidget, public LogSink, public ConsoleToolsView {
     Q_OBJECT
 
 public:
@@ -47,11 +52,34 @@ public:
     // controls.
     QHBoxLayout* toolRow() const { return toolRow_; }
 
+    // Connects the tool controls to their operations; the tools live as long as the window.
+    void attachTools(ConsoleTools& tools);
+
+    // ConsoleToolsView.
+    QString i2cAddressText() const override;
+    QString rawAddressText() const override;
+    QString rawDataText() const override;
+
     // Log-side controls.
     QPlainTextEdit* Memo1 = nullptr;
     QPushButton* btnClear = nullptr;
     QPushButton* btnScrollTop = nullptr;
     QCheckBox* CheckBox1 = nullptr;
+
+    // Tool controls. Only the EEPROM ones are visible; the raw send and the coefficient
+    // generator sit in a hidden row between the tool row and the log.
+    QPushButton* btnEraseEeprom = nullptr;
+    QPushButton* btnReadEEPROM = nullptr;
+    QLabel* Label1 = nullptr;
+    QComboBox* cmbI2Caddr = nullptr;
+    QWidget* hiddenTools = nullptr;
+    QLineEdit* edtAddress = nullptr;
+    QLineEdit* edtData = nullptr;
+    QPushButton* btnSend = nullptr;
+    QComboBox* cmbNotePicker = nullptr;
+    QLineEdit* edtQ = nullptr;
+    QLineEdit* edtBoost = nullptr;
+    QPushButton* btnGetNoteFrequency = nullptr;
 
 public Q_SLOTS:
     void btnClearClick();
@@ -68,6 +96,7 @@ private:
     };
 
     void FormCreate();
+    void createTools(QVBoxLayout* outer);
     void enqueue(const QString& line, bool scroll);
     void insertLines(const std::vector<Pending>& batch, std::size_t from, std::size_t to);
     void keepOnScreen();

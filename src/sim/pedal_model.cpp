@@ -272,11 +272,7 @@ void PedalModel::dispatch(const std::vector<std::uint8_t>& c, std::int64_t doneN
             break;
         case 0x0C:
             if (c[1] == SettingsMemoryI2c) {
-                std::vector<std::uint8_t> dump;
-                dump.reserve(1 + SettingsMemorySize);
-                dump.push_back(DumpMarker);
-                dump.insert(dump.end(), state_.settingsMemory.begin(), state_.settingsMemory.end());
-                send(dump, doneNs);
+                sendMemoryDump(doneNs);
             } else {
                 note("read: nothing at I2C address " + hex2(c[1]));
             }
@@ -412,6 +408,27 @@ void PedalModel::sendStatus(std::int64_t doneNs) {
              true);
         // The next piece waits for this one to cross, then for the gap.
         startNs = line_.outboundFreeNs() + f.tornGapUs * 1000 - options_.answerLatencyUs * 1000;
+    }
+}
+
+void PedalModel::sendMemoryDump(std::int64_t doneNs) {
+    const PedalFaults& f = options_.faults;
+    std::vector<std::uint8_t> dump;
+    dump.reserve(1 + SettingsMemorySize);
+    dump.push_back(DumpMarker);
+    dump.insert(dump.end(), state_.settingsMemory.begin(), state_.settingsMemory.end());
+    dump.resize(dump.size() - std::min(f.dumpShortBy, dump.size()));
+    if (dump.size() < 1 + SettingsMemorySize) {
+        note("memory dump cut short at " + std::to_string(dump.size()) + " bytes");
+    }
+    const std::size_t pieces = static_cast<std::size_t>(std::max(f.dumpPieces, 1));
+    const std::size_t pieceSize = std::max<std::size_t>(1, (dump.size() + pieces - 1) / pieces);
+    std::int64_t startNs = doneNs;
+    for (std::size_t at = 0; at < dump.size(); at += pieceSize) {
+        const std::size_t n = std::min(pieceSize, dump.size() - at);
+        send({dump.begin() + std::ptrdiff_t(at), dump.begin() + std::ptrdiff_t(at + n)}, startNs);
+        // The next piece waits for this one to cross, then for the gap.
+        startNs = line_.outboundFreeNs() + f.dumpGapUs * 1000 - options_.answerLatencyUs * 1000;
     }
 }
 

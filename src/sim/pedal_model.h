@@ -28,6 +28,11 @@ struct PedalFaults {
     int garbledEntry = 3;
     // The cable is pulled once this many bytes have been received.
     std::optional<std::size_t> pullAfterBytes;
+    // The settings memory dump leaves in this many pieces, with a pause between them.
+    int dumpPieces = 1;
+    std::int64_t dumpGapUs = 200'000;
+    // The dump stops this many bytes short of its end.
+    std::size_t dumpShortBy = 0;
 };
 
 struct PedalOptions {
@@ -116,6 +121,7 @@ private:
     void dispatch(const std::vector<std::uint8_t>& command, std::int64_t doneNs);
     void upload(const std::vector<std::uint8_t>& command, std::int64_t doneNs);
     void sendStatus(std::int64_t doneNs);
+    void sendMemoryDump(std::int64_t doneNs);
     void send(const std::vector<std::uint8_t>& bytes, std::int64_t doneNs, bool isStatus = false);
     void writeParameter(std::uint16_t address, std::uint32_t value);
     void shared09(std::uint8_t first, std::uint8_t second);

@@ -65,7 +65,8 @@ int main(int argc, char* argv[]) {
         {QStringLiteral("no-pacing"), QStringLiteral("Send answers at once, not at line speed.")});
     valueOption("fault",
                 "no-answer (to the status request), silent (to everything), torn or garbled "
-                "(status reply); may be repeated.",
+                "(status reply), torn-dump (settings memory dump in three pieces), short-dump "
+                "(dump 1000 bytes short); may be repeated.",
                 "KIND");
     valueOption("pull-after", "Pull the cable after N bytes received.", "N");
     valueOption("baud", "Line speed used for pacing (default 115200).", "N");
@@ -91,6 +92,10 @@ int main(int argc, char* argv[]) {
             options.faults.tornPieces = 3;
         } else if (kind == "garbled") {
             options.faults.garble = PedalFaults::Garble::ReplaceDigit;
+        } else if (kind == "torn-dump") {
+            options.faults.dumpPieces = 3;
+        } else if (kind == "short-dump") {
+            options.faults.dumpShortBy = 1000;
         } else {
             fail(QStringLiteral("unknown fault '%1'").arg(kind));
         }

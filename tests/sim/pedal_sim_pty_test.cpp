@@ -59,6 +59,8 @@ private Q_SLOTS:
     void servesStatusReply();
     void startsInBootloader();
     void pulledCableClosesThePort();
+    void erasesAndDumpsTheSettingsMemory_data();
+    void erasesAndDumpsTheSettingsMemory();
 };
 
 void PedalSimPtyTest::servesStatusReply() {
@@ -91,6 +93,27 @@ void PedalSimPtyTest::pulledCableClosesThePort() {
     QCOMPARE(sim.process().exitCode(), 0);
     // Nothing more comes; the port reports the hang-up.
     QCOMPARE(sim.readUntil([](const QByteArray&) { return false; }, 2000), QByteArray());
+}
+
+void PedalSimPtyTest::erasesAndDumpsTheSettingsMemory_data() {
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("expected");
+    QTest::newRow("whole") << QStringList{"--no-pacing"} << 16385;
+    QTest::newRow("in pieces") << QStringList{"--no-pacing", "--fault", "torn-dump"} << 16385;
+    QTest::newRow("short") << QStringList{"--no-pacing", "--fault", "short-dump"} << 15385;
+}
+
+void PedalSimPtyTest::erasesAndDumpsTheSettingsMemory() {
+    QFETCH(QStringList, arguments);
+    QFETCH(int, expected);
+    SimProcess sim(arguments);
+    QVERIFY(sim.fd() >= 0);
+    QVERIFY(sim.send(QByteArray::fromHex("0B500000000C5000000000")));
+    const QByteArray dump =
+        sim.readUntil([](const QByteArray& got) { return got.size() >= 16385; }, 1500);
+    QCOMPARE(dump.size(), expected);
+    QCOMPARE(quint8(dump[0]), quint8(0xAB));
+    QCOMPARE(dump.mid(1), QByteArray(expected - 1, char(0xFF)));
 }
 
 QTEST_GUILESS_MAIN(PedalSimPtyTest)

@@ -1,0 +1,180 @@
+#include "console/console_tools.h"
+
+#include <QLocale>
+#include <cmath>
+
+#include "app/main_controller.h"
+#include "console/filter_coefficients.h"
+#include "core/clock.h"
+#include "core/dialogs.h"
+#include "core/log_sink.h"
+#include "device/hex_text.h"
+#include "device/message_builders.h"
+
+namespace korvanne {
+
+namespace {
+
+bool hexDigits(const QString& text, qsizetype count) {
+    return text.size() == count && isHexText(text.toStdString());
+}
+
+}  // namespace
+
+ConsoleTools::ConsoleTools(MainController& main) : main_(main) {}
+
+bool ConsoleTools::linkFree(const std::string& hex, bool linkHeld) {
+    if (linkHeld || !main_.messages().busy()) return true;
+    main_.services().log.ConsoleLog("not sent, another exchange with the pedal is running: " +
+                                    QString::fromStdString(hex));
+    return false;
+}
+
+void ConsoleTools::writeMessage(const std::string& hex, int count, bool purge, int pauseMs) {
+    DeviceMessages& messages = main_.messages();
+    DeviceMessages::BusyGuard guard(messages);
+    if (purge) main_.unit().PurgeFTTransmit();
+    messages.SendText(hex, count);
+    if (pauseMs > 0) main_.services().clock.pause(pauseMs);
+}
+
+std::optional<std::uint8_t> ConsoleTools::i2cAddress(const QString& text) {
+    if (!hexDigits(text, 2)) {
+        main_.services().dialogs.inform(
+            "The I2C address must be two hexadecimal digits, for "
+            "example 50; '" +
+            text + "' is not.");
+        return std::nullopt;
+    }
+    return static_cast<std::uint8_t>(text.toUInt(nullptr, 16));
+}
+
+void ConsoleTools::btnEraseEepromClick() {
+    if (!view_ || main_.messages().busy()) return;
+    if (!main_.services().dialogs.confirm(EraseQuestion)) return;
+    EraseEEPROM(view_->i2cAddressText());
+}
+
+bool ConsoleTools::EraseEEPROM(const QString& i2cAddr, bool linkHeld) {
+    const std::optional<std::uint8_t> address = i2cAddress(i2cAddr);
+    if (!address) return false;
+    const std::string text = msg::eepromErase(*address);
+    if (!linkFree(text, linkHeld)) return false;
+    main_.services().log.ConsoleLog("erase message: " + QString::fromStdString(text));
+    writeMessage(text, -1, true, ErasePauseMs);
+    return true;
+}
+
+void ConsoleTools::btnReadEEPROMClick() {
+    if (!view_) return;
+    ReadEEPROM(view_->i2cAddressText());
+}
+
+bool ConsoleTools::ReadEEPROM(const QString& i2cAddr, bool linkHeld) {
+    const std::optional<std::uint8_t> address = i2cAddress(i2cAddr);
+    if (!address) return false;
+    const std::string text = msg::eepromRead(*address);
+    if (!linkFree(text, linkHeld)) return false;
+    main_.services().log.ConsoleLog("Read message: " + QString::fromStdString(text));
+    // The pause holds the link, so the poll leaves the dump alone until it has arrived.
+    writeMessage(text, -1, false, ReadPauseMs);
+    return true;
+}
+
+void ConsoleTools::btnSendClick() {
+    if (!view_) return;
+    rawSend(view_->rawAddressText(), view_->rawDataText());
+}
+
+bool ConsoleTools::rawSend(const QString& address, const QString& data) {
+    Dialogs& dialogs = main_.services().dialogs;
+    if (!hexDigits(address, 4)) {
+        dialogs.inform(
+            "Not sent: the address must be four hexadecimal digits, for example "
+            "000B; '" +
+            address + "' is not.");
+        return false;
+    }
+    if (!hexDigits(data, 8)) {
+        dialogs.inform(
+            "Not sent: the data must be eight hexadecimal digits, for example "
+            "007FE000; '" +
+            data + "' is not.");
+        return false;
+    }
+    const std::string text = ("01" + address + data).toStdString();
+    if (!linkFree(text, false)) return false;
+    main_.services().log.ConsoleLog(QString::fromStdString(text));
+    writeMessage(text, RawSendBytes, false, 0);
+    return true;
+}
+
+void ConsoleTools::cmbNotePickerChange(int index) {
+    NoteOffset = index - filter::ReferenceIndex;
+}
+
+QString ConsoleTools::noteName() const {
+    const int index = NoteOffset + filter::ReferenceIndex;
+    if (index < 0 || index >= filter::NoteCount) return {};
+    const std::string_view name = filter::noteNames()[static_cast<std::size_t>(index)];
+    return QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size()));
+}
+
+QString ConsoleTools::decimalText(double value) const {
+    return QString::fromStdString(
+        filter::shortestDecimal(value, QLocale().decimalPoint().toStdString()));
+}
+
+std::optional<double> ConsoleTools::readNumber(const QString& text) {
+    bool ok = false;
+    const double value = QLocale().toDouble(text.trimmed(), &ok);
+    if (!ok || !std::isfinite(value)) {
+        main_.services().dialogs.inform("'" + text + "' is not a valid floating point value");
+        return std::nullopt;
+    }
+    return value;
+}
+
+void ConsoleTools::edtQChange(const QString& text) {
+    const std::optional<double> value = readNumber(text);
+    if (!value) return;
+    // Q divides the bandwidth term: 0 has no filter, and below 0 none that makes sense.
+    if (*value <= 0) {
+        main_.services().dialogs.inform("Q must be a number above 0; it stays " +
+                                        decimalText(FilterQ) + ".");
+        return;
+    }
+    FilterQ = *value;
+    main_.services().log.ConsoleLog("Q: " + decimalText(FilterQ));
+}
+
+void ConsoleTools::edtBoostChange(const QString& text) {
+    const std::optional<double> value = readNumber(text);
+    if (!value) return;
+    FilterBoost = *value;
+    main_.services().log.ConsoleLog("boost: " + decimalText(FilterBoost));
+}
+
+double ConsoleTools::CalcNoteFrequency() const {
+    return filter::CalcNoteFrequency(NoteOffset);
+}
+
+void ConsoleTools::btnGetNoteFrequencyClick() {
+    NoteFrequency = CalcNoteFrequency();
+    PrintCoefficientTable(NoteFrequency);
+}
+
+void ConsoleTools::PrintCoefficientTable(double frequency) {
+    const auto lines =
+        filter::coefficientTable(noteName().toStdString(), frequency, FilterQ, FilterBoost,
+                                 QLocale().decimalPoint().toStdString());
+    if (!lines) {
+        main_.services().dialogs.inform(
+            "No coefficients for this note, gain and Q: the filter cannot be computed.");
+        return;
+    }
+    for (const std::string& line : *lines)
+        main_.services().log.ConsoleLog(QString::fromStdString(line));
+}
+
+}  // namespace korvanne

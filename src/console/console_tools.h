@@ -1,0 +1,87 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace korvanne {
+
+class MainController;
+
+// What the console tools read from their controls. The console window implements it with
+// widgets; a command-line front end or a test can answer without any.
+class ConsoleToolsView {
+public:
+    virtual ~ConsoleToolsView() = default;
+    // cmbI2Caddr: the settings memory's I2C address as two hex digits.
+    virtual QString i2cAddressText() const = 0;
+    // edtAddress and edtData: the raw send's address and value digits.
+    virtual QString rawAddressText() const = 0;
+    virtual QString rawDataText() const = 0;
+};
+
+// The debug console's maintenance tools: erasing and reading the pedal's settings memory, the
+// raw parameter write, and the filter coefficient generator. Every message to the pedal goes
+// through the link's one-exchange-at-a-time guard; a tool asked for while another exchange runs
+// does nothing.
+class ConsoleTools {
+public:
+    static constexpr int ErasePauseMs = 100;
+    static constexpr int ReadPauseMs = 4000;
+    static constexpr int RawSendBytes = 7;
+    static inline const QString EraseQuestion = QStringLiteral("Erase EEPROM now?");
+
+    explicit ConsoleTools(MainController& main);
+
+    void setView(ConsoleToolsView* view) { view_ = view; }
+
+    // The buttons and edits.
+    void btnEraseEepromClick();
+    void btnReadEEPROMClick();
+    void btnSendClick();
+    void cmbNotePickerChange(int index);
+    void edtQChange(const QString& text);
+    void edtBoostChange(const QString& text);
+    void btnGetNoteFrequencyClick();
+
+    // Erases the settings memory at the I2C address (two hex digits), then pauses 100 ms.
+    // False when the address is not two hex digits (the user is told) or another exchange holds
+    // the link. `linkHeld`: the caller is a command that holds the link for its own exchange.
+    bool EraseEEPROM(const QString& i2cAddr, bool linkHeld = false);
+    // Asks the pedal for a dump of the settings memory, then pauses 4000 ms. The dump itself is
+    // taken by the poll and judged by the memory check.
+    bool ReadEEPROM(const QString& i2cAddr, bool linkHeld = false);
+    // "01" + four address digits + eight value digits, written as 7 bytes. Other texts are
+    // refused with a message and nothing is sent.
+    bool rawSend(const QString& address, const QString& data);
+
+    double CalcNoteFrequency() const;
+    // Logs the coefficient table for the frequency with the current note name, gain and Q.
+    void PrintCoefficientTable(double frequency);
+    // The note picker's item for NoteOffset.
+    QString noteName() const;
+
+    // Generator state; FilterQ and FilterBoost change only through their edits.
+    int NoteOffset = -12;
+    double NoteFrequency = 0.0;
+    double FilterQ = 11.0;
+    double FilterBoost = -6.0;
+
+private:
+    // False (and logged) when another exchange holds the link, unless the caller holds it.
+    bool linkFree(const std::string& hex, bool linkHeld);
+    // The one way these tools reach the pedal: with the link's busy guard held, optionally
+    // purges the transmit queue, writes `count` bytes of the hex text and pauses.
+    void writeMessage(const std::string& hex, int count, bool purge, int pauseMs);
+    std::optional<std::uint8_t> i2cAddress(const QString& text);
+    // The edit's text as a number in the user's number format; tells the user when it is not.
+    std::optional<double> readNumber(const QString& text);
+    QString decimalText(double value) const;
+
+    MainController& main_;
+    ConsoleToolsView* view_ = nullptr;
+};
+
+}  // namespace korvanne
