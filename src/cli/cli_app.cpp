@@ -3,11 +3,15 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonDocument>
+#include <QLocale>
 #include <QSaveFile>
+#include <cmath>
 #include <cstdio>
 
 #include "app/local_settings.h"
 #include "app/main_controller.h"
+#include "console/console_tools.h"
+#include "console/filter_coefficients.h"
 #include "core/decimal_digits.h"
 #include "core/services.h"
 #include "device/communication.h"
@@ -17,6 +21,7 @@
 #include "device/serial_transport.h"
 #include "sim/built_in_pedal.h"
 #include "sim/sim_transport.h"
+#include "transfer/erase_settings.h"
 
 namespace korvanne {
 
@@ -38,14 +43,15 @@ void writeTo(std::FILE* stream, const QString& text) {
     std::fflush(stream);
 }
 
-// Reads text made of hex digits of exactly `digits` characters, with or without 0x.
-std::optional<std::uint32_t> hexNumber(QString text, int digits) {
+// Exactly `digits` hex digits, with or without 0x, in upper case.
+std::optional<QString> hexDigits(QString text, int digits) {
     if (text.startsWith("0x", Qt::CaseInsensitive)) text = text.mid(2);
     if (text.size() != digits || !isHexText(text.toStdString())) return std::nullopt;
-    bool ok = false;
-    const std::uint32_t value = text.toUInt(&ok, 16);
-    return ok ? std::optional(value) : std::nullopt;
+    return text.toUpper();
 }
+
+// How long the memory check may take: the pedal's pause, the dump at line speed, the quiet limit.
+constexpr int MemoryCheckLimitMs = 8'000;
 
 const QString ConfirmationNeeded = QStringLiteral(
     "This command needs a confirmation but there is no terminal to ask on, so nothing was sent "
@@ -64,9 +70,15 @@ CliApp::~CliApp() {
 
 const CliApp::Command* CliApp::findCommand(const QString& name) {
     static const Command commands[] = {
-        {"list", false, &CliApp::list},    {"status", true, &CliApp::status},
-        {"bypass", true, &CliApp::bypass}, {"raw", true, &CliApp::raw},
-        {"backup", true, &CliApp::backup}, {"restore", true, &CliApp::restore},
+        {"list", false, &CliApp::list},
+        {"status", true, &CliApp::status},
+        {"bypass", true, &CliApp::bypass},
+        {"raw", true, &CliApp::raw},
+        {"eeprom", true, &CliApp::eeprom},
+        {"erase-settings", true, &CliApp::eraseSettings},
+        {"coefficients", false, &CliApp::coefficients},
+        {"backup", true, &CliApp::backup},
+        {"restore", true, &CliApp::restore},
     };
     for (const Command& c : commands) {
         if (name == QLatin1String(c.name)) return &c;
@@ -361,18 +373,107 @@ int CliApp::raw(CommandArguments& args) {
     const QStringList words = args.positionals(error);
     if (!error.isEmpty()) return usage(error);
     if (words.size() != 2) return usage(QStringLiteral("raw wants ADDRESS and DATA."));
-    const std::optional<std::uint32_t> address = hexNumber(words[0], 4);
-    const std::optional<std::uint32_t> data = hexNumber(words[1], 8);
+    const std::optional<QString> address = hexDigits(words[0], 4);
+    const std::optional<QString> data = hexDigits(words[1], 8);
     // A shorter text would send stale bytes of an earlier message with it.
     if (!address) return usage(QStringLiteral("ADDRESS must be 4 hex digits, e.g. 000B."));
     if (!data) return usage(QStringLiteral("DATA must be 8 hex digits, e.g. 007FE000."));
     if (int r = linkPedal()) return r;
-    DeviceMessages& messages = controller_->messages();
-    DeviceMessages::BusyGuard guard(messages);
-    const std::string text = msg::parameterWrite(std::uint16_t(*address), *data);
-    services_->log.ConsoleLog(QString::fromStdString(text));
-    messages.SendText(text, 7);
-    print(QStringLiteral("Sent %1.").arg(QString::fromStdString(text)));
+    if (!controller_->consoleTools().rawSend(*address, *data)) {
+        return fail(ExitFailed, QStringLiteral("Nothing was sent."));
+    }
+    print(QStringLiteral("Sent 01%1%2.").arg(*address, *data));
+    return ExitDone;
+}
+
+int CliApp::eeprom(CommandArguments& args) {
+    QString error;
+    const std::optional<QString> given = args.option("--address", error);
+    if (!error.isEmpty()) return usage(error);
+    const QStringList words = args.positionals(error);
+    if (!error.isEmpty()) return usage(error);
+    if (words.size() != 1 || (words[0] != "erase" && words[0] != "read")) {
+        return usage(QStringLiteral("eeprom wants erase or read."));
+    }
+    const QString address = given.value_or(QStringLiteral("50"));
+    if (address != "50" && address != "51") {
+        return usage(QStringLiteral("--address wants 50 or 51."));
+    }
+    const bool erase = words[0] == "erase";
+    if (erase) {
+        if (int r = confirmable()) return r;
+    }
+    if (int r = linkPedal()) return r;
+    consoleView_.address = address;
+    ConsoleTools& tools = controller_->consoleTools();
+    tools.setView(&consoleView_);
+    if (erase) {
+        tools.btnEraseEepromClick();
+        if (int r = confirmationOutcome()) return r;
+        print(QStringLiteral("Settings memory at %1 erased.").arg(address));
+        return ExitDone;
+    }
+    const qsizetype before = dialogs_.messages().size();
+    tools.btnReadEEPROMClick();
+    return awaitMemoryCheck(before);
+}
+
+int CliApp::eraseSettings(CommandArguments& args) {
+    const bool check = args.flag("--check");
+    QString error;
+    const QStringList words = args.positionals(error);
+    if (!error.isEmpty()) return usage(error);
+    if (!words.isEmpty()) return usage(QStringLiteral("erase-settings takes only --check."));
+    if (int r = confirmable()) return r;
+    if (int r = linkPedal()) return r;
+    // The memory check is the flag's to decide, not the terminal's nor --yes's.
+    dialogs_.setAnswer(EraseSettings::CheckQuestion, check);
+    const qsizetype before = dialogs_.messages().size();
+    controller_->eraseSettings().menuEraseSettingsClick();
+    if (int r = confirmationOutcome()) return r;
+    print(QStringLiteral("Settings memory erased."));
+    return check ? awaitMemoryCheck(before) : ExitDone;
+}
+
+int CliApp::awaitMemoryCheck(qsizetype messagesBefore) {
+    // The dump is collected by the poll; its verdict is the next message.
+    const bool judged = clock_.waitUntil(
+        [&] { return dialogs_.messages().size() > messagesBefore; }, MemoryCheckLimitMs);
+    if (!judged) return fail(ExitFailed, QStringLiteral("The pedal sent no memory dump."));
+    const QString verdict = dialogs_.messages().last();
+    return verdict == EraseSettings::EmptyMessage ? ExitDone : ExitFailed;
+}
+
+int CliApp::coefficients(CommandArguments& args) {
+    QString error;
+    const QStringList words = args.positionals(error);
+    if (!error.isEmpty()) return usage(error);
+    if (words.size() != 3) return usage(QStringLiteral("coefficients wants NOTE GAIN Q."));
+    const auto& names = filter::noteNames();
+    int index = -1;
+    for (int i = 0; i < int(names.size()); ++i) {
+        if (words[0].compare(QString::fromLatin1(names[i].data(), qsizetype(names[i].size())),
+                             Qt::CaseInsensitive) == 0) {
+            index = i;
+        }
+    }
+    if (index < 0) return usage(QStringLiteral("NOTE must be one of A1, A#1, ... G#5."));
+    // Numbers on the command line are read the same way whatever the user's locale.
+    bool gainOk = false;
+    bool qOk = false;
+    const double gain = QLocale::c().toDouble(words[1], &gainOk);
+    const double q = QLocale::c().toDouble(words[2], &qOk);
+    if (!gainOk || !std::isfinite(gain))
+        return usage(QStringLiteral("GAIN must be a number of dB."));
+    if (!qOk || !(q > 0) || !std::isfinite(q))
+        return usage(QStringLiteral("Q must be a number above 0."));
+    const double frequency = filter::CalcNoteFrequency(index - filter::ReferenceIndex);
+    const auto lines = filter::coefficientTable(names[std::size_t(index)], frequency, q, gain);
+    if (!lines) {
+        return fail(ExitFailed, QStringLiteral("The filter cannot be computed for this note, gain "
+                                               "and Q."));
+    }
+    for (const std::string& line : *lines) print(QString::fromStdString(line));
     return ExitDone;
 }
 

@@ -9,12 +9,22 @@
 #include "cli/pedal_snapshot.h"
 #include "cli/stream_log.h"
 #include "cli/terminal_dialogs.h"
+#include "console/console_tools.h"
 #include "core/clock.h"
 #include "core/shell.h"
 
 namespace korvanne {
 
 class MainController;
+
+// The console tools' address list without a widget.
+class CliConsoleView final : public ConsoleToolsView {
+public:
+    QString i2cAddressText() const override { return address; }
+    QString rawAddressText() const override { return {}; }
+    QString rawDataText() const override { return {}; }
+    QString address = QStringLiteral("50");
+};
 class SerialTransport;
 class Transport;
 struct Services;
@@ -46,6 +56,9 @@ private:
     int status(CommandArguments& args);
     int bypass(CommandArguments& args);
     int raw(CommandArguments& args);
+    int eeprom(CommandArguments& args);
+    int eraseSettings(CommandArguments& args);
+    int coefficients(CommandArguments& args);
     int backup(CommandArguments& args);
     int restore(CommandArguments& args);
 
@@ -64,6 +77,9 @@ private:
     // After an operation that asked: the status of a question nobody could answer, or of a No.
     int confirmationOutcome();
 
+    // Waits for the memory check's verdict (a message after `messagesBefore`); 0 when empty.
+    int awaitMemoryCheck(qsizetype messagesBefore);
+
     int fail(int status, const QString& sentence);
     int usage(const QString& sentence);
     void print(const QString& text);
@@ -77,6 +93,7 @@ private:
     SerialTransport* serialTransport_ = nullptr;
     std::unique_ptr<Services> services_;
     CliView view_;
+    CliConsoleView consoleView_;
     std::unique_ptr<MainController> controller_;
     bool linked_ = false;
 };

@@ -188,7 +188,8 @@ Commands:
                                 bootloader, or with --legacy it is already there
   erase-settings [--check]      erase the pedal's settings memory; --check then checks it
   eeprom erase|read [--address 50|51]
-                                erase or read the settings memory at an I2C address
+                                erase or read the settings memory at an I2C address (the
+                                bytes read go to the log)
   raw ADDRESS DATA              send a parameter write: ADDRESS 4 hex digits, DATA 8
   coefficients NOTE GAIN Q      print a peaking filter's coefficients (no pedal needed)
   check-update                  ask the maker's web server for a newer editor (no pedal needed)

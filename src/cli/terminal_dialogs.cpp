@@ -17,6 +17,7 @@ TerminalDialogs::TerminalDialogs(bool assumeYes, bool interactive, std::FILE* in
     : assumeYes_(assumeYes), interactive_(interactive), in_(in), out_(out) {}
 
 bool TerminalDialogs::confirm(const QString& text) {
+    if (const auto it = answers_.find(text); it != answers_.end()) return it->second;
     if (assumeYes_) return true;
     if (!interactive_) {
         refused_ = true;

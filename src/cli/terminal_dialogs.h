@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 #include <cstdio>
+#include <map>
 
 #include "core/dialogs.h"
 
@@ -26,6 +27,8 @@ public:
 
     // Whether a question can be answered at all (a terminal, or --yes).
     bool canConfirm() const { return assumeYes_ || interactive_; }
+    // A question answered by a command's own flag rather than by the user or --yes.
+    void setAnswer(const QString& question, bool yes) { answers_[question] = yes; }
     // The file the next open or save dialog gives back.
     void setFile(const QString& path) { file_ = path; }
 
@@ -45,6 +48,7 @@ private:
     bool refused_ = false;
     bool declined_ = false;
     QStringList messages_;
+    std::map<QString, bool> answers_;
 };
 
 }  // namespace korvanne

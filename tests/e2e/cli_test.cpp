@@ -41,6 +41,12 @@ private Q_SLOTS:
     void failures_data();
     void failures();
     void helpDocumentsEveryCommand();
+    void eraseSettings_data();
+    void eraseSettings();
+    void confirmationNeedsATerminalOrYes_data();
+    void confirmationNeedsATerminalOrYes();
+    void coefficients_data();
+    void coefficients();
     void backupWritesTheStatus();
     void malformedBackupIsRefused_data();
     void malformedBackupIsRefused();
@@ -163,6 +169,13 @@ void CliTest::failures_data() {
         << none << QStringList{"--simulate", "status", "--xml"} << 2 << "Unknown option --xml.";
     QTest::newRow("raw short address") << none << QStringList{"--simulate", "raw", "B", "007FE000"}
                                        << 2 << "ADDRESS must be 4 hex digits";
+    QTest::newRow("coefficients unknown note")
+        << none << QStringList{"coefficients", "H2", "6", "1.41"} << 2 << "NOTE must be one of";
+    QTest::newRow("coefficients Q of 0") << none << QStringList{"coefficients", "A2", "6", "0"} << 2
+                                         << "Q must be a number above 0.";
+    QTest::newRow("eeprom address")
+        << none << QStringList{"--simulate", "eeprom", "read", "--address", "52"} << 2
+        << "--address wants 50 or 51.";
     QTest::newRow("raw short data") << none << QStringList{"--simulate", "raw", "000B", "7FE"} << 2
                                     << "DATA must be 8 hex digits";
 }
@@ -211,6 +224,83 @@ void CliTest::helpDocumentsEveryCommand() {
                                 "restore FILE [--no-store]"}) {
         QVERIFY2(run.out.contains(command), command);
     }
+}
+
+void CliTest::eraseSettings_data() {
+    QTest::addColumn<QStringList>("words");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("verdict");  // empty: no memory check
+
+    QTest::newRow("erase only") << QStringList{"erase-settings"} << 0 << "";
+    QTest::newRow("erase and check")
+        << QStringList{"erase-settings", "--check"} << 0 << "Memory is empty";
+    QTest::newRow("read the memory") << QStringList{"eeprom", "read"} << 1 << "Memory is not empty";
+    QTest::newRow("read where no memory answers")
+        << QStringList{"eeprom", "read", "--address", "51"} << 1
+        << "The pedal sent no memory dump.";
+}
+
+void CliTest::eraseSettings() {
+    QFETCH(QStringList, words);
+    QFETCH(int, exitCode);
+    QFETCH(QString, verdict);
+    // A new simulated pedal's settings memory holds zeros, so only an erase empties it.
+    Pedal pedal;
+    const CliRun run = runCli(pedal.cli(QStringList{"--yes"} + words));
+    QVERIFY2(run.exitCode == exitCode, run.describe());
+    if (verdict.isEmpty()) {
+        QVERIFY2(!run.err.contains("Memory is"), run.describe());
+    } else {
+        QVERIFY2(run.err.contains(verdict.toUtf8()), run.describe());
+    }
+}
+
+void CliTest::confirmationNeedsATerminalOrYes_data() {
+    QTest::addColumn<QStringList>("words");
+    QTest::newRow("erase-settings") << QStringList{"erase-settings", "--check"};
+    QTest::newRow("eeprom erase") << QStringList{"eeprom", "erase"};
+}
+
+void CliTest::confirmationNeedsATerminalOrYes() {
+    QFETCH(QStringList, words);
+    Pedal pedal({"--fault", "silent"});
+    // Standard input is a pipe, not a terminal: nothing can answer, so nothing is sent, not even
+    // the status request (the silent pedal would make a link fail with exit 1).
+    const CliRun run = runCli(pedal.cli(words), "y\n");
+    QVERIFY2(run.exitCode == 2, run.describe());
+    QVERIFY2(run.err.contains("needs a confirmation"), run.describe());
+    QVERIFY2(run.err.contains("--yes"), run.describe());
+}
+
+void CliTest::coefficients_data() {
+    QTest::addColumn<QStringList>("words");
+    QTest::addColumn<QByteArray>("table");
+
+    QTest::newRow("boost") << QStringList{"A2", "6", "1.41"}
+                           << QByteArray(
+                                  "A2_6db_boost_Q1.41 : array[0..19] of string =\n"
+                                  "('00', '80', '75', '76', \n"
+                                  "'FF', '00', 'F2', 'CE', \n"
+                                  "'00', '7E', '9E', '81', \n"
+                                  "'00', 'FF', '0D', '32', \n"
+                                  "'FF', '80', 'EC', '09');\n");
+    QTest::newRow("cut, negative gain") << QStringList{"a2", "-6", "11"}
+                                        << QByteArray(
+                                               "A2_6db_cut_Q11 : array[0..19] of string =\n"
+                                               "('00', '7F', 'F0', 'E7', \n"
+                                               "'FF', '00', '43', '51', \n"
+                                               "'00', '7F', 'D2', '91', \n"
+                                               "'00', 'FF', 'BC', 'AF', \n"
+                                               "'FF', '80', '3C', '88');\n");
+}
+
+void CliTest::coefficients() {
+    QFETCH(QStringList, words);
+    QFETCH(QByteArray, table);
+    // No pedal is needed: there is none here.
+    const CliRun run = runCli(QStringList{"--port", "/dev/no-such-port", "coefficients"} + words);
+    QVERIFY2(run.exitCode == 0, run.describe());
+    QCOMPARE(run.out, table);
 }
 
 void CliTest::backupWritesTheStatus() {
