@@ -1,10 +1,14 @@
 #pragma once
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <QByteArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
 #include <QStringList>
+#include <cstdlib>
 
 namespace korvanne::test {
 
@@ -22,15 +26,29 @@ struct CliRun {
     }
 };
 
-inline CliRun runCli(const QStringList& arguments, const QByteArray& input = {}) {
+// With `terminal`, standard input is a pseudo-terminal on which `input` has been typed, as when
+// a user answers the program's questions.
+inline CliRun runCli(const QStringList& arguments, const QByteArray& input = {},
+                     bool terminal = false) {
     QProcess process;
+    int master = -1;
+    if (terminal) {
+        master = posix_openpt(O_RDWR | O_NOCTTY);
+        if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0) return {};
+        process.setStandardInputFile(QString::fromLocal8Bit(ptsname(master)));
+        if (!input.isEmpty() && ::write(master, input.constData(), size_t(input.size())) < 0) {
+            ::close(master);
+            return {};
+        }
+    }
     process.start(QStringLiteral(KORVANNE_CLI_PATH), arguments);
     CliRun run;
     if (!process.waitForStarted(10'000)) return run;
-    if (!input.isEmpty()) process.write(input);
+    if (!terminal && !input.isEmpty()) process.write(input);
     process.closeWriteChannel();
     if (!process.waitForFinished(120'000)) process.kill();
     process.waitForFinished(5'000);
+    if (master >= 0) ::close(master);
     if (process.exitStatus() == QProcess::NormalExit) run.exitCode = process.exitCode();
     run.out = process.readAllStandardOutput();
     run.err = process.readAllStandardError();

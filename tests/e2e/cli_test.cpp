@@ -45,6 +45,8 @@ private Q_SLOTS:
     void eraseSettings();
     void confirmationNeedsATerminalOrYes_data();
     void confirmationNeedsATerminalOrYes();
+    void confirmationOnATerminal_data();
+    void confirmationOnATerminal();
     void coefficients_data();
     void coefficients();
     void backupWritesTheStatus();
@@ -270,6 +272,28 @@ void CliTest::confirmationNeedsATerminalOrYes() {
     QVERIFY2(run.exitCode == 2, run.describe());
     QVERIFY2(run.err.contains("needs a confirmation"), run.describe());
     QVERIFY2(run.err.contains("--yes"), run.describe());
+}
+
+void CliTest::confirmationOnATerminal_data() {
+    QTest::addColumn<QByteArray>("typed");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QByteArray>("said");
+
+    QTest::newRow("yes") << QByteArray("y\n") << 0 << QByteArray("Settings memory at 50 erased.");
+    QTest::newRow("no") << QByteArray("n\n") << 1 << QByteArray("Cancelled.");
+    QTest::newRow("asked again") << QByteArray("perhaps\nyes\n") << 0
+                                 << QByteArray("Settings memory at 50 erased.");
+}
+
+void CliTest::confirmationOnATerminal() {
+    QFETCH(QByteArray, typed);
+    QFETCH(int, exitCode);
+    QFETCH(QByteArray, said);
+    Pedal pedal;
+    const CliRun run = runCli(pedal.cli({"eeprom", "erase"}), typed, true);
+    QVERIFY2(run.exitCode == exitCode, run.describe());
+    QVERIFY2((run.out + run.err).contains(said), run.describe());
+    QVERIFY2(run.err.startsWith("Erase EEPROM now? [y/n] "), run.describe());
 }
 
 void CliTest::coefficients_data() {
