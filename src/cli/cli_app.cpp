@@ -268,6 +268,7 @@ int CliApp::list(CommandArguments& args) {
     if (unit.GetFTDeviceCount() != ft::OK) {
         return fail(ExitFailed, QStringLiteral("The USB bridges could not be listed."));
     }
+    int listed = 0;
     for (std::uint32_t i = 0; i < unit.FTDeviceCount; ++i) {
         if (unit.GetFTDeviceSerialNo(i) != ft::OK) continue;
         const QString serial = QString::fromStdString(unit.FT_Device_String);
@@ -275,6 +276,10 @@ int CliApp::list(CommandArguments& args) {
                                         ? QString::fromStdString(unit.FT_Device_String)
                                         : QString();
         print(serial + '\t' + description);
+        ++listed;
+    }
+    if (listed == 0) {
+        return fail(ExitNoPedal, QStringLiteral("No pedal found: no USB bridge is connected."));
     }
     return ExitDone;
 }
