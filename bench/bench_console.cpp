@@ -127,7 +127,7 @@ public:
 
 class NoShell final : public korvanne::Shell {
 public:
-    void openUrl(const QString&) override {}
+    bool openUrl(const QString&) override { return false; }
     bool startElevated(const QString&, const QStringList&) override { return false; }
 };
 

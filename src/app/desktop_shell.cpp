@@ -6,9 +6,9 @@
 
 namespace korvanne {
 
-void DesktopShell::openUrl(const QString& url) {
-    // The result is not examined: a missing browser is the desktop's business.
-    QDesktopServices::openUrl(QUrl(url));
+bool DesktopShell::openUrl(const QString& url) {
+    // True once the desktop's opener started; whether a browser then shows the page is its own.
+    return QDesktopServices::openUrl(QUrl(url));
 }
 
 bool DesktopShell::startElevated(const QString& program, const QStringList& arguments) {

@@ -7,7 +7,7 @@ namespace korvanne {
 // Opens addresses in the user's browser; starts programs with administrator rights.
 class DesktopShell final : public Shell {
 public:
-    void openUrl(const QString& url) override;
+    bool openUrl(const QString& url) override;
     bool startElevated(const QString& program, const QStringList& arguments) override;
 };
 

@@ -4,19 +4,23 @@
 #include <QFile>
 #include <QSaveFile>
 #include <QStringDecoder>
+#include <filesystem>
+#include <system_error>
 
 namespace korvanne {
 
 namespace {
 
+// Empty on success; otherwise the prefix, the system's reason ("Permission denied", "Not a
+// directory") and, on a line of its own, the folder.
 QString createFolder(const QString& path, const QString& prefix) {
-    QDir dir(path);
-    if (dir.exists()) return {};
-    if (QDir().mkpath(path)) return {};
-    QFileInfo info(path);
-    QString reason = QStringLiteral("cannot create \"%1\"").arg(QDir::toNativeSeparators(path));
-    if (info.exists() && !info.isDir()) reason += QStringLiteral(": a file of that name exists");
-    return prefix + reason;
+    if (QFileInfo(path).isDir()) return {};
+    std::error_code error;
+    std::filesystem::create_directories(std::filesystem::path(path.toStdString()), error);
+    if (!error && QFileInfo(path).isDir()) return {};
+    const QString reason =
+        error ? QString::fromLocal8Bit(error.message().c_str()) : QStringLiteral("Not a directory");
+    return prefix + reason + "\n" + QDir::toNativeSeparators(path);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 #include <QCommandLineParser>
 #include <QIcon>
 #include <cstdio>
+#include <cstdlib>
 
 #include "app/desktop_shell.h"
 #include "app/editor.h"
@@ -33,9 +34,51 @@ bool haveDisplay() {
 #endif
 }
 
+// Exit status of every mistake on the command line.
+constexpr int UsageStatus = 2;
+
+[[noreturn]] void usageError(const QString& message) {
+    std::fprintf(stderr, "korvanne-editor: %s\nTry 'korvanne-editor --help' for more.\n",
+                 qPrintable(message));
+    std::exit(UsageStatus);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    // The command line is read before the window system is touched, so --help, --version and
+    // usage errors work without a display.
+    QCoreApplication::setApplicationName("Korvanne Editor");
+    QCoreApplication::setOrganizationName("TAVRO");
+    QCoreApplication::setApplicationVersion(QStringLiteral("%1.%2.%3.%4")
+                                                .arg(KORVANNE_VERSION_MAJOR)
+                                                .arg(KORVANNE_VERSION_MINOR)
+                                                .arg(KORVANNE_VERSION_PATCH)
+                                                .arg(KORVANNE_VERSION_TWEAK));
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription("Editor for the Korvanne MK3 octave pedal.");
+    const QCommandLineOption help = parser.addHelpOption();
+    const QCommandLineOption version = parser.addVersionOption();
+    const QCommandLineOption simulate("simulate", "Work with the built-in simulated pedal.");
+    const QCommandLineOption port(
+        "port", "Also list the serial port PATH as a bridge (repeatable).", "PATH");
+    const QCommandLineOption trace("trace", "Write every trace line to stderr as well.");
+    parser.addOptions({simulate, port, trace});
+    const bool parsed = parser.parse(arguments);
+    if (!parsed || parser.isSet(help) || parser.isSet(version) ||
+        !parser.positionalArguments().isEmpty()) {
+        // These end here; the help text needs an application object, not a window system.
+        QCoreApplication commandLineOnly(argc, argv);
+        if (!parsed) usageError(parser.errorText());
+        if (parser.isSet(help)) parser.showHelp(0);
+        if (parser.isSet(version)) parser.showVersion();
+        usageError(QStringLiteral("unexpected argument '%1'")
+                       .arg(parser.positionalArguments().constFirst()));
+    }
+
     if (!haveDisplay()) {
         std::fprintf(stderr,
                      "The Korvanne Editor is a desktop program and needs a display.\n"
@@ -45,28 +88,10 @@ int main(int argc, char** argv) {
         return 1;
     }
     QApplication app(argc, argv);
-    QApplication::setApplicationName("Korvanne Editor");
     QApplication::setApplicationDisplayName("Korvanne Editor");
-    QApplication::setOrganizationName("TAVRO");
     // Ties the windows to the installed menu entry and its icon (Wayland's app id, X11's icon).
     QApplication::setDesktopFileName("korvanne-editor");
     QApplication::setWindowIcon(QIcon::fromTheme("korvanne-editor"));
-    QApplication::setApplicationVersion(QStringLiteral("%1.%2.%3.%4")
-                                            .arg(KORVANNE_VERSION_MAJOR)
-                                            .arg(KORVANNE_VERSION_MINOR)
-                                            .arg(KORVANNE_VERSION_PATCH)
-                                            .arg(KORVANNE_VERSION_TWEAK));
-
-    QCommandLineParser parser;
-    parser.setApplicationDescription("Editor for the Korvanne MK3 octave pedal.");
-    parser.addHelpOption();
-    parser.addVersionOption();
-    const QCommandLineOption simulate("simulate", "Work with the built-in simulated pedal.");
-    const QCommandLineOption port(
-        "port", "Also list the serial port PATH as a bridge (repeatable).", "PATH");
-    const QCommandLineOption trace("trace", "Write every trace line to stderr as well.");
-    parser.addOptions({simulate, port, trace});
-    parser.process(app);
 
     korvanne::RealClock clock;
     korvanne::QtDialogs dialogs;

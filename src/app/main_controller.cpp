@@ -1,11 +1,12 @@
 #include "app/main_controller.h"
 
+#include "app/main_link_view.h"
+#include "app/main_view.h"
 #include "core/clock.h"
 #include "core/dialogs.h"
-#include "app/main_view.h"
+#include "core/log_sink.h"
 #include "core/maker_site.h"
 #include "core/shell.h"
-#include "core/log_sink.h"
 #include "console/console_tools.h"
 #include "device/communication.h"
 #include "transfer/effect_catalogue.h"
@@ -22,6 +23,7 @@ MainController::MainController(Services& services, MainView& view)
       usbReadTimer_(services.clock.createTimer()),
       uploadCheckTimer_(services.clock.createTimer()),
       webVersionTimer_(services.clock.createTimer()),
+      linkView_(std::make_unique<MainLinkView>(view)),
       communication_(std::make_unique<Communication>(*this)) {
     usbReadTimer_->onTimeout([this] { communication_->Timer_USB_ReadTimer(); });
     messages_.onBusyChanged = [this](bool busy) { view_.setBusy(busy); };
@@ -34,6 +36,10 @@ MainController::MainController(Services& services, MainView& view)
 }
 
 MainController::~MainController() = default;
+
+LinkView& MainController::linkView() {
+    return *linkView_;
+}
 
 void MainController::FormCreate() {
     // Nothing here writes to the console: it does not exist yet.
@@ -102,7 +108,12 @@ void MainController::menuInfoClick() {
 }
 
 void MainController::menuSupportClick() {
-    services_.shell.openUrl(ContactPageUrl);
+    const QString url = contactPageUrl();
+    if (!services_.shell.openUrl(url)) services_.dialogs.inform(SupportNoBrowserMessage(url));
+}
+
+QString MainController::SupportNoBrowserMessage(const QString& url) {
+    return QStringLiteral("No web browser could be started. The support page is at:\n%1").arg(url);
 }
 
 void MainController::menuLookClickItem(int position) {

@@ -10,6 +10,7 @@
 #include "core/services.h"
 #include "device/d2xx_unit.h"
 #include "device/device_messages.h"
+#include "device/link_context.h"
 #include "transfer/effect_resources.h"
 
 namespace korvanne {
@@ -17,39 +18,29 @@ namespace korvanne {
 class Communication;
 class ConsoleTools;
 class EraseSettings;
+class MainLinkView;
 class MainView;
 class Timer;
 
-// What the status handshake hands the reply's entries to, in this order. Each receives the whole
-// reply and the index of its first entry; it is called only when the reply holds that entry.
-struct StatusAppliers {
-    std::function<void(const std::vector<std::uint8_t>&, std::size_t)> ApplyFootswitchMode;
-    std::function<void(const std::vector<std::uint8_t>&, std::size_t)> ApplyTuning;
-    std::function<void(const std::vector<std::uint8_t>&, std::size_t)> ApplyAssignments;
-    std::function<void(const std::vector<std::uint8_t>&, std::size_t)> getBypassStatus;
-    std::function<void(const std::vector<std::uint8_t>&, std::size_t)> ApplyMidiChannel;
-    std::function<void(const std::vector<std::uint8_t>&, std::size_t)> LogParameterValues;
-};
-
 // The main window's behaviour without its widgets: start-up, the enabling rules, Info and Support,
-// the look and settings menu items.
-class MainController {
+// the look and settings menu items. It is the context the link works in (LinkContext).
+class MainController : public LinkContext {
 public:
-    static inline const QString ContactPageUrl =
-        QStringLiteral("https://www.tavro.audio/contact-us/");
     static constexpr int LookMenuItems = 7;
 
     MainController(Services& services, MainView& view);
-    ~MainController();
+    ~MainController() override;
 
     // The main window's creation step.
     void FormCreate();
 
-    void EnableUSBobjects(bool status);
-    void EnableEffectButtons(bool status);
+    void EnableUSBobjects(bool status) override;
+    void EnableEffectButtons(bool status) override;
 
     void menuInfoClick();
+    // Opens the maker's contact page (core/maker_site.h); without a browser, shows its address.
     void menuSupportClick();
+    static QString SupportNoBrowserMessage(const QString& url);
     void menuLookClickItem(int position);
     void ApplySavedLook();
     // Called after the item has toggled its own check mark.
@@ -61,13 +52,13 @@ public:
     void FillEffectList();
     // Takes the selected item as the picked effect and loads its image; false (after telling the
     // user) when the image cannot be loaded.
-    bool GetResourceFile();
+    bool GetResourceFile() override;
     // A click on an item of the effect list.
     void effetto_cliccato();
     // A key pressed in the effect list (virtual key codes: 38 up, 40 down).
     void move_up_or_down(int virtualKey);
     // Opens the effect settings window beside the main window, titled with the picked effect.
-    void OpenEffectWindow();
+    void OpenEffectWindow() override;
 
     static constexpr int VK_UP = 38;
     static constexpr int VK_DOWN = 40;
@@ -77,18 +68,22 @@ public:
     QString EditorVersion;
     unsigned MostRecentFirmware = MostRecentFirmwareNumber;
 
-    Services& services() { return services_; }
+    Services& services() override { return services_; }
     MainView& view() { return view_; }
     LocalSettings& settings() { return settings_; }
-    D2xxUnit& unit() { return unit_; }
-    DeviceMessages& messages() { return messages_; }
-    Timer& Timer_USB_Read() { return *usbReadTimer_; }
+    D2xxUnit& unit() override { return unit_; }
+    DeviceMessages& messages() override { return messages_; }
+    Timer& Timer_USB_Read() override { return *usbReadTimer_; }
+    LinkView& linkView() override;
+    unsigned mostRecentFirmware() const override { return MostRecentFirmware; }
+    std::uint32_t latestAlgorithmNumber() const override { return catalogue.LatestAlgorithmNumber; }
+    const StatusAppliers& statusAppliers() const override { return appliers; }
     Timer& UploadCheckTimer() { return *uploadCheckTimer_; }
     Timer& TimerCheckWebVersion() { return *webVersionTimer_; }
 
     StatusAppliers appliers;
     EffectCatalogue catalogue;
-    Communication& communication() { return *communication_; }
+    Communication& communication() override { return *communication_; }
     ConsoleTools& consoleTools() { return *consoleTools_; }
     EraseSettings& eraseSettings() { return *eraseSettings_; }
 
@@ -101,6 +96,7 @@ private:
     std::unique_ptr<Timer> usbReadTimer_;
     std::unique_ptr<Timer> uploadCheckTimer_;
     std::unique_ptr<Timer> webVersionTimer_;
+    std::unique_ptr<MainLinkView> linkView_;
     std::unique_ptr<Communication> communication_;
     std::unique_ptr<ConsoleTools> consoleTools_;
     std::unique_ptr<EraseSettings> eraseSettings_;

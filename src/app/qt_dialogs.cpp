@@ -19,7 +19,11 @@ bool QtDialogs::confirm(const QString& text) {
 }
 
 void QtDialogs::inform(const QString& text) {
-    QMessageBox::information(parent_, QApplication::applicationDisplayName(), text);
+    QMessageBox box(QMessageBox::Information, QApplication::applicationDisplayName(), text,
+                    QMessageBox::Ok, parent_);
+    // The user can copy what a message says (an address, a path, an error).
+    box.setTextInteractionFlags(Qt::TextSelectableByMouse);
+    box.exec();
 }
 
 QString QtDialogs::openFile(const QString& title, const QString& filter, const QString& folder) {

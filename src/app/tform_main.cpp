@@ -171,14 +171,24 @@ TformMain::TformMain(QWidget* parent) : QMainWindow(parent) {
     lblShowNewVersion = label(central, "lblShowNewVersion", "");
     lblShowNewVersion->setVisible(false);
 
-    QFont small = font();
-    small.setPointSizeF(10.5);
-    btnSetFootswitchMode->setFont(small);
-    btnSetTuning->setFont(small);
+    // Every label, button and the list carry the window's font themselves: a font a widget only
+    // inherits is lost when a look (an application style sheet) is applied, so the controls
+    // would change size with each look chosen.
+    for (QWidget* child : findChildren<QWidget*>()) child->setFont(arial);
 
-    // A fixed-size window that never shrinks below its designed 356 x 228 client area.
-    const QSize hint = sizeHint().expandedTo(QSize(356, 228 + menuBar()->sizeHint().height()));
-    setFixedSize(hint.expandedTo(QSize(menuBar()->sizeHint().width(), 0)));
+    // The platform's Quit key (Ctrl+Q) closes the editor as the close button does, from any of
+    // its windows.
+    auto* quit = new QAction(this);
+    quit->setObjectName("actionQuit");
+    QList<QKeySequence> quitKeys = QKeySequence::keyBindings(QKeySequence::Quit);
+    if (!quitKeys.contains(QKeySequence(Qt::CTRL | Qt::Key_Q)))
+        quitKeys << QKeySequence(Qt::CTRL | Qt::Key_Q);
+    quit->setShortcuts(quitKeys);
+    quit->setShortcutContext(Qt::ApplicationShortcut);
+    connect(quit, &QAction::triggered, this, &QWidget::close);
+    addAction(quit);
+
+    fitToContents();
     move(37, 31);
 
     // The list's own key handling would move the selection without the log line.
@@ -411,7 +421,19 @@ void TformMain::BuildLookMenu(int items) {
 }
 
 bool TformMain::applyStyle(const QString& styleName) {
-    return korvanne::applyStyle(styleName);
+    if (!korvanne::applyStyle(styleName)) return false;
+    // A look may draw the controls larger (bold text, thicker borders): the window follows.
+    fitToContents();
+    return true;
+}
+
+void TformMain::fitToContents() {
+    // A fixed-size window that never shrinks below its designed 356 x 228 client area.
+    setMinimumSize(0, 0);
+    setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    if (centralWidget() && centralWidget()->layout()) centralWidget()->layout()->activate();
+    const QSize hint = sizeHint().expandedTo(QSize(356, 228 + menuBar()->sizeHint().height()));
+    setFixedSize(hint.expandedTo(QSize(menuBar()->sizeHint().width(), 0)));
 }
 
 void TformMain::setBusy(bool busy) {

@@ -75,6 +75,8 @@ private:
     QMenu* addSubmenu(QMenu* parent, const QString& name, const QString& caption);
     QObject* control(Control c) const;
     void setItemEnabled(QAction* item, bool enabled);
+    // Fixes the window's size to what its controls need in the current look.
+    void fitToContents();
     static constexpr const char* EnabledProperty = "enabledState";
 
     MainController* controller_ = nullptr;

@@ -49,10 +49,12 @@ std::int64_t RealClock::nowUs() const {
 }
 
 void RealClock::pause(int ms) {
+    WaitScope scope(*this);
     sleepInEventLoop(ms);
 }
 
 bool RealClock::waitUntil(const std::function<bool()>& ready, int timeoutMs) {
+    WaitScope scope(*this);
     QElapsedTimer elapsed;
     elapsed.start();
     while (!ready()) {
@@ -117,6 +119,7 @@ std::unique_ptr<Timer> VirtualClock::createTimer() {
 }
 
 void VirtualClock::pause(int ms) {
+    WaitScope scope(*this);
     advance(ms);
 }
 
@@ -153,6 +156,7 @@ std::optional<std::int64_t> VirtualClock::nextEventAfterNow() const {
 }
 
 bool VirtualClock::waitUntil(const std::function<bool()>& ready, int timeoutMs) {
+    WaitScope scope(*this);
     const std::int64_t deadline = nowUs_ + std::int64_t(std::max(timeoutMs, 0)) * 1000;
     QCoreApplication::processEvents();
     while (!ready()) {

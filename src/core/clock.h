@@ -45,6 +45,27 @@ public:
     // Waits until ready() holds or timeoutMs passes, sleeping in the event loop; returns ready().
     virtual bool waitUntil(const std::function<bool()>& ready, int timeoutMs) = 0;
     virtual std::unique_ptr<Timer> createTimer() = 0;
+
+    // How many pauses and waits are running, one inside another. Whatever the event loop runs
+    // during a wait (a click, a timer tick) sees a deeper level than the code that waits, which
+    // is how the one-exchange-at-a-time door tells a new command from a step of the running one.
+    int waitDepth() const { return waitDepth_; }
+
+protected:
+    // Held by every pause and wait of an implementation for as long as it runs.
+    class WaitScope {
+    public:
+        explicit WaitScope(Clock& clock) : clock_(clock) { ++clock_.waitDepth_; }
+        ~WaitScope() { --clock_.waitDepth_; }
+        WaitScope(const WaitScope&) = delete;
+        WaitScope& operator=(const WaitScope&) = delete;
+
+    private:
+        Clock& clock_;
+    };
+
+private:
+    int waitDepth_ = 0;
 };
 
 class RealClock final : public Clock {

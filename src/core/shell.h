@@ -9,7 +9,8 @@ namespace korvanne {
 class Shell {
 public:
     virtual ~Shell() = default;
-    virtual void openUrl(const QString& url) = 0;
+    // False when no program could be started to open it.
+    virtual bool openUrl(const QString& url) = 0;
     virtual bool startElevated(const QString& program, const QStringList& arguments) = 0;
 };
 

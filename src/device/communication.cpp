@@ -2,10 +2,12 @@
 
 #include "core/clock.h"
 #include "core/dialogs.h"
-#include "app/main_controller.h"
-#include "app/main_view.h"
 #include "core/log_sink.h"
+#include "core/services.h"
+#include "device/d2xx_unit.h"
+#include "device/device_messages.h"
 #include "device/hex_text.h"
+#include "device/link_context.h"
 #include "device/message_builders.h"
 #include "transfer/effect_catalogue.h"
 
@@ -19,7 +21,21 @@ QString qhex2(std::uint8_t b) {
 
 }  // namespace
 
-Communication::Communication(MainController& main) : main_(main) {}
+Communication::Communication(LinkContext& main)
+    : main_(main), transport_(main.services().transport) {
+    transport_.onDeviceGone([this](FtHandle handle) { deviceGoneReported(handle); });
+}
+
+Communication::~Communication() {
+    transport_.onDeviceGone({});
+}
+
+QString Communication::OpenFailedMessage(const QString& serial) {
+    return QStringLiteral(
+               "The USB bridge %1 could not be opened, so no pedal is linked. Check that no "
+               "other program uses it, then use Scan And Link again.")
+        .arg(serial);
+}
 
 QString Communication::LegacyInstructions() {
     return QStringList{
@@ -41,36 +57,37 @@ QString Communication::AlgorithmNotice(std::uint32_t latest) {
 
 void Communication::ListDevices() {
     D2xxUnit& unit = main_.unit();
-    MainView& view = main_.view();
+    LinkView& view = main_.linkView();
     if (unit.GetFTDeviceCount() != ft::OK) return;
     const std::uint32_t count = unit.FTDeviceCount;
     for (std::uint32_t i = 0; i < count; ++i) {
         if (unit.GetFTDeviceSerialNo(i) != ft::OK) continue;
         const QString serial = QString::fromStdString(unit.FT_Device_String);
-        QString caption = view.text(Control::menuSerialNumber);
+        QString caption = view.serialNumbers();
         // Several bridges are listed one after the other, separated by commas.
         if (!caption.endsWith(": ")) caption += ", ";
-        view.setText(Control::menuSerialNumber, caption + serial);
+        view.setSerialNumbers(caption + serial);
         DeviceSerial = serial;
         if (unit.GetFTDeviceDescription(i) == ft::OK) {
-            view.setText(Control::lblDeviceName, QString::fromStdString(unit.FT_Device_String));
+            view.setDeviceName(QString::fromStdString(unit.FT_Device_String));
         }
     }
 }
 
 void Communication::ScanAndLink() {
     D2xxUnit& unit = main_.unit();
-    MainView& view = main_.view();
+    LinkView& view = main_.linkView();
     LogSink& log = main_.services().log;
-    if (main_.messages().busy()) return;
+    DeviceMessages::Exchange exchange(main_.messages(), "Scan And Link");
+    if (!exchange) return;
 
-    view.setText(Control::lblDeviceName, "Device Name");
+    view.setDeviceName("Device Name");
     const FtStatus status = unit.GetFTDeviceCount();
     const std::uint32_t count = status == ft::OK ? unit.FTDeviceCount : 0;
     log.ConsoleLog("FT device count: " + QString::number(count));
     if (count == 0) {
         main_.services().dialogs.inform("No device found");
-        view.setText(Control::lblDeviceName, "No device found");
+        view.setDeviceName("No device found");
         return;
     }
     for (std::uint32_t i = 0; i < count; ++i) {
@@ -79,7 +96,7 @@ void Communication::ScanAndLink() {
         log.ConsoleLog("FT_Device_String: " + serial);
         DeviceSerial = serial;
         if (unit.GetFTDeviceDescription(i) == ft::OK) {
-            view.setText(Control::lblDeviceName, QString::fromStdString(unit.FT_Device_String));
+            view.setDeviceName(QString::fromStdString(unit.FT_Device_String));
         }
         // Only one bridge is open at a time: close the one linked before.
         if (Linked && unit.isOpen()) {
@@ -94,7 +111,7 @@ void Communication::ScanAndLink() {
 bool Communication::ConnectDevice() {
     D2xxUnit& unit = main_.unit();
     DeviceMessages& messages = main_.messages();
-    MainView& view = main_.view();
+    LinkView& view = main_.linkView();
     LogSink& log = main_.services().log;
     Dialogs& dialogs = main_.services().dialogs;
 
@@ -103,24 +120,26 @@ bool Communication::ConnectDevice() {
     bool opened = false;
     if (unit.Open_USB_Device_By_Serial_Number(DeviceSerial.toStdString()) == ft::OK) {
         opened = true;
-        view.setText(Control::lblDeviceName, view.text(Control::lblDeviceName) + " linked");
+        view.setDeviceName(view.deviceName() + " linked");
         unit.SetFTBaudRate();
         unit.SetFTDataCharacteristics();
         log.ConsoleLog("FT_HANDLE: 0x" + QString::fromStdString(hex8(unit.FTHandle)));
         log.ConsoleAppend("baud rate = " + QString::number(unit.BaudRate));
     }
     if (messages.FirmwareUpgradeMode) {
-        unit.SetLineParameters(2);
-        unit.SetFTDataCharacteristics();
-        messages.SendText(msg::bootloaderSync(), 1);
-        const QString answer = messages.ReadReplyText();
-        log.ConsoleAppend("received Byte: " + answer);
+        // Nothing is written on a bridge that did not open; the check simply fails.
+        QString answer;
+        if (opened) {
+            unit.SetLineParameters(2);
+            unit.SetFTDataCharacteristics();
+            messages.SendRequest(msg::bootloaderSync(), 1);
+            answer = messages.ReadReplyText();
+            log.ConsoleAppend("received Byte: " + answer);
+        }
         if (answer == "79") {
             BootloaderReached = true;
             dialogs.inform("Connection to bootloader succeeded, ready for firmware upgrade");
-            view.setEnabled(Control::menuStartFirmwareUpgrade, true);
-            view.setEnabled(Control::btnRequest, false);
-            view.setEnabled(Control::btnUpload, false);
+            view.showBootloaderReached();
             if (StartFirmwareUpgrade) StartFirmwareUpgrade();
         } else {
             dialogs.inform("Connection to bootloader failed");
@@ -130,24 +149,24 @@ bool Communication::ConnectDevice() {
 }
 
 void Communication::Link() {
-    MainView& view = main_.view();
     DeviceMessages& messages = main_.messages();
-    if (messages.busy()) return;
-    DeviceMessages::BusyGuard guard(messages);
+    DeviceMessages::Exchange exchange(messages, "Link");
+    if (!exchange) return;
 
-    if (!ConnectDevice()) return;
+    if (!ConnectDevice()) {
+        // Nothing is open now, whatever was linked before: the window says so.
+        showUnlinked();
+        if (!main_.unit().ErrorReportEnabled) {
+            main_.services().dialogs.inform(OpenFailedMessage(DeviceSerial));
+        }
+        return;
+    }
     Linked = true;
-    view.setEnabled(Control::menuFirmwareUpgradeMode, true);
-    view.setEnabled(Control::chkFirmwareUpgradeMode, false);
-    view.setEnabled(Control::menuScan, false);
-    view.setEnabled(Control::menuConnect, false);
-    view.setEnabled(Control::menuDisconnect, true);
-    view.setEnabled(Control::menuEraseSettings, true);
+    main_.linkView().showLinked(true);
     main_.EnableUSBobjects(true);
     if (BootloaderReached) {
         // The pedal talks bootloader now: status requests and uploads would only confuse it.
-        view.setEnabled(Control::btnRequest, false);
-        view.setEnabled(Control::btnUpload, false);
+        main_.linkView().showBootloaderReached();
     }
     main_.services().log.ConsoleLog(QStringLiteral("firmware upgrade mode: ") +
                                     (messages.FirmwareUpgradeMode ? "True" : "False"));
@@ -166,7 +185,7 @@ std::optional<std::uint32_t> Communication::readDecimal(const QString& text) {
 }
 
 bool Communication::selectPedalEffect(std::uint32_t index) {
-    MainView& view = main_.view();
+    LinkView& view = main_.linkView();
     if (index >= static_cast<std::uint32_t>(view.effectCount())) {
         main_.services().dialogs.inform(
             QStringLiteral("The pedal runs effect %1, which is not in this editor's effect list.")
@@ -178,19 +197,24 @@ bool Communication::selectPedalEffect(std::uint32_t index) {
 }
 
 void Communication::ReadDeviceStatus() {
-    MainView& view = main_.view();
+    LinkView& view = main_.linkView();
     DeviceMessages& messages = main_.messages();
     D2xxUnit& unit = main_.unit();
     LogSink& log = main_.services().log;
     Dialogs& dialogs = main_.services().dialogs;
-    DeviceMessages::BusyGuard guard(messages);
+    DeviceMessages::Exchange exchange(messages, "Status request");
+    if (!exchange) return;
 
     main_.Timer_USB_Read().stop();
     const std::string request = msg::statusRequest();
     unit.PurgeFTTransmit();
-    messages.SendText(request, 2);
+    messages.SendRequest(request, 2);
     main_.services().clock.pause(200);
     const DeviceMessages::Reply reply = messages.ReadStatusReply();
+    if (reply == DeviceMessages::Reply::DeviceGone) {
+        DeviceGone();
+        return;
+    }
     const std::vector<std::uint8_t> entries = messages.received_bytes_array;
     if (reply == DeviceMessages::Reply::NoAnswer) {
         log.ConsoleLog("no answer to the status request");
@@ -199,20 +223,20 @@ void Communication::ReadDeviceStatus() {
     if (entries.size() < 4) return;
 
     DeviceFirmware = QString::number(entries[0]);
-    view.setText(Control::lblFirmwareVersion, "Device Firmware: " + DeviceFirmware);
+    view.setFirmwareText("Device Firmware: " + DeviceFirmware);
     log.ConsoleLog("Firmware Version: " + DeviceFirmware);
     DeviceAlgorithm = qhex2(entries[1]) + qhex2(entries[2]);
     log.ConsoleLog("Algorithm version: " + DeviceAlgorithm);
-    view.setText(Control::lblAlgorithmVersion, "Device Algorithm: " + DeviceAlgorithm);
+    view.setAlgorithmText("Device Algorithm: " + DeviceAlgorithm);
     log.ConsoleLog("Current device firmware: " + DeviceFirmware);
-    log.ConsoleLog("Most recent firmware: " + QString::number(main_.MostRecentFirmware));
+    log.ConsoleLog("Most recent firmware: " + QString::number(main_.mostRecentFirmware()));
     EffectNumber = qhex2(entries[3]);
     log.ConsoleLog("Effect Number: " + EffectNumber);
 
-    if (entries[0] < main_.MostRecentFirmware) {
+    if (entries[0] < main_.mostRecentFirmware()) {
         view.closeEffectWindow();
         dialogs.inform("A firmware upgrade is required. Upgrade to Firmware " +
-                       QString::number(main_.MostRecentFirmware));
+                       QString::number(main_.mostRecentFirmware()));
         dialogs.inform(LegacyInstructions());
         main_.EnableUSBobjects(false);
         return;
@@ -221,10 +245,12 @@ void Communication::ReadDeviceStatus() {
 
     const std::optional<std::uint32_t> algorithm = readDecimal(DeviceAlgorithm);
     if (!algorithm) return;
-    const std::optional<std::uint32_t> effect = readDecimal(EffectNumber);
-    if (!effect) return;
+    const std::uint32_t latest = main_.latestAlgorithmNumber();
 
-    if (*algorithm >= main_.catalogue.LatestAlgorithmNumber) {
+    // The effect number is read where each branch selects the effect, after the algorithm rule.
+    if (*algorithm >= latest) {
+        const std::optional<std::uint32_t> effect = readDecimal(EffectNumber);
+        if (!effect) return;
         if (!selectPedalEffect(*effect)) return;
         if (!view.effectWindowShown()) main_.OpenEffectWindow();
         applyEntries(entries);
@@ -233,14 +259,16 @@ void Communication::ReadDeviceStatus() {
         main_.Timer_USB_Read().start();
     } else {
         view.closeEffectWindow();
-        dialogs.inform(AlgorithmNotice(main_.catalogue.LatestAlgorithmNumber));
-        selectPedalEffect(*effect);
+        dialogs.inform(AlgorithmNotice(latest));
+        if (const std::optional<std::uint32_t> effect = readDecimal(EffectNumber))
+            selectPedalEffect(*effect);
+        // The pedal runs an older algorithm whatever its effect digits say.
         main_.EnableEffectButtons(false);
     }
 }
 
 void Communication::applyEntries(const std::vector<std::uint8_t>& entries) {
-    const StatusAppliers& a = main_.appliers;
+    const StatusAppliers& a = main_.statusAppliers();
     // Each applier runs only when the reply holds every entry it reads.
     auto apply = [&](const auto& applier, std::size_t first, std::size_t width) {
         if (applier && entries.size() >= first + width) applier(entries, first);
@@ -256,57 +284,62 @@ void Communication::applyEntries(const std::vector<std::uint8_t>& entries) {
 }
 
 void Communication::ShowStoreBypassStatus(std::uint8_t entry) {
-    MainView& view = main_.view();
-    if (entry == 1) {
-        view.setChecked(Control::menuStoreBypassStatus, true);
-        view.setChecked(Control::menuDoNotStoreBypassStatus, false);
-    } else if (entry == 0) {
-        view.setChecked(Control::menuStoreBypassStatus, false);
-        view.setChecked(Control::menuDoNotStoreBypassStatus, true);
-    }
+    if (entry == 1) main_.linkView().showStoreBypassStatus(true);
+    if (entry == 0) main_.linkView().showStoreBypassStatus(false);
 }
 
 void Communication::ShowInstrumentRange(std::uint8_t entry) {
-    MainView& view = main_.view();
     InstrumentRange = entry;
-    if (entry == 255) {
-        view.setChecked(Control::menuStandard, true);
-        view.setChecked(Control::menuLow, false);
-    } else if (entry == 186) {
-        view.setChecked(Control::menuStandard, false);
-        view.setChecked(Control::menuLow, true);
-    }
+    if (entry == 255) main_.linkView().showInstrumentRange(false);
+    if (entry == 186) main_.linkView().showInstrumentRange(true);
+}
+
+void Communication::showUnlinked() {
+    main_.linkView().showLinked(false);
+    Linked = false;
+    main_.Timer_USB_Read().stop();
 }
 
 void Communication::menuDisconnectClick() {
-    MainView& view = main_.view();
-    if (main_.messages().busy()) return;
+    DeviceMessages::Exchange exchange(main_.messages(), "Unlink");
+    if (!exchange) return;
     if (main_.unit().CloseFTDevice() != ft::OK) return;
-    view.setText(Control::lblDeviceName, view.text(Control::lblDeviceName).remove("linked"));
-    view.setEnabled(Control::menuScan, true);
-    view.setEnabled(Control::menuConnect, true);
-    for (Control c : {Control::menuDisconnect, Control::btnUpload, Control::btnRequest,
-                      Control::btnAssign, Control::btnSaveParameters, Control::btnSetFootswitchMode,
-                      Control::btnSetTuning, Control::menuMIDI, Control::menuUploadTuningsData}) {
-        view.setEnabled(c, false);
-    }
-    view.SetEffectControlsEnabled(false);
-    for (Control c : {Control::menuEraseSettings, Control::menuLoadPreset, Control::menuSavePreset,
-                      Control::menuLoadAlgorithmFromFile, Control::menuInstrumentRange,
-                      Control::menuRangeLimit}) {
-        view.setEnabled(c, false);
-    }
-    Linked = false;
+    LinkView& view = main_.linkView();
+    view.setDeviceName(view.deviceName().remove("linked"));
+    showUnlinked();
+}
+
+void Communication::DeviceGone() {
+    if (!Linked) return;
+    D2xxUnit& unit = main_.unit();
+    main_.services().log.ConsoleLog("the pedal went away: the link is closed");
     main_.Timer_USB_Read().stop();
+    // Closing a bridge that is gone frees its handle; a failure to do so is no news to the user.
+    const bool report = unit.ErrorReportEnabled;
+    unit.ErrorReportEnabled = false;
+    unit.CloseFTDevice();
+    unit.ErrorReportEnabled = report;
+    LinkView& view = main_.linkView();
+    view.setDeviceName(view.deviceName().remove("linked"));
+    showUnlinked();
+    main_.services().dialogs.inform(DisconnectedMessage);
+}
+
+void Communication::deviceGoneReported(FtHandle handle) {
+    // A running exchange finds out by itself; what is left is done once it has ended.
+    main_.messages().runWhenFree([this, handle] {
+        if (main_.unit().isOpen() && main_.unit().FTHandle == handle) DeviceGone();
+    });
 }
 
 void Communication::Timer_USB_ReadTimer() {
     DeviceMessages& messages = main_.messages();
     // A tick that falls into an exchange leaves the bytes to it.
-    if (messages.busy()) return;
+    if (!messages.mayEnter()) return;
     D2xxUnit& unit = main_.unit();
     unit.ErrorReportEnabled = false;
-    if (unit.GetFTQueueStatus() == ft::OK) {
+    const FtStatus status = unit.GetFTQueueStatus();
+    if (status == ft::OK) {
         const std::uint32_t count = unit.ReadFTDevice(D2xxUnit::BufferSize);
         if (count > 0) {
             main_.services().log.ConsoleLog("num of bytes read: " + QString::number(count));
@@ -317,6 +350,8 @@ void Communication::Timer_USB_ReadTimer() {
         }
     }
     unit.ErrorReportEnabled = true;
+    // The queue status fails only when the bridge is gone.
+    if (status != ft::OK) DeviceGone();
 }
 
 }  // namespace korvanne

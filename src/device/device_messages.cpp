@@ -1,5 +1,6 @@
 #include "device/device_messages.h"
 
+#include <QThread>
 #include <algorithm>
 
 #include "core/clock.h"
@@ -39,6 +40,58 @@ std::uint32_t DeviceMessages::SendText(std::string_view hex, int count) {
     if (n == 0) return 0;
     hexTextToBytes(hex, unit_.TxBuffer.data(), n);
     return unit_.WriteFTDevice(static_cast<std::uint32_t>(n));
+}
+
+std::uint32_t DeviceMessages::SendRequest(std::string_view hex, int count) {
+    unit_.PurgeFTReceive();
+    return SendText(hex, count);
+}
+
+int DeviceMessages::depth() const {
+    // Waits on the program's clock, and event loops such as a modal message box's.
+    return clock_.waitDepth() + QThread::currentThread()->loopLevel();
+}
+
+bool DeviceMessages::mayEnter() const {
+    return !busy_ || depth() == ownerDepth_;
+}
+
+DeviceMessages::Exchange::Exchange(DeviceMessages& m, const QString& name) : m_(m) {
+    if (!m_.busy_) {
+        owner_ = entered_ = true;
+        m_.ownerDepth_ = m_.depth();
+        m_.setBusy(true);
+    } else if (m_.depth() == m_.ownerDepth_) {
+        entered_ = true;
+    } else if (!name.isEmpty()) {
+        m_.log_.ConsoleLog(name + " refused: another exchange with the pedal is in progress");
+    }
+}
+
+DeviceMessages::Exchange::~Exchange() {
+    if (!owner_) return;
+    m_.setBusy(false);
+    // Work that waited for the door runs now, in the order it was asked for.
+    while (!m_.whenFree_.empty() && !m_.busy_) {
+        std::function<void()> next = std::move(m_.whenFree_.front());
+        m_.whenFree_.erase(m_.whenFree_.begin());
+        next();
+    }
+}
+
+bool DeviceMessages::runExchange(const QString& name, const std::function<void()>& command) {
+    Exchange exchange(*this, name);
+    if (!exchange) return false;
+    command();
+    return true;
+}
+
+void DeviceMessages::runWhenFree(std::function<void()> command) {
+    if (mayEnter()) {
+        command();
+    } else {
+        whenFree_.push_back(std::move(command));
+    }
 }
 
 void DeviceMessages::WriteToDSP(const std::string& prefix, std::uint32_t word,

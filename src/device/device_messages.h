@@ -39,6 +39,11 @@ public:
     // bytes of an earlier message. Text from the message builders is always valid.
     std::uint32_t SendText(std::string_view hex, int count = -1);
 
+    // A message that asks for an answer: drops whatever waits on the receive side (a late reply
+    // to an earlier request, bytes the pedal sent on its own), then sends as SendText. Bytes left
+    // from an earlier exchange are never read as the answer to this one.
+    std::uint32_t SendRequest(std::string_view hex, int count = -1);
+
     // prefix + low 16 bits of word (4 digits) + value (8 digits); logged, converted and written.
     void WriteToDSP(const std::string& prefix, std::uint32_t word, std::uint32_t value);
 
@@ -57,25 +62,48 @@ public:
 
     bool FirmwareUpgradeMode = false;
 
-    // One exchange at a time over the whole link.
-    bool busy() const { return busy_; }
-    class BusyGuard {
+    // ---- One exchange at a time: the door every device command goes through ----
+    //
+    // An exchange is everything a command does with the pedal, from its first byte written to
+    // its last byte read. Waits inside it run the event loop, so a click or a timer can ask for
+    // another command meanwhile; the door keeps that second command out, so the bytes of two
+    // exchanges never interleave. A step called from within the running exchange's own code
+    // (Link running the status handshake) joins it. See communication.h for how to use it.
+    class Exchange {
     public:
-        explicit BusyGuard(DeviceMessages& m) : m_(m), owned_(!m.busy_) {
-            if (owned_) m_.setBusy(true);
-        }
-        ~BusyGuard() {
-            if (owned_) m_.setBusy(false);
-        }
-        BusyGuard(const BusyGuard&) = delete;
-        BusyGuard& operator=(const BusyGuard&) = delete;
+        // Enters the door: owns a new exchange when none runs, joins the running one when asked
+        // from its own steps, and is refused (false) when asked from the event loop during a wait
+        // of another. `name` is logged when refused.
+        explicit Exchange(DeviceMessages& m, const QString& name = {});
+        ~Exchange();
+        Exchange(const Exchange&) = delete;
+        Exchange& operator=(const Exchange&) = delete;
+
+        explicit operator bool() const { return entered_; }
+        bool entered() const { return entered_; }
 
     private:
         DeviceMessages& m_;
-        bool owned_;
+        bool entered_ = false;
+        bool owner_ = false;
     };
+    // The earlier name of the door; a BusyGuard is an Exchange.
+    using BusyGuard = Exchange;
 
-    // Told when an exchange starts and ends, so the windows can show it.
+    // Runs `command` as one exchange and returns true, or refuses it (false, logged) while
+    // another exchange is running.
+    bool runExchange(const QString& name, const std::function<void()>& command);
+    // Runs `command` now when the door is free, otherwise right after the running exchange ends.
+    // For work that must not be lost (a deferred parameter send, tidying up after the pedal
+    // went away); user commands are refused instead (runExchange).
+    void runWhenFree(std::function<void()> command);
+
+    // An exchange is running.
+    bool busy() const { return busy_; }
+    // The door would let a command in now (free, or asked from the running exchange's steps).
+    bool mayEnter() const;
+
+    // Told when an exchange starts and ends, so the windows can show it (the busy cursor).
     std::function<void(bool)> onBusyChanged;
 
     D2xxUnit& unit() { return unit_; }
@@ -87,6 +115,8 @@ private:
         busy_ = busy;
         if (onBusyChanged) onBusyChanged(busy);
     }
+    // Where the code asking for the door runs: waits and event loops it is nested in.
+    int depth() const;
     Reply waitForData(int limitMs);
     Reply waitForFirstByte();
     Reply waitForMore(std::int64_t lastDataMs);
@@ -96,6 +126,8 @@ private:
     Clock& clock_;
     LogSink& log_;
     bool busy_ = false;
+    int ownerDepth_ = 0;
+    std::vector<std::function<void()>> whenFree_;
 };
 
 }  // namespace korvanne

@@ -1,11 +1,14 @@
 #include "device/serial_transport.h"
 
+#include <QDeadlineTimer>
 #include <QFileInfo>
+#include <QObject>
 #include <QSerialPort>
 #include <QSerialPortInfo>
 #include <algorithm>
 
 #ifdef Q_OS_UNIX
+#include <poll.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
@@ -51,6 +54,22 @@ bool isPseudoTerminal([[maybe_unused]] QSerialPort& port, const QString& locatio
     return location.startsWith(QLatin1String("/dev/pts/"));
 }
 
+// Errors after which the device is gone for good (until it is closed and opened again).
+bool isFatal(QSerialPort::SerialPortError error) {
+    switch (error) {
+        case QSerialPort::ResourceError:
+        case QSerialPort::ReadError:
+        case QSerialPort::WriteError:
+        case QSerialPort::DeviceNotFoundError:
+        case QSerialPort::PermissionError:
+        case QSerialPort::OpenError:
+        case QSerialPort::NotOpenError:
+            return true;
+        default:
+            return false;
+    }
+}
+
 // Qt calls a port held by another program a permission error too; only a device node the user
 // may not read and write is a matter of rights, which the user can be told how to get.
 FtStatus openFailure([[maybe_unused]] const QSerialPort& port,
@@ -66,11 +85,16 @@ FtStatus openFailure([[maybe_unused]] const QSerialPort& port,
 
 }  // namespace
 
-SerialTransport::SerialTransport() = default;
+SerialTransport::SerialTransport() : context_(std::make_unique<QObject>()) {}
 SerialTransport::~SerialTransport() = default;
 
 void SerialTransport::addPortPath(const QString& path) {
     if (!paths_.contains(path)) paths_ << path;
+}
+
+bool SerialTransport::watching(FtHandle handle) const {
+    auto it = open_.find(handle);
+    return it != open_.end() && it->second.port->isOpen();
 }
 
 std::vector<SerialTransport::Bridge> SerialTransport::bridges() const {
@@ -139,6 +163,15 @@ FtStatus SerialTransport::openBySerialNumber(const std::string& serial, FtHandle
     entry.pseudoTerminal = isPseudoTerminal(*port, found->location);
     entry.port = std::move(port);
     handle = nextHandle_++;
+    const FtHandle opened = handle;
+    // A hang-up seen by the port's own watch (the far end closed, the cable pulled) ends the
+    // watch: a port left open on a hung-up line reports it over and over and spins the loop.
+    QObject::connect(entry.port.get(), &QSerialPort::errorOccurred, context_.get(),
+                     [this, opened](QSerialPort::SerialPortError error) {
+                         if (!isFatal(error)) return;
+                         auto it = open_.find(opened);
+                         if (it != open_.end()) markBroken(it->second, opened);
+                     });
     open_.emplace(handle, std::move(entry));
     return ft::OK;
 }
@@ -159,24 +192,33 @@ FtStatus SerialTransport::usable(FtHandle handle, Open*& open) {
     return ft::OK;
 }
 
-bool SerialTransport::failed(Open& open) {
-    switch (open.port->error()) {
-        case QSerialPort::NoError:
-            return false;
-        case QSerialPort::ResourceError:
-        case QSerialPort::ReadError:
-        case QSerialPort::WriteError:
-        case QSerialPort::DeviceNotFoundError:
-        case QSerialPort::PermissionError:
-        case QSerialPort::OpenError:
-        case QSerialPort::NotOpenError:
-            open.broken = true;
-            return true;
-        default:
-            // A wait that found nothing reports a timeout; that is no failure here.
-            open.port->clearError();
-            return false;
+void SerialTransport::markBroken(Open& open, FtHandle handle) {
+    if (open.broken) return;
+    open.broken = true;
+    // Deferred: this may run inside the port's own notification or inside one of our calls.
+    QMetaObject::invokeMethod(
+        context_.get(), [this, handle] { release(handle); }, Qt::QueuedConnection);
+}
+
+void SerialTransport::release(FtHandle handle) {
+    auto it = open_.find(handle);
+    if (it == open_.end() || it->second.released) return;
+    it->second.released = true;
+    it->second.port->close();
+    reportDeviceGone(handle);
+}
+
+bool SerialTransport::failed(Open& open, FtHandle handle) {
+    if (open.broken) return true;
+    const QSerialPort::SerialPortError error = open.port->error();
+    if (error == QSerialPort::NoError) return false;
+    if (isFatal(error)) {
+        markBroken(open, handle);
+        return true;
     }
+    // A wait that found nothing reports a timeout; that is no failure here.
+    open.port->clearError();
+    return false;
 }
 
 void SerialTransport::takeWaiting(Open& open) {
@@ -189,7 +231,7 @@ FtStatus SerialTransport::setBaudRate(FtHandle handle, std::uint32_t baud) {
     Open* open = nullptr;
     if (const FtStatus s = usable(handle, open); s != ft::OK) return s;
     if (baud == 0 || !open->port->setBaudRate(static_cast<qint32>(baud))) {
-        if (failed(*open)) return ft::IO_ERROR;
+        if (failed(*open, handle)) return ft::IO_ERROR;
         open->port->clearError();
         return ft::INVALID_BAUD_RATE;
     }
@@ -244,12 +286,12 @@ FtStatus SerialTransport::setDataCharacteristics(FtHandle handle, std::uint8_t w
     }
     QSerialPort& port = *open->port;
     if (!port.setDataBits(bits) || !port.setStopBits(stop)) {
-        failed(*open);
+        failed(*open, handle);
         return ft::IO_ERROR;
     }
     // A pseudo-terminal has no parity bit on its "wire"; the other end sees the bytes as sent.
     if (!port.setParity(par) && !open->pseudoTerminal) {
-        failed(*open);
+        failed(*open, handle);
         return ft::IO_ERROR;
     }
     port.clearError();
@@ -263,7 +305,7 @@ FtStatus SerialTransport::purge(FtHandle handle, std::uint32_t mask) {
     QSerialPort::Directions directions;
     if (mask & ft::PURGE_RX) directions |= QSerialPort::Input;
     if (mask & ft::PURGE_TX) directions |= QSerialPort::Output;
-    if (directions && !open->port->clear(directions) && failed(*open)) return ft::IO_ERROR;
+    if (directions && !open->port->clear(directions) && failed(*open, handle)) return ft::IO_ERROR;
     return ft::OK;
 }
 
@@ -271,7 +313,7 @@ FtStatus SerialTransport::queueStatus(FtHandle handle, std::uint32_t& waiting) {
     Open* open = nullptr;
     if (const FtStatus s = usable(handle, open); s != ft::OK) return s;
     takeWaiting(*open);
-    if (failed(*open)) return ft::IO_ERROR;
+    if (failed(*open, handle)) return ft::IO_ERROR;
     waiting = static_cast<std::uint32_t>(open->port->bytesAvailable());
     return ft::OK;
 }
@@ -283,7 +325,7 @@ FtStatus SerialTransport::read(FtHandle handle, std::uint8_t* buffer, std::uint3
     if (const FtStatus s = usable(handle, open); s != ft::OK) return s;
     if (open->port->bytesAvailable() < count) takeWaiting(*open);
     const qint64 n = open->port->read(reinterpret_cast<char*>(buffer), count);
-    if (n < 0 || failed(*open)) return ft::IO_ERROR;
+    if (n < 0 || failed(*open, handle)) return ft::IO_ERROR;
     bytesRead = static_cast<std::uint32_t>(n);
     return ft::OK;
 }
@@ -294,22 +336,57 @@ FtStatus SerialTransport::write(FtHandle handle, const std::uint8_t* buffer, std
     Open* open = nullptr;
     if (const FtStatus s = usable(handle, open); s != ft::OK) return s;
     QSerialPort& port = *open->port;
+#ifdef Q_OS_UNIX
+    // Straight to the driver, as the library's write does: what it has taken has left; what it
+    // has not taken when the limit passes is never sent, so it cannot go out ahead of the next
+    // message. The port is non-blocking; a full driver buffer is waited for with poll.
+    const int fd = static_cast<int>(port.handle());
+    QDeadlineTimer deadline(writeLimitMs_);
+    std::uint32_t sent = 0;
+    while (sent < count) {
+        const ssize_t n = ::write(fd, buffer + sent, count - sent);
+        if (n > 0) {
+            sent += static_cast<std::uint32_t>(n);
+            continue;
+        }
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK) {
+            markBroken(*open, handle);
+            break;
+        }
+        const qint64 left = deadline.remainingTime();
+        if (left == 0) break;
+        pollfd ready{fd, POLLOUT, 0};
+        const int r = ::poll(&ready, 1, static_cast<int>(left));
+        if (r < 0 && errno == EINTR) continue;
+        if (r <= 0) break;  // the limit passed
+        if (ready.revents & (POLLERR | POLLHUP | POLLNVAL)) {
+            markBroken(*open, handle);
+            break;
+        }
+    }
+    bytesWritten = sent;
+    return sent == count ? ft::OK : ft::IO_ERROR;
+#else
     if (port.write(reinterpret_cast<const char*>(buffer), count) < 0) {
-        failed(*open);
+        failed(*open, handle);
         return ft::IO_ERROR;
     }
     // The library's write returns once the bytes are with the driver; do the same.
-    while (port.bytesToWrite() > 0 && port.waitForBytesWritten(WriteLimitMs)) {
+    QDeadlineTimer deadline(writeLimitMs_);
+    while (port.bytesToWrite() > 0 &&
+           port.waitForBytesWritten(static_cast<int>(deadline.remainingTime()))) {
     }
     const qint64 left = port.bytesToWrite();
     bytesWritten = count - static_cast<std::uint32_t>(std::min<qint64>(left, count));
-    if (failed(*open)) return ft::IO_ERROR;
+    if (failed(*open, handle)) return ft::IO_ERROR;
     if (left > 0) {
         port.clear(QSerialPort::Output);  // what did not leave in time is dropped, not sent later
         port.clearError();
         return ft::IO_ERROR;
     }
     return ft::OK;
+#endif
 }
 
 }  // namespace korvanne

@@ -8,6 +8,7 @@
 
 #include "device/transport.h"
 
+class QObject;
 class QSerialPort;
 
 namespace korvanne {
@@ -21,11 +22,16 @@ public:
     static constexpr quint16 FtdiVendorId = 0x0403;
     // The longest a write may take to leave the program's buffer before it counts as failed.
     static constexpr int WriteLimitMs = 5000;
+    void setWriteLimitMs(int ms) { writeLimitMs_ = ms; }
+    int writeLimitMs() const { return writeLimitMs_; }
 
     SerialTransport();
     ~SerialTransport() override;
 
     void addPortPath(const QString& path);
+    // Whether the port behind an open handle is still watched for data; false once its device
+    // has gone away (the handle stays until it is closed).
+    bool watching(FtHandle handle) const;
     // Whether USB bridges are listed besides the named ports (on by default).
     void setUsbBridgesListed(bool listed) { usbBridgesListed_ = listed; }
 
@@ -55,7 +61,8 @@ private:
     struct Open {
         std::unique_ptr<QSerialPort> port;
         bool pseudoTerminal = false;
-        bool broken = false;  // the device went away; every later call fails until the close
+        bool broken = false;    // the device went away; every later call fails until the close
+        bool released = false;  // the port of a broken device is closed and no longer watched
     };
 
     std::vector<Bridge> bridges() const;
@@ -63,12 +70,18 @@ private:
     FtStatus usable(FtHandle handle, Open*& open);
     // Moves bytes the driver holds into the port's buffer, without waiting.
     void takeWaiting(Open& open);
-    bool failed(Open& open);
+    bool failed(Open& open, FtHandle handle);
+    // The device went away: every later call fails, and soon (from the event loop) the port is
+    // closed, so its hang-up is no longer watched, and the program is told once.
+    void markBroken(Open& open, FtHandle handle);
+    void release(FtHandle handle);
 
     QStringList paths_;
     bool usbBridgesListed_ = true;
     std::map<FtHandle, Open> open_;
     FtHandle nextHandle_ = 1;
+    int writeLimitMs_ = WriteLimitMs;
+    std::unique_ptr<QObject> context_;  // for steps deferred to the event loop
 };
 
 }  // namespace korvanne

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <utility>
 
 #include "device/ft_status.h"
 
@@ -33,6 +35,20 @@ public:
                           std::uint32_t& bytesRead) = 0;
     virtual FtStatus write(FtHandle handle, const std::uint8_t* buffer, std::uint32_t count,
                            std::uint32_t& bytesWritten) = 0;
+
+    // Told when an open device goes away by itself (unplugged, or the far end of a port closed)
+    // while nothing asks, so the program need not find out by polling. Called from the event
+    // loop, never from inside a call of this transport. Transports that cannot tell stay quiet;
+    // their calls on the handle fail instead.
+    void onDeviceGone(std::function<void(FtHandle)> handler) { deviceGone_ = std::move(handler); }
+
+protected:
+    void reportDeviceGone(FtHandle handle) {
+        if (deviceGone_) deviceGone_(handle);
+    }
+
+private:
+    std::function<void(FtHandle)> deviceGone_;
 };
 
 }  // namespace korvanne

@@ -18,9 +18,14 @@ namespace {
 using korvanne::PedalFaults;
 using korvanne::PedalOptions;
 
-[[noreturn]] void fail(const QString& message) {
+// Exit statuses: every mistake on the command line (an unknown option, a missing or bad value,
+// a stray word, an image that cannot be used) gives 2; a port that cannot be served gives 1.
+constexpr int UsageStatus = 2;
+constexpr int ServeFailureStatus = 1;
+
+[[noreturn]] void fail(const QString& message, int status = UsageStatus) {
     std::fprintf(stderr, "korvanne-pedal-sim: %s\n", qPrintable(message));
-    std::exit(2);
+    std::exit(status);
 }
 
 long long number(const QCommandLineParser& parser, const QString& name, long long min,
@@ -70,7 +75,12 @@ int main(int argc, char* argv[]) {
                 "KIND");
     valueOption("pull-after", "Pull the cable after N bytes received.", "N");
     valueOption("baud", "Line speed used for pacing (default 115200).", "N");
-    parser.process(app);
+    if (!parser.parse(QCoreApplication::arguments())) fail(parser.errorText());
+    if (parser.isSet(QStringLiteral("help"))) parser.showHelp(0);
+    if (!parser.positionalArguments().isEmpty()) {
+        fail(QStringLiteral("unexpected argument '%1'")
+                 .arg(parser.positionalArguments().constFirst()));
+    }
 
     PedalOptions options;
     if (parser.isSet("firmware")) options.firmware = int(number(parser, "firmware", 0, 255));
@@ -124,7 +134,7 @@ int main(int argc, char* argv[]) {
 
     korvanne::PtyPort port;
     std::string error;
-    if (!port.open(error)) fail(QString::fromStdString(error));
+    if (!port.open(error)) fail(QString::fromStdString(error), ServeFailureStatus);
     std::printf("%s\n", port.slavePath().c_str());
     std::fflush(stdout);
     return korvanne::servePedal(pedal, port, serve);

@@ -1,11 +1,13 @@
 #include "transfer/erase_settings.h"
 
-#include "app/main_controller.h"
 #include "console/console_tools.h"
 #include "core/clock.h"
 #include "core/dialogs.h"
 #include "core/log_sink.h"
+#include "core/services.h"
 #include "device/communication.h"
+#include "device/device_messages.h"
+#include "device/link_context.h"
 
 namespace korvanne {
 
@@ -42,7 +44,7 @@ QString EraseSettings::IncompleteMessage(std::size_t received) {
     return QStringLiteral("Memory check failed: the pedal sent %1 of 16,384 bytes").arg(received);
 }
 
-EraseSettings::EraseSettings(MainController& main, ConsoleTools& tools)
+EraseSettings::EraseSettings(LinkContext& main, ConsoleTools& tools)
     : main_(main), tools_(tools), quietLimit_(main.services().clock.createTimer()) {
     quietLimit_->setSingleShot(true);
     quietLimit_->setInterval(DumpQuietLimitMs);

@@ -11,7 +11,7 @@
 namespace korvanne {
 
 class ConsoleTools;
-class MainController;
+class LinkContext;
 class Timer;
 
 // "Erase Settings": wipes the pedal's settings memory after a warning and offers a memory check.
@@ -33,7 +33,7 @@ public:
     // "Memory check failed: the pedal sent N of 16,384 bytes".
     static QString IncompleteMessage(std::size_t received);
 
-    EraseSettings(MainController& main, ConsoleTools& tools);
+    EraseSettings(LinkContext& main, ConsoleTools& tools);
     ~EraseSettings();
 
     void menuEraseSettingsClick();
@@ -47,7 +47,7 @@ private:
     void judge();
     void quietLimitPassed();
 
-    MainController& main_;
+    LinkContext& main_;
     ConsoleTools& tools_;
     MemoryDumpCollector dump_;
     std::unique_ptr<Timer> quietLimit_;

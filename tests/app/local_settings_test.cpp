@@ -1,10 +1,13 @@
 // The one-line settings files, their folders and the start-up values read from them.
 #include "app/local_settings.h"
 
+#include <unistd.h>
+
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <utility>
 
 #include "test_files.h"
 
@@ -31,34 +34,45 @@ private Q_SLOTS:
     }
 
     void settingsValues_data() {
-        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QByteArray>("showContent");
+        QTest::addColumn<QByteArray>("reportContent");
         QTest::addColumn<bool>("showUpdate");
         QTest::addColumn<bool>("reportErrors");
         // Values compare exactly; anything unknown keeps the initial value (show on, report off).
-        QTest::newRow("YES") << QByteArray("YES") << true << true;
-        QTest::newRow("NO") << QByteArray("NO") << false << false;
-        QTest::newRow("lower-case yes") << QByteArray("yes") << true << false;
-        QTest::newRow("YES with line end") << QByteArray("YES\r\n") << true << false;
-        QTest::newRow("garbage") << QByteArray("\xff\xfe\x00garbage", 10) << true << false;
-        QTest::newRow("empty") << QByteArray() << true << false;
-        QTest::newRow("UTF-8 mark then NO") << QByteArray("\xEF\xBB\xBFNO") << false << false;
-        QTest::newRow("UTF-16 mark then YES") << QByteArray("\xFF\xFEY\0E\0S\0", 8) << true << true;
+        auto both = [](const char* name, const QByteArray& content, bool show, bool report) {
+            QTest::newRow(name) << content << content << show << report;
+        };
+        both("YES", "YES", true, true);
+        both("NO", "NO", false, false);
+        both("lower-case yes", "yes", true, false);
+        both("YES with line end", "YES\r\n", true, false);
+        both("garbage", QByteArray("\xff\xfe\x00garbage", 10), true, false);
+        both("empty", QByteArray(), true, false);
+        both("UTF-8 mark then NO", "\xEF\xBB\xBFNO", false, false);
+        both("UTF-16 mark then YES", QByteArray("\xFF\xFEY\0E\0S\0", 8), true, true);
+        // Each file reaches its own flag.
+        QTest::newRow("show YES, report NO")
+            << QByteArray("YES") << QByteArray("NO") << true << false;
+        QTest::newRow("show NO, report YES")
+            << QByteArray("NO") << QByteArray("YES") << false << true;
     }
     void settingsValues() {
-        QFETCH(QByteArray, content);
+        QFETCH(QByteArray, showContent);
+        QFETCH(QByteArray, reportContent);
         QFETCH(bool, showUpdate);
         QFETCH(bool, reportErrors);
         QTemporaryDir home;
         LocalSettings settings{SettingsHome(home.path())};
         QVERIFY(settings.CreateSettingsSubfolder().isEmpty());
         const QString product = home.filePath("TAVRO/Korvanne MK3");
-        writeBytes(product + "/ShowMessageVersionAtStartup.txt", content);
-        writeBytes(product + "/ReportUSBErrors.txt", content);
+        writeBytes(product + "/ShowMessageVersionAtStartup.txt", showContent);
+        writeBytes(product + "/ReportUSBErrors.txt", reportContent);
         const StartupSettings s = LoadStartupSettings(settings);
         QCOMPARE(s.ShowUpdateMessage, showUpdate);
         QCOMPARE(s.ReportUSBErrors, reportErrors);
         // Reading never rewrites a file it does not understand.
-        QCOMPARE(readBytes(product + "/ReportUSBErrors.txt"), content);
+        QCOMPARE(readBytes(product + "/ShowMessageVersionAtStartup.txt"), showContent);
+        QCOMPARE(readBytes(product + "/ReportUSBErrors.txt"), reportContent);
     }
 
     void lookNumber_data() {
@@ -93,16 +107,43 @@ private Q_SLOTS:
         QCOMPARE(readBytes(path), QByteArray("NO"));
     }
 
+    void folderCreationFailureIsReported_data() {
+        QTest::addColumn<QString>("blocker");  // what stands in the way
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("a file named TAVRO") << "file TAVRO"
+                                            << "Not a directory";
+        QTest::newRow("Documents is a file") << "file ."
+                                             << "Not a directory";
+        QTest::newRow("read-only Documents") << "read-only ."
+                                             << "Permission denied";
+    }
     void folderCreationFailureIsReported() {
-        QTemporaryDir home;
-        // A file where the settings folder should be.
-        writeBytes(home.filePath("TAVRO"), "x");
-        LocalSettings settings{SettingsHome(home.path())};
-        QVERIFY(settings.CreateSettingsFolder().startsWith("Error creating folder: "));
-        QVERIFY(settings.CreateSettingsSubfolder().startsWith("Error creating subfolder: "));
+        QFETCH(QString, blocker);
+        QFETCH(QString, reason);
+        QTemporaryDir root;
+        QString documents = root.filePath("Documents");
+        QDir().mkpath(documents);
+        const auto [kind, where] = std::pair(blocker.section(' ', 0, 0), blocker.section(' ', 1));
+        if (kind == "file" && where == ".") {
+            QDir(documents).removeRecursively();
+            writeBytes(documents, "x");
+        } else if (kind == "file") {
+            writeBytes(QDir(documents).filePath(where), "x");
+        } else {
+            if (::geteuid() == 0) QSKIP("the administrator may write anywhere");
+            QFile::setPermissions(documents, QFile::ReadOwner | QFile::ExeOwner);
+        }
+        LocalSettings settings{SettingsHome(documents)};
+        const QString folder = settings.CreateSettingsFolder();
+        QVERIFY2(folder.startsWith("Error creating folder: " + reason + "\n"), qPrintable(folder));
+        QVERIFY(folder.endsWith(QDir::toNativeSeparators(QDir(documents).filePath("TAVRO"))));
+        const QString subfolder = settings.CreateSettingsSubfolder();
+        QVERIFY2(subfolder.startsWith("Error creating subfolder: " + reason + "\n"),
+                 qPrintable(subfolder));
         // Reading still works with the built-in defaults.
         const StartupSettings s = LoadStartupSettings(settings);
         QVERIFY(s.ShowUpdateMessage);
+        QFile::setPermissions(documents, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
 
     void documentsFolderComesFromEnvironment() {

@@ -2,6 +2,7 @@
 // Info and Support, and the key that opens the debug console.
 #include <QAction>
 #include <QFile>
+#include <QFontInfo>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
@@ -420,6 +421,94 @@ private Q_SLOTS:
                  (QStringList{"current app version: 1.19", "current app version: 1.19"}));
         f.main().action("menuSupport")->trigger();
         QCOMPARE(f.shell.opened, QStringList{"https://www.tavro.audio/contact-us/"});
+        QCOMPARE(f.dialogs.messages, QStringList());
+    }
+
+    void supportOnTheConfiguredSiteWithoutABrowser_data() {
+        QTest::addColumn<bool>("browser");
+        QTest::newRow("a browser starts") << true;
+        QTest::newRow("no browser") << false;
+    }
+    void supportOnTheConfiguredSiteWithoutABrowser() {
+        QFETCH(bool, browser);
+        qputenv("KORVANNE_MAKER_SITE", "http://127.0.0.1:8123");
+        EditorFixture f;
+        f.shell.openResult = browser;
+        f.start();
+        f.main().action("menuSupport")->trigger();
+        qunsetenv("KORVANNE_MAKER_SITE");
+        const QString url = "http://127.0.0.1:8123/contact-us/";
+        QCOMPARE(f.shell.opened, QStringList{url});
+        // Without a browser the user is told, with the address to copy.
+        QCOMPARE(
+            f.dialogs.messages,
+            browser ? QStringList() : QStringList{MainController::SupportNoBrowserMessage(url)});
+        if (!browser) QVERIFY(f.dialogs.messages.first().endsWith("\n" + url));
+    }
+
+    void quitKeyClosesTheEditor_data() {
+        QTest::addColumn<QString>("from");
+        QTest::newRow("main window") << "main";
+        QTest::newRow("effect settings window") << "effect";
+    }
+    void quitKeyClosesTheEditor() {
+        QFETCH(QString, from);
+        EditorFixture f;
+        f.start();
+        QWidget* target = &f.main();
+        if (from == "effect") {
+            f.main().effectList()->setCurrentRow(0);
+            f.controller().effetto_cliccato();
+            target = &f.editor->fxSettings();
+        }
+        target->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(target));
+        QTest::keyClick(target, Qt::Key_Q, Qt::ControlModifier);
+        QVERIFY(!f.main().isVisible());
+    }
+
+    void everyLookGivesTheButtonsOneSize() {
+        EditorFixture f;
+        f.start();
+        const QStringList names{"btnUpload", "btnRequest",           "btnSaveParameters",
+                                "btnAssign", "btnSetFootswitchMode", "btnSetTuning"};
+        auto fonts = [&] {
+            QList<QFont> list;
+            for (const QString& name : names) {
+                auto* button = f.main().findChild<QPushButton*>(name);
+                button->ensurePolished();
+                list << button->font();
+            }
+            return list;
+        };
+        auto grabTo = [&](const QString& name) {
+            const QByteArray dir = qgetenv("KORVANNE_GRAB_DIR");
+            if (!dir.isEmpty()) f.main().grab().save(QString::fromLocal8Bit(dir) + "/" + name);
+        };
+        const QList<QFont> atStart = fonts();
+        grabTo("look-start.png");
+        for (const QFont& font : atStart) {
+            QCOMPARE(QFontInfo(font).pixelSize(), QFontInfo(atStart.first()).pixelSize());
+        }
+        const QList<QAction*> items = f.main().lookItems();
+        QList<QList<QFont>> first;
+        for (int n = 0; n < items.size(); ++n) {
+            items[n]->trigger();
+            grabTo(QStringLiteral("look-%1.png").arg(n));
+            const QList<QFont> now = fonts();
+            for (const QFont& font : now) {
+                QVERIFY2(QFontInfo(font).pixelSize() == QFontInfo(now.first()).pixelSize(),
+                         qPrintable(QStringLiteral("look %1").arg(n)));
+            }
+            first << now;
+        }
+        // Choosing a look again gives the same result; look 0 again is the start-up look.
+        for (int n = items.size() - 1; n >= 0; --n) {
+            items[n]->trigger();
+            QCOMPARE(fonts(), first[n]);
+        }
+        QCOMPARE(fonts(), atStart);
+        grabTo("look-0-again.png");
     }
 };
 

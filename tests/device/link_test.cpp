@@ -2,12 +2,17 @@
 // rules, Unlink, the poll, and picking effects, against the simulated pedal on virtual time.
 #include <QAction>
 #include <QCheckBox>
+#include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QListWidget>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QTest>
 
+#include "counting_transport.h"
 #include "device/communication.h"
+#include "device/device_messages.h"
 #include "device/hex_text.h"
 #include "device/message_builders.h"
 #include "editor_fixture.h"
@@ -39,6 +44,13 @@ PedalOptions pedalWith(int firmware, int algorithm, int effect = 0, bool inBootl
     options.effect = effect;
     options.startInBootloader = inBootloader;
     return options;
+}
+
+void writeSetting(EditorFixture& f, const QString& file, const QByteArray& content) {
+    QDir().mkpath(f.settingsPath("TAVRO/Korvanne MK3"));
+    QFile out(f.settingsPath("TAVRO/Korvanne MK3/" + file));
+    QVERIFY(out.open(QIODevice::WriteOnly));
+    out.write(content);
 }
 
 std::vector<std::uint8_t> bytes(std::initializer_list<int> list) {
@@ -176,28 +188,76 @@ private Q_SLOTS:
         QCOMPARE(f.dialogs.messages, QStringList());
     }
 
+    void oneExchangeAtATime_data() {
+        QTest::addColumn<int>("clickAtMs");
+        QTest::addColumn<int>("latencyMs");
+        QTest::addColumn<QString>("command");
+        for (const QString& command :
+             QStringList{"Scan And Link", "Link", "Unlink", "Status request"}) {
+            QTest::newRow(qPrintable(command + " during the handshake's 200 ms pause"))
+                << 100 << 0 << command;
+            QTest::newRow(qPrintable(command + " while the reply is awaited"))
+                << 500 << 1000 << command;
+        }
+    }
     void oneExchangeAtATime() {
+        QFETCH(int, clickAtMs);
+        QFETCH(int, latencyMs);
+        QFETCH(QString, command);
         EditorFixture f;
         PedalOptions slow;
-        slow.answerLatencyUs = 1'000'000;
+        slow.answerLatencyUs = latencyMs * 1000;
         PedalModel& pedal = f.transport.addPedal(slow);
         f.start();
-        // While the handshake waits for the pedal, the user clicks Scan And Link again.
+        Communication& c = f.controller().communication();
+        DeviceMessages& messages = f.controller().messages();
+        // While the handshake pauses or waits, the user asks for another command, and a deferred
+        // parameter send asks to go out.
         std::unique_ptr<Timer> click = f.clock.createTimer();
         click->setSingleShot(true);
         Qt::CursorShape cursorMeanwhile = Qt::ArrowCursor;
+        const std::string write = msg::parameterWrite(0x0027, 0x007FE000);
         click->onTimeout([&] {
             cursorMeanwhile = f.main().cursor().shape();
-            f.controller().communication().menuScanClick();
-            f.controller().communication().menuDisconnectClick();
+            if (command == "Scan And Link") c.menuScanClick();
+            if (command == "Link") c.ConnectOnClick();
+            if (command == "Unlink") c.menuDisconnectClick();
+            if (command == "Status request") c.ReadDeviceStatus();
+            c.Timer_USB_ReadTimer();
+            messages.runWhenFree([&] { messages.SendText(write); });
         });
-        click->start(500);
+        click->start(clickAtMs);
         f.main().action("menuScan")->trigger();
         QCOMPARE(cursorMeanwhile, Qt::BusyCursor);
-        QCOMPARE(pedal.received(), bytes({0x02, 0x00}));
-        QVERIFY(f.controller().communication().Linked);
+        QVERIFY(
+            f.log.contains(command + " refused: another exchange with the pedal is in progress"));
+        // The handshake's bytes alone, then the deferred send once it has ended.
+        std::vector<std::uint8_t> expected{0x02, 0x00};
+        const std::vector<std::uint8_t> writeBytes = *HexToBytes(write);
+        expected.insert(expected.end(), writeBytes.begin(), writeBytes.end());
+        QCOMPARE(pedal.received(), expected);
+        QVERIFY(c.Linked);
         QCOMPARE(label(f.main(), "lblFirmwareVersion"), QString("Device Firmware: 13"));
+        QCOMPARE(f.dialogs.messages, QStringList());
         QCOMPARE(f.main().cursor().shape(), Qt::ArrowCursor);
+        QVERIFY(!messages.busy());
+    }
+
+    void stepsOfAnExchangeJoinIt() {
+        EditorFixture f;
+        PedalModel& pedal = f.transport.addPedal();
+        f.start();
+        f.main().action("menuScan")->trigger();
+        DeviceMessages& messages = f.controller().messages();
+        // A command that runs the status handshake as one of its steps (as Request does).
+        bool ran = false;
+        QVERIFY(messages.runExchange("Request", [&] {
+            f.controller().communication().ReadDeviceStatus();
+            ran = true;
+        }));
+        QVERIFY(ran);
+        QCOMPARE(pedal.received(), bytes({0x02, 0x00, 0x02, 0x00}));
+        QVERIFY(!messages.busy());
     }
 
     void pedalStateReachesTheMenus() {
@@ -423,19 +483,198 @@ private Q_SLOTS:
         QVERIFY(f.controller().unit().ErrorReportEnabled);
     }
 
-    void unpluggedPedalCanBeUnlinked() {
+    void pedalGoneIsNoticedOnce_data() {
+        QTest::addColumn<QString>("when");
+        QTest::newRow("while the poll runs") << "poll";
+        QTest::newRow("during the status handshake") << "handshake";
+        QTest::newRow("while linked to an older algorithm, poll stopped") << "stopped";
+    }
+    void pedalGoneIsNoticedOnce() {
+        QFETCH(QString, when);
+        EditorFixture f;
+        PedalOptions options;
+        if (when == "handshake") options.faults.pullAfterBytes = 2;
+        if (when == "stopped") options.algorithm = 13;
+        PedalModel& pedal = f.transport.addPedal(options);
+        CountingTransport counting(f.transport);
+        // The editor goes before the transport it was given.
+        const auto editorFirst = qScopeGuard([&] { f.editor.reset(); });
+        f.start(&counting);
+        f.main().action("menuScan")->trigger();
+        f.dialogs.messages.removeAll(Communication::AlgorithmNotice(14));
+        if (when != "handshake") {
+            QVERIFY(f.controller().communication().Linked);
+            pedal.pullCable();
+        }
+        const std::int64_t pulledAt = f.clock.nowMs();
+        Communication& c = f.controller().communication();
+        // A later exchange finds out too, if the poll is not there to.
+        if (when == "stopped") c.ReadDeviceStatus();
+        while (c.Linked && f.clock.nowMs() - pulledAt < 1000) f.clock.advance(10);
+        QVERIFY(!c.Linked);
+        QCOMPARE(f.dialogs.messages.count(Communication::DisconnectedMessage), 1);
+        QVERIFY(!f.controller().unit().isOpen());
+        QVERIFY(!f.controller().Timer_USB_Read().isActive());
+        QVERIFY(enabled(f.main(), "menuScan"));
+        for (const QString& name : effectButtons + QStringList{"btnUpload", "menuDisconnect"})
+            QVERIFY2(!enabled(f.main(), name), qPrintable(name));
+        QCOMPARE(label(f.main(), "lblDeviceName"), QString("Korvanne MK3 (simulated) "));
+        // Afterwards nothing asks the gone bridge for anything.
+        const int reads = counting.reads();
+        f.clock.advance(5000);
+        QCOMPARE(counting.reads(), reads);
+        QCOMPARE(f.dialogs.messages.count(Communication::DisconnectedMessage), 1);
+        // Linking again is possible once the pedal is back.
+        f.dialogs.messages.clear();
+        f.transport.addPedal();
+        f.main().action("menuScan")->trigger();
+        QVERIFY(c.Linked);
+    }
+
+    void lateReplyIsNotTakenForTheNextRequest() {
+        EditorFixture f;
+        PedalOptions late;
+        late.answerLatencyUs = 2'500'000;  // after the 2 s limit
+        PedalModel& pedal = f.transport.addPedal(late);
+        pedal.state().instrumentRange = 255;
+        f.start();
+        f.main().action("menuScan")->trigger();
+        QCOMPARE(f.dialogs.messages, QStringList{Communication::NoAnswerMessage});
+        // The late reply arrives and waits; the pedal then changes range and answers at once.
+        f.clock.advance(1000);
+        QVERIFY(f.controller().unit().GetFTQueueStatus() == ft::OK);
+        QVERIFY(f.controller().unit().RxQueueCount > 0);
+        pedal.options().answerLatencyUs = 0;
+        pedal.state().instrumentRange = 186;
+        f.dialogs.messages.clear();
+        f.controller().communication().ReadDeviceStatus();
+        QCOMPARE(f.dialogs.messages, QStringList());
+        QCOMPARE(f.controller().messages().received_bytes_array.at(24), std::uint8_t(186));
+        QCOMPARE(f.controller().communication().InstrumentRange, std::uint8_t(186));
+        QVERIFY(f.main().action("menuLow")->isChecked());
+    }
+
+    void failedOpenOfTheSecondBridge_data() {
+        QTest::addColumn<bool>("reportErrors");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("errors reported")
+            << true << "Open_USB_Device_By_Serial_Number - Device not opened...";
+        QTest::newRow("errors not reported")
+            << false << Communication::OpenFailedMessage("KVSIM0002");
+    }
+    void failedOpenOfTheSecondBridge() {
+        QFETCH(bool, reportErrors);
+        QFETCH(QString, message);
+        EditorFixture f;
+        f.transport.addPedal({}, {}, "First pedal");
+        f.transport.addPedal({}, {}, "Not a pedal");
+        CountingTransport counting(f.transport);
+        // The editor goes before the transport it was given.
+        const auto editorFirst = qScopeGuard([&] { f.editor.reset(); });
+        counting.refuseOpen.insert("KVSIM0002");
+        writeSetting(f, "ReportUSBErrors.txt", reportErrors ? "YES" : "NO");
+        f.start(&counting);
+        f.main().action("menuScan")->trigger();
+        Communication& c = f.controller().communication();
+        QVERIFY(!c.Linked);
+        QVERIFY(!f.controller().unit().isOpen());
+        QCOMPARE(f.dialogs.messages, QStringList{message});
+        // The window shows what is true: nothing linked, Scan And Link offered.
+        QVERIFY(enabled(f.main(), "menuScan"));
+        for (const QString& name : effectButtons + QStringList{"btnUpload", "menuDisconnect",
+                                                               "menuEraseSettings", "menuMIDI"}) {
+            QVERIFY2(!enabled(f.main(), name), qPrintable(name));
+        }
+        QVERIFY(!f.editor->fxSettings().effectControlsEnabled());
+        QVERIFY(!f.controller().Timer_USB_Read().isActive());
+        QCOMPARE(label(f.main(), "lblDeviceName"), QString("Not a pedal"));
+        // Once the bridge can be opened, scanning links again.
+        f.dialogs.messages.clear();
+        counting.refuseOpen.clear();
+        f.main().action("menuScan")->trigger();
+        QVERIFY(c.Linked);
+    }
+
+    void olderAlgorithmWithUnreadableEffectDigits() {
+        EditorFixture f;
+        PedalOptions options;
+        options.faults.silence = PedalFaults::Silence::StatusRequest;
+        f.transport.addPedal(options);
+        f.start();
+        f.main().effectList()->setCurrentRow(0);
+        f.controller().effetto_cliccato();
+        QVERIFY(f.editor->fxSettings().isVisible());
+        // The last reply: algorithm 0013, effect digits 0B.
+        f.controller().messages().received_bytes_array = bytes({13, 0x00, 0x13, 0x0B});
+        f.main().action("menuScan")->trigger();
+        // The algorithm rule comes first: window closed, notice shown, then the digits' error.
+        QCOMPARE(f.dialogs.messages,
+                 (QStringList{Communication::NoAnswerMessage, Communication::AlgorithmNotice(14),
+                              "'0B' is not a valid integer value"}));
+        QVERIFY(!f.editor->fxSettings().isVisible());
+        for (const QString& name : effectButtons)
+            QVERIFY2(!enabled(f.main(), name), qPrintable(name));
+        QVERIFY(enabled(f.main(), "btnUpload"));
+    }
+
+    void pedalEffectBeyondTheList_data() {
+        QTest::addColumn<int>("fromEnd");  // the pedal's effect, counted from the list's length
+        QTest::addColumn<bool>("known");
+        QTest::newRow("last entry") << -1 << true;
+        QTest::newRow("equal to the list's length") << 0 << false;
+        QTest::newRow("one past") << 1 << false;
+    }
+    void pedalEffectBeyondTheList() {
+        QFETCH(int, fromEnd);
+        QFETCH(bool, known);
         EditorFixture f;
         PedalModel& pedal = f.transport.addPedal();
         f.start();
+        const int count = f.main().effectList()->count();
+        QVERIFY(count > 0 && count < 9);  // one decimal digit: hex and decimal agree
+        pedal.state().effect = count + fromEnd;
         f.main().action("menuScan")->trigger();
-        pedal.pullCable();
-        // The poll keeps quiet about the missing pedal.
-        f.clock.advance(500);
-        QCOMPARE(f.dialogs.messages, QStringList());
-        f.main().action("menuDisconnect")->trigger();
-        QVERIFY(!f.controller().communication().Linked);
-        QVERIFY(!f.controller().Timer_USB_Read().isActive());
-        QVERIFY(enabled(f.main(), "menuScan"));
+        const QString message =
+            QStringLiteral("The pedal runs effect %1, which is not in this editor's effect list.")
+                .arg(count + fromEnd);
+        QCOMPARE(f.dialogs.messages.contains(message), !known);
+        QCOMPARE(f.editor->fxSettings().isVisible(), known);
+        if (known) QCOMPARE(f.main().effectList()->currentRow(), count - 1);
+    }
+
+    void repliesNearTheSettingsEntries_data() {
+        QTest::addColumn<int>("entries");
+        QTest::addColumn<bool>("storeShown");
+        QTest::addColumn<bool>("rangeShown");
+        QTest::newRow("23 entries") << 23 << false << false;
+        QTest::newRow("24 entries") << 24 << true << false;
+        QTest::newRow("25 entries") << 25 << true << true;
+    }
+    void repliesNearTheSettingsEntries() {
+        QFETCH(int, entries);
+        QFETCH(bool, storeShown);
+        QFETCH(bool, rangeShown);
+        EditorFixture f;
+        PedalOptions options;
+        options.faults.silence = PedalFaults::Silence::StatusRequest;
+        f.transport.addPedal(options);
+        f.start();
+        std::vector<std::uint8_t> reply(std::size_t(entries), 0);
+        reply[0] = 13;
+        reply[2] = 0x14;
+        if (entries > 23) reply[23] = 1;    // store the bypass status
+        if (entries > 24) reply[24] = 186;  // low range
+        f.controller().messages().received_bytes_array = reply;
+        f.main().action("menuScan")->trigger();
+        QCOMPARE(f.dialogs.messages, QStringList{Communication::NoAnswerMessage});
+        QCOMPARE(f.main().action("menuStoreBypassStatus")->isChecked(), storeShown);
+        QCOMPARE(f.main().action("menuDoNotStoreBypassStatus")->isChecked(), !storeShown);
+        // Without entry 24 the instrument range and its check marks stay as they were.
+        QCOMPARE(f.controller().communication().InstrumentRange,
+                 std::uint8_t(rangeShown ? 186 : 0));
+        QCOMPARE(f.main().action("menuLow")->isChecked(), rangeShown);
+        QVERIFY(!f.main().action("menuStandard")->isChecked());
+        QVERIFY(f.editor->fxSettings().isVisible());
     }
 
     void pickingAnEffect() {

@@ -216,20 +216,72 @@ private Q_SLOTS:
         QCOMPARE(transport.close(handle), ft::OK);
     }
 
-    void farEndGoneFailsEveryCall() {
+    void farEndGone_data() {
+        QTest::addColumn<bool>("asking");  // the program keeps asking for the queue meanwhile
+        QTest::newRow("found by a call") << true;
+        QTest::newRow("found by the port's own watch") << false;
+    }
+    void farEndGone() {
+        QFETCH(bool, asking);
         PtyMaster pedal;
         if (!pedal.ok()) QSKIP("no pseudo-terminals here");
         SerialTransport transport;
         transport.setUsbBridgesListed(false);
         transport.addPortPath(pedal.path());
+        QList<FtHandle> gone;
+        transport.onDeviceGone([&](FtHandle h) { gone << h; });
         FtHandle handle = 0;
         QCOMPARE(transport.openBySerialNumber(pedal.path().toStdString(), handle), ft::OK);
+        QVERIFY(transport.watching(handle));
 
         pedal.closeNow();
         std::uint32_t n = 0;
+        if (asking) QCOMPARE(transport.queueStatus(handle, n), ft::IO_ERROR);
+        // The program is told once, from the event loop, and the hung-up port is no longer
+        // watched (a watched hang-up wakes the loop over and over).
+        QTRY_COMPARE(gone, QList<FtHandle>{handle});
+        QVERIFY(!transport.watching(handle));
+        QTest::qWait(50);
+        QCOMPARE(gone.size(), 1);
         const std::uint8_t byte = 0x02;
         QCOMPARE(transport.queueStatus(handle, n), ft::IO_ERROR);
         QCOMPARE(transport.write(handle, &byte, 1, n), ft::IO_ERROR);
+        QCOMPARE(transport.close(handle), ft::OK);
+        QCOMPARE(gone.size(), 1);
+    }
+
+    void writeLimitDropsTheUnsentRest() {
+        PtyMaster pedal;
+        if (!pedal.ok()) QSKIP("no pseudo-terminals here");
+        SerialTransport transport;
+        transport.setUsbBridgesListed(false);
+        transport.addPortPath(pedal.path());
+        transport.setWriteLimitMs(20);
+        FtHandle handle = 0;
+        QCOMPARE(transport.openBySerialNumber(pedal.path().toStdString(), handle), ft::OK);
+
+        // The far end reads nothing, so the line's buffer fills and a write runs into its limit.
+        std::vector<std::uint8_t> big(65536);
+        for (std::size_t i = 0; i < big.size(); ++i) big[i] = std::uint8_t(i * 7 + 1);
+        QByteArray sent;
+        FtStatus status = ft::OK;
+        for (int i = 0; i < 64 && status == ft::OK; ++i) {
+            std::uint32_t written = 0;
+            status = transport.write(handle, big.data(), std::uint32_t(big.size()), written);
+            QVERIFY(written <= big.size());
+            sent.append(reinterpret_cast<const char*>(big.data()), written);
+        }
+        QCOMPARE(status, ft::IO_ERROR);
+
+        // What counted as written is exactly what went out; the rest never follows, so the next
+        // message comes right after it.
+        QCOMPARE(pedal.receive(int(sent.size())), sent);
+        const std::uint8_t next[] = {0x01, 0x00, 0x27, 0x00, 0x7F, 0xE0, 0x00};
+        std::uint32_t written = 0;
+        QCOMPARE(transport.write(handle, next, sizeof next, written), ft::OK);
+        QCOMPARE(written, std::uint32_t(sizeof next));
+        QCOMPARE(pedal.receive(int(sizeof next) + 1),
+                 QByteArray(reinterpret_cast<const char*>(next), sizeof next));
         QCOMPARE(transport.close(handle), ft::OK);
     }
 };

@@ -11,6 +11,7 @@
 #include "app/main_controller.h"
 #include "app/tform_main.h"
 #include "core/clock.h"
+#include "counting_transport.h"
 #include "device/communication.h"
 #include "device/serial_transport.h"
 #include "pedal_sim_process.h"
@@ -30,13 +31,14 @@ struct PtyEditor {
     RealClock clock;
     RecordingShell shell;
     SerialTransport transport;
+    CountingTransport counting{transport};  // counts the calls the editor makes
     std::unique_ptr<Editor> editor;
 
     explicit PtyEditor(const QString& port) {
         transport.setUsbBridgesListed(false);
         transport.addPortPath(port);
         editor = std::make_unique<Editor>(
-            Services{log, dialogs, clock, shell, SettingsHome(home.path()), transport});
+            Services{log, dialogs, clock, shell, SettingsHome(home.path()), counting});
     }
     QString label(const char* name) { return editor->main().findChild<QLabel*>(name)->text(); }
 };
@@ -62,6 +64,38 @@ private Q_SLOTS:
         QVERIFY(e.log.contains("received_bytes_array size: 102"));
         e.editor->main().action("menuDisconnect")->trigger();
         QVERIFY(!e.editor->controller().communication().Linked);
+    }
+
+    void simulatorEndedWhileLinked_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<bool>("polling");
+        QTest::newRow("ready, the poll runs") << QStringList{"--algorithm", "14"} << true;
+        QTest::newRow("older algorithm, the poll stopped")
+            << QStringList{"--algorithm", "13"} << false;
+    }
+    void simulatorEndedWhileLinked() {
+        QFETCH(QStringList, arguments);
+        QFETCH(bool, polling);
+        auto sim = std::make_unique<PedalSimProcess>(KORVANNE_PEDAL_SIM_PATH, arguments);
+        PtyEditor e(sim->path());
+        e.editor->main().action("menuScan")->trigger();
+        Communication& c = e.editor->controller().communication();
+        QVERIFY(c.Linked);
+        QCOMPARE(e.editor->controller().Timer_USB_Read().isActive(), polling);
+        e.dialogs.messages.clear();
+
+        // The pedal goes away: the editor unlinks, says why once, and then leaves the port alone.
+        sim->process().terminate();
+        QVERIFY(sim->process().waitForFinished(10'000));
+        QTRY_VERIFY_WITH_TIMEOUT(!c.Linked, 3000);
+        QCOMPARE(e.dialogs.messages, QStringList{Communication::DisconnectedMessage});
+        QVERIFY(e.editor->main().itemEnabled("menuScan"));
+        QVERIFY(!e.editor->main().itemEnabled("menuDisconnect"));
+        QVERIFY(!e.editor->controller().Timer_USB_Read().isActive());
+        const int reads = e.counting.reads();
+        QTest::qWait(300);
+        QCOMPARE(e.counting.reads(), reads);
+        QCOMPARE(e.dialogs.messages.size(), 1);
     }
 
     void bootloaderOverAPseudoTerminal() {

@@ -3,12 +3,12 @@
 #include <QTemporaryDir>
 #include <memory>
 
-#include "core/clock.h"
 #include "app/editor.h"
 #include "app/main_controller.h"
-#include "core/services.h"
 #include "app/tform_main.h"
 #include "console/tform_print.h"
+#include "core/clock.h"
+#include "core/services.h"
 #include "recording_log.h"
 #include "recording_shell.h"
 #include "scripted_dialogs.h"
@@ -27,8 +27,10 @@ struct EditorFixture {
     SimTransport transport{clock};
     std::unique_ptr<Editor> editor;
 
-    Editor& start() {
-        Services services{log, dialogs, clock, shell, SettingsHome(home.path()), transport};
+    // `through`, when given, stands between the editor and the simulated pedals.
+    Editor& start(Transport* through = nullptr) {
+        Services services{
+            log, dialogs, clock, shell, SettingsHome(home.path()), through ? *through : transport};
         editor = std::make_unique<Editor>(services);
         editor->main().show();
         return *editor;

@@ -8,7 +8,10 @@ namespace korvanne::test {
 
 class RecordingShell final : public Shell {
 public:
-    void openUrl(const QString& url) override { opened << url; }
+    bool openUrl(const QString& url) override {
+        opened << url;
+        return openResult;
+    }
     bool startElevated(const QString& program, const QStringList& arguments) override {
         started << (QStringList{program} + arguments);
         return startResult;
@@ -17,6 +20,7 @@ public:
     QStringList opened;
     QList<QStringList> started;
     bool startResult = true;
+    bool openResult = true;
 };
 
 }  // namespace korvanne::test

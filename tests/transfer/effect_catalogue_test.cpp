@@ -195,6 +195,11 @@ private Q_SLOTS:
         QTest::newRow("empty") << QByteArray() << qint64(-1) << qint64(-1);
         QTest::newRow("header only") << QByteArray("000003") << qint64(3) << qint64(-1);
         QTest::newRow("one word") << QByteArray("000005000B") << qint64(5) << qint64(-1);
+        QTest::newRow("two bytes, \"0000\"") << QByteArray("0000") << qint64(-1) << qint64(-1);
+        // 124 bytes: the address table is whole; the algorithm number (bytes 123 and 124) is not.
+        QTest::newRow("124 bytes")
+            << QByteArray("00007C") + QByteArray(118 * 2, '0') + QByteArray("123400") << qint64(124)
+            << qint64(0x1234);
     }
     void shortImageReadsNothingPastItsEnd() {
         QFETCH(QByteArray, line);
