@@ -30,8 +30,9 @@ namespace {
 // The desktop shell has no place on a terminal: an address is printed for the user to open.
 class TerminalShell final : public Shell {
 public:
-    void openUrl(const QString& url) override {
+    bool openUrl(const QString& url) override {
         std::fprintf(stdout, "%s\n", url.toUtf8().constData());
+        return true;
     }
     bool startElevated(const QString&, const QStringList&) override { return false; }
 };
@@ -187,8 +188,13 @@ int CliApp::linkPedal() {
     Communication& comm = controller_->communication();
     comm.DeviceSerial = serials[chosen];
     view_.setText(Control::lblDeviceName, descriptions[chosen]);
+    // A failed open is said below in one sentence of the command line's own.
+    dialogs_.holdMessages();
     comm.Link();
-    if (!comm.Linked) {
+    if (comm.Linked) {
+        dialogs_.releaseMessages();
+    } else {
+        dialogs_.dropMessages();
         // The link says only that the open failed; asking once more tells why.
         const FtStatus why = unit.Open_USB_Device_By_Serial_Number(serials[chosen].toStdString());
         if (why == ft::OK) unit.CloseFTDevice();

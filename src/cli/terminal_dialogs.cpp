@@ -1,5 +1,7 @@
 #include "cli/terminal_dialogs.h"
 
+#include <utility>
+
 namespace korvanne {
 
 namespace {
@@ -43,9 +45,24 @@ bool TerminalDialogs::confirm(const QString& text) {
 }
 
 void TerminalDialogs::inform(const QString& text) {
+    if (holding_) {
+        held_ << text;
+        return;
+    }
     messages_ << text;
     std::fprintf(out_, "%s\n", terminalText(text).constData());
     std::fflush(out_);
+}
+
+void TerminalDialogs::releaseMessages() {
+    holding_ = false;
+    const QStringList held = std::exchange(held_, {});
+    for (const QString& text : held) inform(text);
+}
+
+void TerminalDialogs::dropMessages() {
+    holding_ = false;
+    held_.clear();
 }
 
 QString TerminalDialogs::openFile(const QString&, const QString&, const QString&) {

@@ -36,6 +36,12 @@ public:
     bool confirmationRefused() const { return refused_; }
     // The user answered No.
     bool declined() const { return declined_; }
+    // While held, messages are kept back instead of shown; release shows them, drop forgets them
+    // (the command then says what happened in its own words).
+    void holdMessages() { holding_ = true; }
+    void releaseMessages();
+    void dropMessages();
+
     // Every message shown, in order.
     const QStringList& messages() const { return messages_; }
 
@@ -48,6 +54,8 @@ private:
     bool refused_ = false;
     bool declined_ = false;
     QStringList messages_;
+    bool holding_ = false;
+    QStringList held_;
     std::map<QString, bool> answers_;
 };
 
