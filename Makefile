@@ -23,6 +23,7 @@ build: deps $(BUILD_DIR)/build.ninja
 
 bench: build
 	QT_QPA_PLATFORM=offscreen $(BUILD_DIR)/bench/korvanne-bench-console
+	QT_QPA_PLATFORM=offscreen $(BUILD_DIR)/bench/korvanne-bench-transfers
 	$(BUILD_DIR)/bench/korvanne-bench-link
 
 # The Debian package, in $(BUILD_DIR); install it with: sudo apt install ./$(BUILD_DIR)/<file>.deb

@@ -6,6 +6,8 @@ set -euo pipefail
 packages=(cmake ninja-build g++ ccache pkg-config qt6-base-dev qt6-serialport-dev qt6-qpa-plugins libgl-dev)
 # `make package` (dpkg-shlibdeps) and the install test (desktop-file-validate).
 packages+=(dpkg-dev desktop-file-utils)
+# The simulated bootloader is tested with the stock stm32flash tool.
+packages+=(stm32flash)
 lock_wait_seconds=${KORVANNE_APT_LOCK_WAIT:-300}
 lock_poll_seconds=${KORVANNE_APT_LOCK_POLL:-10}
 

@@ -1,6 +1,8 @@
 #include "app/editor.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QPushButton>
 
 #include "app/main_controller.h"
 #include "app/tform_main.h"
@@ -8,6 +10,8 @@
 #include "console/tform_print.h"
 #include "effect/tform_fx_settings.h"
 #include "effect/tform_note_tracking_filter.h"
+#include "transfer/algorithm_upload.h"
+#include "transfer/firmware_upgrade.h"
 #include "transfer/tform_firmware_upgrade.h"
 #include "update/tform_new_version_msg.h"
 #include "update/tform_update_updater.h"
@@ -37,6 +41,7 @@ Editor::Editor(const Services& services)
 
     firmwareUpgrade_ = std::make_unique<TformFirmwareUpgrade>();
     creationOrder_ << firmwareUpgrade_->objectName();
+    wireTransfers();
 
     console_ = std::make_unique<TformPrint>();
     creationOrder_ << console_->objectName();
@@ -61,6 +66,31 @@ Editor::Editor(const Services& services)
     creationOrder_ << newVersionMsg_->objectName();
     updateUpdater_ = std::make_unique<TformUpdateUpdater>();
     creationOrder_ << updateUpdater_->objectName();
+}
+
+void Editor::wireTransfers() {
+    MainController* c = controller_.get();
+    FirmwareUpgrade& upgrade = c->firmwareUpgrade();
+    firmwareUpgrade_->attach(&upgrade, main_.get());
+    upgrade.setView(firmwareUpgrade_.get());
+    // The upgrade window shows a running exchange as the main window does.
+    auto shown = c->messages().onBusyChanged;
+    c->messages().onBusyChanged = [shown, window = firmwareUpgrade_.get()](bool busy) {
+        if (shown) shown(busy);
+        window->setBusy(busy);
+    };
+    QObject::connect(main_->findChild<QPushButton*>("btnUpload"), &QPushButton::clicked,
+                     main_.get(), [c] { c->upload().btnUploadClick(); });
+    QObject::connect(main_->action("menuLoadAlgorithmFromFile"), &QAction::triggered, main_.get(),
+                     [c] { c->upload().menuLoadAlgorithmFromFileClick(); });
+    QAction* mode = main_->action("menuFirmwareUpgradeMode");
+    QObject::connect(mode, &QAction::triggered, main_.get(), [c, mode] {
+        // The operation keeps the check mark itself: undo the toggle Qt made on the click.
+        if (mode->isCheckable()) mode->setChecked(!mode->isChecked());
+        c->firmwareUpgrade().menuFirmwareUpgradeModeClick();
+    });
+    QObject::connect(main_->action("menuStartFirmwareUpgrade"), &QAction::triggered, main_.get(),
+                     [c] { c->firmwareUpgrade().menuStartFirmwareUpgradeClick(); });
 }
 
 Editor::~Editor() {

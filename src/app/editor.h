@@ -3,8 +3,8 @@
 #include <QStringList>
 #include <memory>
 
-#include "core/services.h"
 #include "core/log_sink.h"
+#include "core/services.h"
 
 namespace korvanne {
 
@@ -39,6 +39,9 @@ public:
     QStringList creationOrder() const { return creationOrder_; }
 
 private:
+    // Upload, Upgrade Mode and the firmware upgrade window, to their operations.
+    void wireTransfers();
+
     class TeeLog final : public LogSink {
     public:
         LogSink* first = nullptr;

@@ -9,7 +9,9 @@
 #include "core/shell.h"
 #include "console/console_tools.h"
 #include "device/communication.h"
+#include "transfer/algorithm_upload.h"
 #include "transfer/effect_catalogue.h"
+#include "transfer/firmware_upgrade.h"
 #include "transfer/erase_settings.h"
 
 namespace korvanne {
@@ -24,7 +26,11 @@ MainController::MainController(Services& services, MainView& view)
       uploadCheckTimer_(services.clock.createTimer()),
       webVersionTimer_(services.clock.createTimer()),
       linkView_(std::make_unique<MainLinkView>(view)),
-      communication_(std::make_unique<Communication>(*this)) {
+      communication_(std::make_unique<Communication>(*this)),
+      upload_(std::make_unique<AlgorithmUpload>(*this)),
+      firmwareUpgrade_(std::make_unique<FirmwareUpgrade>(*this)) {
+    uploadCheckTimer_->onTimeout([this] { upload_->UploadCheckTimerTimer(); });
+    communication_->StartFirmwareUpgrade = [this] { firmwareUpgrade_->StartFirmwareUpgrade(); };
     usbReadTimer_->onTimeout([this] { communication_->Timer_USB_ReadTimer(); });
     messages_.onBusyChanged = [this](bool busy) { view_.setBusy(busy); };
     usbReadTimer_->setInterval(50);

@@ -15,7 +15,9 @@
 
 namespace korvanne {
 
+class AlgorithmUpload;
 class Communication;
+class FirmwareUpgrade;
 class ConsoleTools;
 class EraseSettings;
 class MainLinkView;
@@ -84,6 +86,8 @@ public:
     StatusAppliers appliers;
     EffectCatalogue catalogue;
     Communication& communication() override { return *communication_; }
+    AlgorithmUpload& upload() { return *upload_; }
+    FirmwareUpgrade& firmwareUpgrade() { return *firmwareUpgrade_; }
     ConsoleTools& consoleTools() { return *consoleTools_; }
     EraseSettings& eraseSettings() { return *eraseSettings_; }
 
@@ -98,6 +102,8 @@ private:
     std::unique_ptr<Timer> webVersionTimer_;
     std::unique_ptr<MainLinkView> linkView_;
     std::unique_ptr<Communication> communication_;
+    std::unique_ptr<AlgorithmUpload> upload_;
+    std::unique_ptr<FirmwareUpgrade> firmwareUpgrade_;
     std::unique_ptr<ConsoleTools> consoleTools_;
     std::unique_ptr<EraseSettings> eraseSettings_;
 };

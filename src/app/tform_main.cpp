@@ -313,6 +313,8 @@ QObject* TformMain::control(Control c) const {
 
 void TformMain::setEnabled(Control c, bool enabled) {
     QObject* o = control(c);
+    // Start Firmware Upgrade is offered only while the bootloader is reached.
+    if (c == Control::menuStartFirmwareUpgrade) qobject_cast<QAction*>(o)->setVisible(enabled);
     if (auto* a = qobject_cast<QAction*>(o)) setItemEnabled(a, enabled);
     if (auto* w = qobject_cast<QWidget*>(o)) w->setEnabled(enabled);
 }

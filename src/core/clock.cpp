@@ -1,5 +1,6 @@
 #include "core/clock.h"
 
+#include <QAbstractEventDispatcher>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -21,6 +22,27 @@ void sleepInEventLoop(int ms) {
     QEventLoop loop;
     QTimer::singleShot(std::max(ms, 0), Qt::PreciseTimer, &loop, &QEventLoop::quit);
     loop.exec();
+}
+
+// Sleeps in the event loop until something has happened (data on a port, a timer, a click) and
+// was handled, or `ms` milliseconds pass, so a waiting caller looks again at once.
+void sleepUntilSomethingHappens(int ms) {
+    QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance();
+    if (!dispatcher) {
+        sleepInEventLoop(ms);
+        return;
+    }
+    QEventLoop loop;
+    QTimer::singleShot(std::max(ms, 0), Qt::PreciseTimer, &loop, &QEventLoop::quit);
+    int blocks = 0;
+    // The loop blocks once to sleep; the next time it is about to block, it has woken and
+    // handled what woke it.
+    const QMetaObject::Connection c =
+        QObject::connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, &loop, [&] {
+            if (++blocks == 2) loop.quit();
+        });
+    loop.exec();
+    QObject::disconnect(c);
 }
 
 class RealTimer final : public Timer {
@@ -60,8 +82,8 @@ bool RealClock::waitUntil(const std::function<bool()>& ready, int timeoutMs) {
     while (!ready()) {
         const qint64 left = timeoutMs - elapsed.elapsed();
         if (left <= 0) return ready();
-        // Wake at least every millisecond to look again; the loop sleeps in between.
-        sleepInEventLoop(static_cast<int>(std::min<qint64>(left, 1)));
+        // Look again when something happened, at least every millisecond.
+        sleepUntilSomethingHappens(static_cast<int>(std::min<qint64>(left, 1)));
     }
     return true;
 }

@@ -9,6 +9,7 @@
 #include "device/hex_text.h"
 #include "device/link_context.h"
 #include "device/message_builders.h"
+#include "transfer/bootloader_protocol.h"
 #include "transfer/effect_catalogue.h"
 
 namespace korvanne {
@@ -128,15 +129,14 @@ bool Communication::ConnectDevice() {
     }
     if (messages.FirmwareUpgradeMode) {
         // Nothing is written on a bridge that did not open; the check simply fails.
-        QString answer;
+        bool reached = false;
         if (opened) {
-            unit.SetLineParameters(2);
-            unit.SetFTDataCharacteristics();
-            messages.SendRequest(msg::bootloaderSync(), 1);
-            answer = messages.ReadReplyText();
-            log.ConsoleAppend("received Byte: " + answer);
+            BootloaderProtocol bootloader(messages, log);
+            bootloader.enterBootloaderLine();
+            // A bootloader still synchronised from an earlier attempt counts as reached.
+            reached = bootloader.synchronise("received Byte: ").reached;
         }
-        if (answer == "79") {
+        if (reached) {
             BootloaderReached = true;
             dialogs.inform("Connection to bootloader succeeded, ready for firmware upgrade");
             view.showBootloaderReached();

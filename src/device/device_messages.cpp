@@ -116,11 +116,10 @@ DeviceMessages::Reply DeviceMessages::waitForData(int limitMs) {
     return arrived ? Reply::Received : Reply::NoAnswer;
 }
 
-DeviceMessages::Reply DeviceMessages::waitForFirstByte() {
-    const Reply result = waitForData(FirstByteLimitMs);
+DeviceMessages::Reply DeviceMessages::waitForFirstByte(int limitMs) {
+    const Reply result = waitForData(limitMs);
     if (result == Reply::NoAnswer) {
-        log_.ConsoleLog(
-            QStringLiteral("no answer from the pedal within %1 ms").arg(FirstByteLimitMs));
+        log_.ConsoleLog(QStringLiteral("no answer from the pedal within %1 ms").arg(limitMs));
     }
     return result;
 }
@@ -168,8 +167,8 @@ DeviceMessages::Reply DeviceMessages::ReadStatusReply() {
     return result;
 }
 
-QString DeviceMessages::ReadReplyText(Reply* result) {
-    Reply outcome = waitForFirstByte();
+QString DeviceMessages::ReadReplyText(Reply* result, int firstByteLimitMs) {
+    Reply outcome = waitForFirstByte(firstByteLimitMs);
     if (result) *result = outcome;
     if (outcome != Reply::Received) return {};
 

@@ -58,7 +58,8 @@ public:
     // digits ("79", "1F"), taken as soon as it arrives; otherwise the bytes as UTF-8 text.
     // Empty when nothing arrived; `result` says why. When the device goes away part way, the
     // bytes that arrived are still returned, with DeviceGone.
-    QString ReadReplyText(Reply* result = nullptr);
+    // `firstByteLimitMs` is how long the first byte may take (a bootloader's erase takes long).
+    QString ReadReplyText(Reply* result = nullptr, int firstByteLimitMs = FirstByteLimitMs);
 
     bool FirmwareUpgradeMode = false;
 
@@ -118,7 +119,7 @@ private:
     // Where the code asking for the door runs: waits and event loops it is nested in.
     int depth() const;
     Reply waitForData(int limitMs);
-    Reply waitForFirstByte();
+    Reply waitForFirstByte(int limitMs = FirstByteLimitMs);
     Reply waitForMore(std::int64_t lastDataMs);
     void readInto(std::vector<std::uint8_t>& reply, std::int64_t& lastDataMs);
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 namespace korvanne {
@@ -13,6 +14,8 @@ public:
     virtual void answer(const std::vector<std::uint8_t>& bytes) = 0;
     // Leaves the bootloader and starts the firmware again (the bootloader's Go).
     virtual void startFirmware() = 0;
+    // The parity the line is set to, when the transport can tell (D2XX codes: 2 is even).
+    virtual std::optional<std::uint8_t> lineParity() const { return std::nullopt; }
 };
 
 // The pedal's microcontroller while it runs its serial bootloader. Once the pedal has entered
@@ -23,19 +26,10 @@ public:
     // Called each time the pedal enters its bootloader.
     virtual void enter() {}
     virtual void receiveByte(std::uint8_t byte, BootloaderHost& host) = 0;
-};
-
-// Just enough bootloader to link to: acknowledges the synchronisation byte and refuses
-// everything else.
-class MinimalBootloader final : public BootloaderSide {
-public:
-    static constexpr std::uint8_t Sync = 0x7F;
-    static constexpr std::uint8_t Ack = 0x79;
-    static constexpr std::uint8_t Nack = 0x1F;
-
-    void receiveByte(std::uint8_t byte, BootloaderHost& host) override {
-        host.answer({byte == Sync ? Ack : Nack});
-    }
+    // The number the firmware reports once started, when the bootloader side knows it.
+    virtual std::optional<int> firmwareNumber() const { return std::nullopt; }
+    // False when the flash holds no program that can start (erased, or half written).
+    virtual bool firmwareRuns() const { return true; }
 };
 
 }  // namespace korvanne

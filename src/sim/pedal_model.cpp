@@ -80,7 +80,10 @@ std::optional<int> decimalFromHexDigits(std::uint8_t high, std::uint8_t low) {
 
 PedalModel::PedalModel(PedalOptions options, std::unique_ptr<BootloaderSide> bootloader)
     : options_(std::move(options)), bootloader_(std::move(bootloader)) {
-    if (!bootloader_) bootloader_ = std::make_unique<MinimalBootloader>();
+    if (!bootloader_) {
+        bootloader_ = std::make_unique<Stm32Bootloader>(
+            options_.firmware, options_.faults.bootloader, options_.faults.bootloaderRefusesReads);
+    }
     state_.firmware = options_.firmware;
     state_.algorithm = options_.algorithm;
     state_.effect = std::clamp(options_.effect, 0, 99);
@@ -96,7 +99,10 @@ PedalModel::PedalModel(PedalOptions options, std::unique_ptr<BootloaderSide> boo
 PedalModel::~PedalModel() = default;
 
 void PedalModel::setBootloaderSide(std::unique_ptr<BootloaderSide> bootloader) {
-    bootloader_ = bootloader ? std::move(bootloader) : std::make_unique<MinimalBootloader>();
+    bootloader_ =
+        bootloader ? std::move(bootloader)
+                   : std::make_unique<Stm32Bootloader>(state_.firmware, options_.faults.bootloader,
+                                                       options_.faults.bootloaderRefusesReads);
 }
 
 void PedalModel::note(std::string event) {
@@ -110,6 +116,7 @@ std::size_t PedalModel::receive(const std::uint8_t* data, std::size_t size, std:
         const std::int64_t arrivalNs = line_.inboundByte(nowUs);
         giveUpIncomplete(arrivalNs);
         received_.push_back(data[taken]);
+        receivedAtUs_.push_back(arrivalNs / 1000);
         handleByte(data[taken], arrivalNs);
         const auto& pullAfter = options_.faults.pullAfterBytes;
         if (pullAfter && received_.size() >= *pullAfter) pullCable();
@@ -173,6 +180,7 @@ void PedalModel::giveUpIncomplete(std::int64_t nowNs) {
 }
 
 void PedalModel::handleByte(std::uint8_t byte, std::int64_t arrivalNs) {
+    if (crashed_) return;
     if (inBootloader_) {
         bootByteNs_ = arrivalNs;
         bootloader_->receiveByte(byte, *this);
@@ -378,7 +386,16 @@ void PedalModel::upload(const std::vector<std::uint8_t>& command, std::int64_t d
         note("upload refused: " + why);
         text = UploadErrorText;
     }
-    send({text.begin(), text.end()}, doneNs);
+    const PedalFaults& f = options_.faults;
+    if (f.uploadAnswer) text = *f.uploadAnswer;
+    const std::size_t pieces = static_cast<std::size_t>(std::max(f.uploadAnswerPieces, 1));
+    const std::size_t pieceSize = (text.size() + pieces - 1) / pieces;
+    std::int64_t startNs = doneNs;
+    for (std::size_t at = 0; at < text.size(); at += pieceSize) {
+        const std::size_t n = std::min(pieceSize, text.size() - at);
+        send({text.begin() + std::ptrdiff_t(at), text.begin() + std::ptrdiff_t(at + n)}, startNs);
+        startNs = line_.outboundFreeNs() + f.tornGapUs * 1000 - options_.answerLatencyUs * 1000;
+    }
 }
 
 void PedalModel::sendStatus(std::int64_t doneNs) {
@@ -434,6 +451,7 @@ void PedalModel::sendMemoryDump(std::int64_t doneNs) {
 
 void PedalModel::enterBootloader() {
     inBootloader_ = true;
+    crashed_ = false;
     pending_.clear();
     bootloader_->enter();
     note("bootloader entered");
@@ -446,7 +464,18 @@ void PedalModel::answer(const std::vector<std::uint8_t>& bytes) {
 void PedalModel::startFirmware() {
     inBootloader_ = false;
     pending_.clear();
+    if (!bootloader_->firmwareRuns()) {
+        crashed_ = true;
+        note("firmware crashed: the flash holds no program that can start");
+        return;
+    }
+    if (const auto number = bootloader_->firmwareNumber()) state_.firmware = *number;
     note("firmware started");
+}
+
+std::optional<std::uint8_t> PedalModel::lineParity() const {
+    if (lineHistory_.empty()) return std::nullopt;
+    return line_.line().parity;
 }
 
 }  // namespace korvanne

@@ -11,6 +11,7 @@
 #include "sim/line_settings.h"
 #include "sim/paced_line.h"
 #include "sim/pedal_state.h"
+#include "sim/stm32_bootloader.h"
 
 namespace korvanne {
 
@@ -28,6 +29,14 @@ struct PedalFaults {
     int garbledEntry = 3;
     // The cable is pulled once this many bytes have been received.
     std::optional<std::size_t> pullAfterBytes;
+    // The answer to an upload replaces the usual one when set, and leaves in this many pieces
+    // (tornGapUs apart), so the editor reads it in several reads.
+    std::optional<std::string> uploadAnswer;
+    int uploadAnswerPieces = 1;
+    // Faults of the bootloader side (negative acknowledge, a lost answer, silence from a step).
+    BootloaderFault bootloader;
+    // The bootloader refuses Read Memory, as with read protection on.
+    bool bootloaderRefusesReads = false;
     // The settings memory dump leaves in this many pieces, with a pause between them.
     int dumpPieces = 1;
     std::int64_t dumpGapUs = 200'000;
@@ -94,6 +103,8 @@ public:
     const LineSettings& line() const { return line_.line(); }
     const std::vector<LineSettings>& lineHistory() const { return lineHistory_; }
     const std::vector<std::uint8_t>& received() const { return received_; }
+    // When each received byte had fully arrived, in µs (parallel to received()).
+    const std::vector<std::int64_t>& receivedAtUs() const { return receivedAtUs_; }
     const std::vector<std::string>& events() const { return events_; }
 
     PedalState& state() { return state_; }
@@ -104,6 +115,9 @@ public:
     void setBootloaderSide(std::unique_ptr<BootloaderSide> bootloader);
 
     bool cablePulled() const { return pulled_; }
+    // True after Go found no program that can start: the pedal answers nothing until it is
+    // powered up in its bootloader again.
+    bool firmwareCrashed() const { return crashed_; }
     void pullCable();
 
     // Takes an algorithm image as the running one: byte 0 is 00, the length field equals the
@@ -115,6 +129,7 @@ public:
 private:
     void answer(const std::vector<std::uint8_t>& bytes) override;
     void startFirmware() override;
+    std::optional<std::uint8_t> lineParity() const override;
 
     void handleByte(std::uint8_t byte, std::int64_t arrivalNs);
     void giveUpIncomplete(std::int64_t nowNs);
@@ -133,10 +148,12 @@ private:
     PacedLine line_;
     std::vector<LineSettings> lineHistory_;
     std::vector<std::uint8_t> received_;
+    std::vector<std::int64_t> receivedAtUs_;
     std::vector<std::string> events_;
     std::unique_ptr<BootloaderSide> bootloader_;
     bool inBootloader_ = false;
     bool pulled_ = false;
+    bool crashed_ = false;
     std::vector<std::uint8_t> pending_;  // the command being received
     std::int64_t lastArrivalNs_ = 0;
     std::int64_t bootByteNs_ = 0;  // arrival of the byte the bootloader side is handling

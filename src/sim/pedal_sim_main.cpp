@@ -7,6 +7,7 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFile>
+#include <QHash>
 #include <cstdio>
 
 #include "sim/pedal_model.h"
@@ -75,6 +76,13 @@ int main(int argc, char* argv[]) {
                 "KIND");
     valueOption("pull-after", "Pull the cable after N bytes received.", "N");
     valueOption("baud", "Line speed used for pacing (default 115200).", "N");
+    valueOption("boot-fault",
+                "Bootloader fault at answer N (counted from 1): nack:N (a negative acknowledge), "
+                "silent:N (that answer lost), dead:N (no answer from then on).",
+                "KIND:N");
+    parser.addOption({QStringLiteral("boot-refuse-reads"),
+                      QStringLiteral("The bootloader refuses Read Memory (read protection).")});
+    valueOption("record", "Write every byte received to FILE as it arrives.", "FILE");
     if (!parser.parse(QCoreApplication::arguments())) fail(parser.errorText());
     if (parser.isSet(QStringLiteral("help"))) parser.showHelp(0);
     if (!parser.positionalArguments().isEmpty()) {
@@ -110,6 +118,17 @@ int main(int argc, char* argv[]) {
             fail(QStringLiteral("unknown fault '%1'").arg(kind));
         }
     }
+    if (parser.isSet("boot-fault")) {
+        const QStringList parts = parser.value("boot-fault").split(':');
+        using Kind = korvanne::BootloaderFault::Kind;
+        const QHash<QString, Kind> kinds{
+            {"nack", Kind::Nack}, {"silent", Kind::Silent}, {"dead", Kind::Dead}};
+        bool ok = parts.size() == 2 && kinds.contains(parts[0]);
+        const int step = ok ? parts[1].toInt(&ok) : 0;
+        if (!ok || step < 1) fail(QStringLiteral("--boot-fault wants nack:N, silent:N or dead:N"));
+        options.faults.bootloader = {kinds.value(parts[0]), step};
+    }
+    options.faults.bootloaderRefusesReads = parser.isSet("boot-refuse-reads");
     if (parser.isSet("image")) {
         QFile file(parser.value("image"));
         if (!file.open(QIODevice::ReadOnly)) {
@@ -125,6 +144,10 @@ int main(int argc, char* argv[]) {
     korvanne::ServeOptions serve;
     if (parser.isSet("baud")) serve.baud = std::uint32_t(number(parser, "baud", 300, 12'000'000));
     serve.watchStdin = stdinCanClose();
+    if (parser.isSet("record")) {
+        serve.record = std::fopen(qPrintable(parser.value("record")), "wb");
+        if (!serve.record) fail(QStringLiteral("cannot write %1").arg(parser.value("record")));
+    }
 
     korvanne::PedalModel pedal(options);
     // An explicit number wins over the one the start image carries.
@@ -137,5 +160,7 @@ int main(int argc, char* argv[]) {
     if (!port.open(error)) fail(QString::fromStdString(error), ServeFailureStatus);
     std::printf("%s\n", port.slavePath().c_str());
     std::fflush(stdout);
-    return korvanne::servePedal(pedal, port, serve);
+    const int code = korvanne::servePedal(pedal, port, serve);
+    if (serve.record) std::fclose(serve.record);
+    return code;
 }

@@ -79,6 +79,10 @@ int servePedal(PedalModel& pedal, PtyPort& port, const ServeOptions& options) {
         if (fds[0].revents & POLLIN) {
             const ssize_t n = ::read(master, buffer, sizeof buffer);
             if (n > 0) {
+                if (options.record) {
+                    std::fwrite(buffer, 1, static_cast<std::size_t>(n), options.record);
+                    std::fflush(options.record);
+                }
                 pedal.receive(buffer, static_cast<std::size_t>(n), steadyUs());
             } else if (n < 0 && errno != EAGAIN && errno != EINTR) {
                 std::fprintf(stderr, "read: %s\n", std::strerror(errno));

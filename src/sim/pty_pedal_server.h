@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 
 namespace korvanne {
 
@@ -12,6 +13,8 @@ struct ServeOptions {
     std::uint32_t baud = 115200;
     // Stop when standard input reaches its end (the parent went away).
     bool watchStdin = true;
+    // Every byte received is written here as it arrives, when set.
+    std::FILE* record = nullptr;
 };
 
 // Serves one simulated pedal on a pseudo-terminal in real time until standard input closes or

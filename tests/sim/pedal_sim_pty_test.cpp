@@ -79,7 +79,8 @@ void PedalSimPtyTest::servesStatusReply() {
 void PedalSimPtyTest::startsInBootloader() {
     SimProcess sim({"--bootloader", "--no-pacing"});
     QVERIFY(sim.fd() >= 0);
-    QVERIFY(sim.send(QByteArray::fromHex("7F31")));
+    // Synchronised by the first 0x7F, the bootloader refuses the second.
+    QVERIFY(sim.send(QByteArray::fromHex("7F7F")));
     const QByteArray answer =
         sim.readUntil([](const QByteArray& got) { return got.size() >= 2; }, 10'000);
     QCOMPARE(answer, QByteArray::fromHex("791F"));

@@ -1,0 +1,179 @@
+#include "transfer/algorithm_upload.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <algorithm>
+#include <vector>
+
+#include "app/main_controller.h"
+#include "app/main_view.h"
+#include "core/clock.h"
+#include "core/dialogs.h"
+#include "core/log_sink.h"
+#include "device/communication.h"
+#include "device/message_builders.h"
+#include "transfer/algorithm_image.h"
+
+namespace korvanne {
+
+AlgorithmUpload::AlgorithmUpload(MainController& main) : main_(main) {}
+
+void AlgorithmUpload::sendBypassOn() {
+    // The effect window's SendBypass (on) sends exactly these two bytes.
+    main_.messages().SendText(msg::bypass(true));
+}
+
+void AlgorithmUpload::UploadCheckTimerTimer() {
+    main_.view().setText(Control::lblStatus, "Upload Failed");
+}
+
+void AlgorithmUpload::showFailed() {
+    main_.view().setText(Control::lblStatus, "Upload Failed");
+    main_.UploadCheckTimer().stop();
+}
+
+AlgorithmUpload::Wait AlgorithmUpload::waitForAnswer(bool logReads) {
+    D2xxUnit& unit = main_.unit();
+    Clock& clock = main_.services().clock;
+    LogSink& log = main_.services().log;
+    bool gone = false;
+    const auto dataWaiting = [&] {
+        if (unit.GetFTQueueStatus() != ft::OK) {
+            gone = true;
+            return true;
+        }
+        return unit.RxQueueCount > 0;
+    };
+    const bool arrived = clock.waitUntil(dataWaiting, AnswerLimitMs);
+    if (gone) return Wait::DeviceGone;
+    if (!arrived) {
+        log.ConsoleLog(
+            QStringLiteral("no answer to the upload within %1 s").arg(AnswerLimitMs / 1000));
+        return Wait::NoAnswer;
+    }
+    // The answer may come in pieces: read until the line stays quiet. The status shows only
+    // bytes of this answer, never older bytes of the receive buffer.
+    std::vector<std::uint8_t> answer;
+    for (;;) {
+        const std::uint32_t n = unit.ReadFTDevice(D2xxUnit::BufferSize);
+        if (logReads) log.ConsoleLog("num of bytes received from device: " + QString::number(n));
+        if (n == 0) break;
+        answer.insert(answer.end(), unit.RxBuffer.begin(), unit.RxBuffer.begin() + n);
+        const auto shown = std::min<std::size_t>(answer.size(), StatusChars);
+        const QString text =
+            QString::fromLatin1(reinterpret_cast<const char*>(answer.data()), qsizetype(shown));
+        log.ConsoleLog("received: " + text);
+        main_.view().setText(Control::lblStatus, text);
+        clock.waitUntil(dataWaiting, DeviceMessages::QuietLimitMs);
+        if (gone) break;
+    }
+    return Wait::Answered;
+}
+
+void AlgorithmUpload::btnUploadClick() {
+    MainView& view = main_.view();
+    DeviceMessages& messages = main_.messages();
+    Dialogs& dialogs = main_.services().dialogs;
+    LogSink& log = main_.services().log;
+    D2xxUnit& unit = main_.unit();
+    // The whole upload is one exchange, its answer wait included: nothing else reaches the
+    // pedal meanwhile and the poll leaves the answer to the wait.
+    DeviceMessages::Exchange exchange(messages, "Upload Selected");
+    if (!exchange) return;
+    main_.Timer_USB_Read().stop();
+    if (!dialogs.confirm(Question)) {
+        main_.Timer_USB_Read().start();
+        return;
+    }
+    sendBypassOn();
+    main_.services().clock.pause(BypassPauseEmbeddedMs);
+    unit.ErrorReportEnabled = true;
+    main_.UploadCheckTimer().start();
+
+    EffectCatalogue& catalogue = main_.catalogue;
+    const QString name = EffectCatalogue::resourceNameOf(catalogue.SelectedEffectName);
+    log.ConsoleLog("resource name: " + name);
+    if (const ResourceLoad load = catalogue.LoadResourceText(name); !load.ok()) {
+        dialogs.inform(load.error);
+        showFailed();
+        main_.Timer_USB_Read().start();
+        return;
+    }
+    const QString text = catalogue.imageLine();
+    log.ConsoleLog("size: " + QString::number(text.size() / 2));
+    log.ConsoleLog(EffectCatalogue::fileContentLogLine(text));
+    const std::string line = text.toStdString();
+    const ImageLineConversion converted = convertImageLine(line, unit.TxBuffer);
+    log.ConsoleLog("num of bytes: " + QString::number(converted.converted));
+    // Only converted bytes are sent: the rest of the buffer holds an earlier message. The
+    // request drops stale received bytes first, so they are not taken for the answer.
+    if (converted.converted > 0) {
+        messages.SendRequest(std::string_view(line).substr(0, converted.converted * 2));
+    }
+
+    log.ConsoleLog("write to device");
+    view.setText(Control::lblStatus, "Uploading...");
+
+    switch (waitForAnswer(false)) {
+        case Wait::DeviceGone:
+            showFailed();
+            return;
+        case Wait::NoAnswer:
+            showFailed();
+            main_.Timer_USB_Read().start();
+            return;
+        case Wait::Answered:
+            break;
+    }
+    main_.communication().ReadDeviceStatus();
+    main_.UploadCheckTimer().stop();
+    main_.Timer_USB_Read().start();
+}
+
+void AlgorithmUpload::menuLoadAlgorithmFromFileClick() {
+    DeviceMessages& messages = main_.messages();
+    Dialogs& dialogs = main_.services().dialogs;
+    LogSink& log = main_.services().log;
+    D2xxUnit& unit = main_.unit();
+    DeviceMessages::Exchange exchange(messages, "Load Effect From File");
+    if (!exchange) return;
+    const QString path = dialogs.openFile("Load Effect From File", FileFilter, OpenDialogFolder);
+    if (path.isEmpty()) return;
+    if (!dialogs.confirm(Question)) return;
+    sendBypassOn();
+    main_.services().clock.pause(BypassPauseFileMs);
+    unit.ErrorReportEnabled = true;
+    main_.UploadCheckTimer().start();
+
+    OpenDialogFolder = QFileInfo(path).absolutePath();
+    log.ConsoleLog("Opening - " + QFileInfo(path).absoluteFilePath());
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        dialogs.inform("Cannot open " + QFileInfo(path).absoluteFilePath() + ": " +
+                       file.errorString());
+        showFailed();
+        return;
+    }
+    const QByteArray bytes = file.read(qint64(MaxUploadBytes));
+    if (bytes.size() == 0 && file.error() != QFileDevice::NoError) {
+        dialogs.inform("Cannot read " + QFileInfo(path).absoluteFilePath() + ": " +
+                       file.errorString());
+        showFailed();
+        return;
+    }
+    // Stale received bytes must not be taken for the answer.
+    unit.PurgeFTReceive();
+    std::copy(bytes.begin(), bytes.end(), unit.TxBuffer.begin());
+    const std::uint32_t written =
+        bytes.isEmpty() ? 0 : unit.WriteFTDevice(static_cast<std::uint32_t>(bytes.size()));
+    log.ConsoleLog(QString::number(written) + " Bytes Sent ...");
+    file.close();
+
+    if (waitForAnswer(true) != Wait::Answered) {
+        showFailed();
+        return;
+    }
+    main_.UploadCheckTimer().stop();
+}
+
+}  // namespace korvanne

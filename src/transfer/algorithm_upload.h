@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QString>
+#include <cstddef>
+
+namespace korvanne {
+
+class MainController;
+
+// Sending an algorithm to the linked pedal, the embedded image of the effect last picked
+// ("Upload Selected") or the raw bytes of a file ("Load Effect From File"), and showing the
+// pedal's answer in the status label. The answer is awaited for at most AnswerLimitMs; the link
+// stays busy meanwhile, so no other exchange (nor the poll) takes the answer.
+class AlgorithmUpload {
+public:
+    static constexpr std::size_t MaxUploadBytes = 65536;
+    static constexpr int AnswerLimitMs = 15'000;
+    static constexpr int BypassPauseEmbeddedMs = 40;
+    static constexpr int BypassPauseFileMs = 400;
+    static constexpr int StatusChars = 17;
+    static inline const QString Question = QStringLiteral("Upload the selected algorithm?");
+    static inline const QString FileFilter = QStringLiteral("Dat files (*.dat)|*.dat");
+
+    explicit AlgorithmUpload(MainController& main);
+
+    void btnUploadClick();
+    void menuLoadAlgorithmFromFileClick();
+    void UploadCheckTimerTimer();
+
+    // Puts the pedal in bypass before an upload or a firmware upgrade: 0D 01.
+    void sendBypassOn();
+
+    // OpenDialog1's initial folder: the folder of the file chosen last.
+    QString OpenDialogFolder;
+
+private:
+    enum class Wait { Answered, NoAnswer, DeviceGone };
+    // Waits for the pedal's answer and shows it; each read is logged when `logReads`.
+    Wait waitForAnswer(bool logReads);
+    // The upload ended without an answer: "Upload Failed" stays and the check timer stops.
+    void showFailed();
+
+    MainController& main_;
+};
+
+}  // namespace korvanne

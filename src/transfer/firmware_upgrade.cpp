@@ -1,0 +1,306 @@
+#include "transfer/firmware_upgrade.h"
+
+#include "app/main_controller.h"
+#include "app/main_view.h"
+#include "core/clock.h"
+#include "core/dialogs.h"
+#include "core/log_sink.h"
+#include "core/resources.h"
+#include "device/communication.h"
+#include "device/hex_text.h"
+#include "device/message_builders.h"
+#include "transfer/algorithm_upload.h"
+#include "transfer/firmware_image.h"
+
+namespace korvanne {
+
+namespace {
+
+const QString StaysInBootloaderMessage = QStringLiteral(
+    "The pedal's flash was erased and the new firmware was not written completely, so the pedal "
+    "stays in its bootloader and was not restarted.\r\n\r\n"
+    "To finish the upgrade, choose Start Firmware Upgrade in the Firmware Upgrade menu and click "
+    "Upgrade Firmware again; or power the pedal up with SHIFT held, check Upgrade Mode and link "
+    "(the legacy way).");
+
+}  // namespace
+
+FirmwareUpgrade::FirmwareUpgrade(MainController& main)
+    : main_(main), protocol_(main.messages(), main.services().log) {
+    protocol_.pollRunning = [this] { return main_.Timer_USB_Read().isActive(); };
+}
+
+void FirmwareUpgrade::menuFirmwareUpgradeModeClick() {
+    MainView& v = main_.view();
+    DeviceMessages& messages = main_.messages();
+    Dialogs& dialogs = main_.services().dialogs;
+    Communication& link = main_.communication();
+    if (v.isChecked(Control::menuFirmwareUpgradeMode)) {
+        v.setChecked(Control::menuFirmwareUpgradeMode, false);
+        messages.FirmwareUpgradeMode = false;
+        return;
+    }
+    DeviceMessages::Exchange exchange(messages, "Upgrade Mode");
+    if (!exchange) return;
+    v.setChecked(Control::menuFirmwareUpgradeMode, true);
+    messages.FirmwareUpgradeMode = true;
+    bool isNumber = false;
+    const int firmware = link.DeviceFirmware.toInt(&isNumber);
+    if (link.DeviceFirmware == "0" || !isNumber || firmware < 9) {
+        // The legacy way goes on with linking to a pedal started in its bootloader.
+        link.LegacyUpgradeMode = true;
+        return;
+    }
+    main_.upload().sendBypassOn();
+    if (!dialogs.confirm("Keep SHIFT button on the pedal pressed and click YES.")) {
+        messages.FirmwareUpgradeMode = false;
+        v.setChecked(Control::menuFirmwareUpgradeMode, false);
+        return;
+    }
+    messages.SendText(msg::firmwareUpgradeEntry());
+    main_.services().clock.pause(200);
+    main_.Timer_USB_Read().stop();
+    protocol_.enterBootloaderLine();
+    const BootloaderProtocol::SyncResult sync =
+        protocol_.synchronise("received Byte from bootloader: ");
+    if (!sync.reached) {
+        dialogs.inform("Connection to bootloader failed");
+        return;
+    }
+    dialogs.inform("Release SHIFT button and click OK.");
+    v.setEnabled(Control::menuStartFirmwareUpgrade, true);
+    v.setEnabled(Control::btnRequest, false);
+    v.setEnabled(Control::btnUpload, false);
+    StartFirmwareUpgrade();
+}
+
+void FirmwareUpgrade::menuStartFirmwareUpgradeClick() {
+    DeviceMessages::Exchange exchange(main_.messages(), "Start Firmware Upgrade");
+    if (!exchange) return;
+    StartFirmwareUpgrade();
+}
+
+void FirmwareUpgrade::StartFirmwareUpgrade() {
+    main_.Timer_USB_Read().stop();
+    main_.unit().ErrorReportEnabled = false;
+    view_->setUpgradeEnabled(!running_);
+    view_->showBelowMainWindow();
+    FormShow();
+}
+
+void FirmwareUpgrade::FormShow() {
+    const int last = view_->itemCount() - 1;
+    if (last < 0 || view_->selectedIndex() == last) return;
+    view_->selectItem(last);
+    FirmwareSelect(view_->itemText(last));
+}
+
+void FirmwareUpgrade::FirmwareSelect(const QString& itemText) {
+    LogSink& log = main_.services().log;
+    FirmwareResourceName = itemText;
+    if (const auto version = firmware::versionFromItem(itemText.toStdString())) {
+        FirmwareVersion = *version;
+    }
+    log.ConsoleLog("Firmware Version(DEC): " + QString::number(FirmwareVersion));
+    log.ConsoleLog(itemText);
+}
+
+bool FirmwareUpgrade::LoadFirmwareImage() {
+    Dialogs& dialogs = main_.services().dialogs;
+    const auto data = findResource(QStringLiteral("firmware"), FirmwareResourceName);
+    if (!data) {
+        dialogs.inform("The firmware image \"" + FirmwareResourceName +
+                       "\" is not built into this editor. Nothing was sent to the pedal.");
+        return false;
+    }
+    image_ = *data;
+    FirmwareByteCount = static_cast<std::size_t>(image_.size());
+    main_.services().log.ConsoleLog("Firmware num of bytes: " + QString::number(image_.size()));
+    const std::string problem = firmware::imageProblem(std::span<const std::uint8_t>(
+        reinterpret_cast<const std::uint8_t*>(image_.constData()), FirmwareByteCount));
+    if (!problem.empty()) {
+        dialogs.inform("The firmware image \"" + FirmwareResourceName + "\" cannot be written: " +
+                       QString::fromStdString(problem) + ". Nothing was sent to the pedal.");
+        return false;
+    }
+    FirmwareHexText = QString::fromLatin1(image_.toHex().toUpper());
+    return true;
+}
+
+void FirmwareUpgrade::SplitFirmwareIntoChunks() {
+    LogSink& log = main_.services().log;
+    const firmware::ChunkPlan plan = firmware::planChunks(FirmwareByteCount);
+    ChunkCount = plan.fullChunks;
+    LastChunkSize = plan.lastChunkSize;
+    log.ConsoleLog("num of chunks: " + QString::number(ChunkCount));
+    log.ConsoleLog("num of bytes last chunk: " + QString::number(LastChunkSize));
+    ChunkCount = plan.chunkCount;
+    FirmwareBytes.assign(MaxChunks * firmware::ChunkSize, 0);
+    std::copy(image_.begin(), image_.end(), FirmwareBytes.begin());
+    for (std::size_t i = 0; i < ChunkCount; ++i) {
+        const std::size_t size = plan.blockSize(i, FirmwareByteCount);
+        FirmwareChunks[i] = FirmwareHexText.mid(qsizetype(i * 512), qsizetype(size * 2));
+        if (i + 1 == ChunkCount) {
+            log.ConsoleLog("num of bytes last chunk: " + QString::number(size));
+        }
+        log.ConsoleAppend("chunk from string " + QString::number(i) + ": ");
+        log.ConsoleAppend(FirmwareChunks[i]);
+        log.ConsoleLog("chunk " + QString::number(i) + " size: " + QString::number(size));
+        log.ConsoleAppend("");
+        log.ConsoleAppend("");
+    }
+}
+
+bool FirmwareUpgrade::WriteFirmwareChunks() {
+    LogSink& log = main_.services().log;
+    log.ConsoleAppend("Start Write Command");
+    log.ConsoleAppend("");
+    protocol_.BootloaderAddress = boot::FlashStart;
+    view_->setProgressMaximum(static_cast<int>(ChunkCount));
+    for (std::size_t i = 0; i < ChunkCount; ++i) {
+        view_->setProgress(static_cast<int>(i));
+        const std::size_t size = blockSize(i);
+        const std::span<const std::uint8_t> block(FirmwareBytes.data() + i * firmware::ChunkSize,
+                                                  size);
+        if (!protocol_.writeBlock(block, "writing block " + QString::number(i))) return false;
+    }
+    return true;
+}
+
+bool FirmwareUpgrade::verifyWrittenImage() {
+    LogSink& log = main_.services().log;
+    log.ConsoleLog("verifying the written image");
+    for (std::size_t i = 0; i < ChunkCount; ++i) {
+        view_->setProgress(static_cast<int>(i));
+        const std::size_t size = blockSize(i);
+        const auto address = boot::FlashStart + static_cast<std::uint32_t>(i * firmware::ChunkSize);
+        std::vector<std::uint8_t> read;
+        bool refused = false;
+        if (!protocol_.readMemory(address, size, read, &refused)) {
+            if (refused && i == 0) {
+                log.ConsoleLog("the bootloader refuses to read its flash; verify skipped");
+                return true;
+            }
+            fail(BootloaderProtocol::describe(protocol_.failure()));
+            return false;
+        }
+        if (!std::equal(read.begin(), read.end(),
+                        FirmwareBytes.begin() + std::ptrdiff_t(address - boot::FlashStart))) {
+            fail("verifying block " + QString::number(i) + " at 0x" +
+                 QString::fromStdString(hex8(address)) +
+                 ": the flash holds other bytes than the image");
+            return false;
+        }
+    }
+    log.ConsoleLog("verify: the flash holds the image");
+    return true;
+}
+
+std::size_t FirmwareUpgrade::blockSize(std::size_t chunk) const {
+    return std::min(firmware::ChunkSize, FirmwareByteCount - chunk * firmware::ChunkSize);
+}
+
+void FirmwareUpgrade::fail(const QString& text) {
+    lastError_ = "Firmware upgrade failed while " + text +
+                 ".\r\n\r\nThe pedal stays in its bootloader. Click Upgrade Firmware to try "
+                 "again.";
+    main_.services().log.ConsoleLog("Firmware upgrade failed while " + text);
+    running_ = false;
+    view_->setUpgradeEnabled(true);
+    main_.services().dialogs.inform(lastError_);
+}
+
+void FirmwareUpgrade::btnUpgradeFirmwareClick() {
+    if (running_) return;
+    DeviceMessages::Exchange exchange(main_.messages(), "Upgrade Firmware");
+    if (!exchange) return;
+    running_ = true;
+    lastError_.clear();
+    view_->setUpgradeEnabled(false);
+    main_.unit().ErrorReportEnabled = false;
+    if (!LoadFirmwareImage()) {
+        running_ = false;
+        view_->setUpgradeEnabled(true);
+        return;
+    }
+    SplitFirmwareIntoChunks();
+    Clock& clock = main_.services().clock;
+    const std::int64_t startUs = clock.nowUs();
+    const std::uint64_t startBytes = protocol_.bytesSent + protocol_.bytesReceived;
+    // From here on the flash may be erased: closing the window must not start what is there.
+    erased_ = true;
+    if (!protocol_.EraseFlash() || !WriteFirmwareChunks()) {
+        fail(BootloaderProtocol::describe(protocol_.failure()));
+        return;
+    }
+    if (view_->verifyAfterWriting() && !verifyWrittenImage()) return;
+    if (!protocol_.WriteFirmwareVersion(static_cast<std::uint8_t>(FirmwareVersion))) {
+        fail(BootloaderProtocol::describe(protocol_.failure()));
+        return;
+    }
+    clock.pause(10);
+    erased_ = false;
+    running_ = false;
+    main_.services().dialogs.inform(CompleteMessage);
+    const bool restarted = [&] {
+        const bool ok = protocol_.SendGoCommand();
+        eraseToGoUs = clock.nowUs() - startUs;
+        eraseToGoBytes = protocol_.bytesSent + protocol_.bytesReceived - startBytes;
+        return ok;
+    }();
+    RestartDevice(restarted);
+}
+
+void FirmwareUpgrade::RestartDevice() {
+    DeviceMessages::Exchange exchange(main_.messages(), "Restart");
+    if (!exchange) return;
+    RestartDevice(protocol_.SendGoCommand());
+}
+
+void FirmwareUpgrade::RestartDevice(bool goAcknowledged) {
+    MainView& v = main_.view();
+    DeviceMessages& messages = main_.messages();
+    DeviceMessages::Exchange exchange(messages);
+    main_.unit().ErrorReportEnabled = true;
+    protocol_.leaveBootloaderLine();
+    if (goAcknowledged) {
+        main_.communication().ReadDeviceStatus();
+    } else {
+        const QString text = "The pedal did not confirm the restart (" +
+                             BootloaderProtocol::describe(protocol_.failure()) +
+                             "). Power it off and on again, then link.";
+        main_.services().log.ConsoleLog(text);
+        main_.services().dialogs.inform(text);
+    }
+    main_.Timer_USB_Read().start();
+    view_->setUpgradeEnabled(true);
+    view_->setProgress(0);
+    view_->hideWindow();
+    v.setChecked(Control::menuFirmwareUpgradeMode, false);
+    v.setEnabled(Control::menuStartFirmwareUpgrade, false);
+    messages.FirmwareUpgradeMode = false;
+    v.setEnabled(Control::btnRequest, true);
+    v.setEnabled(Control::btnUpload, true);
+}
+
+bool FirmwareUpgrade::FormClose() {
+    LogSink& log = main_.services().log;
+    if (running_ || !main_.messages().mayEnter()) {
+        log.ConsoleLog("the upgrade window stays open while an exchange with the pedal runs");
+        return false;
+    }
+    if (erased_) {
+        // Go would start a half-written firmware.
+        log.ConsoleLog(
+            "upgrade window closed with the flash erased: no Go, the pedal stays in "
+            "its bootloader");
+        view_->hideWindow();
+        main_.view().setEnabled(Control::menuStartFirmwareUpgrade, true);
+        main_.services().dialogs.inform(StaysInBootloaderMessage);
+        return true;
+    }
+    RestartDevice();
+    return true;
+}
+
+}  // namespace korvanne

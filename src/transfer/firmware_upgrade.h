@@ -1,0 +1,92 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <array>
+#include <cstdint>
+#include <vector>
+
+#include "transfer/bootloader_protocol.h"
+#include "transfer/firmware_upgrade_view.h"
+
+namespace korvanne {
+
+class MainController;
+
+// Replacing the pedal's firmware through its serial bootloader: the ways into the bootloader
+// ("Upgrade Mode"), the upgrade window's steps and the restart. Every step waits for the
+// bootloader's acknowledge; the first refusal or missing answer stops the upgrade with the pedal
+// left in its bootloader, so the user can try again. Go is sent only when nothing was erased or
+// everything was written. Each command is one exchange through the link's door.
+class FirmwareUpgrade {
+public:
+    static constexpr std::size_t MaxChunks = 512;
+    static inline const QString CompleteMessage =
+        QStringLiteral("Firmware Upgrade Complete, device will now restart");
+
+    explicit FirmwareUpgrade(MainController& main);
+
+    // Until a window is set, a headless one stands in.
+    void setView(FirmwareUpgradeView* view) { view_ = view ? view : &headless_; }
+    FirmwareUpgradeView& view() { return *view_; }
+    BootloaderProtocol& protocol() { return protocol_; }
+
+    // Main window.
+    void menuFirmwareUpgradeModeClick();
+    void menuStartFirmwareUpgradeClick();
+    void StartFirmwareUpgrade();
+
+    // Upgrade window.
+    void FormShow();
+    void FirmwareSelect(const QString& itemText);
+    void btnUpgradeFirmwareClick();
+    // The user closes the window; false keeps it open (an upgrade is running).
+    bool FormClose();
+    // Sends Go, then puts the line and the main window back to normal operation.
+    void RestartDevice();
+
+    // Steps.
+    bool LoadFirmwareImage();
+    void SplitFirmwareIntoChunks();
+    bool WriteFirmwareChunks();
+
+    // State.
+    QString FirmwareResourceName;
+    int FirmwareVersion = 0;
+    std::size_t FirmwareByteCount = 0;
+    QString FirmwareHexText;
+    std::size_t ChunkCount = 0;
+    std::size_t LastChunkSize = 0;
+    std::array<QString, MaxChunks> FirmwareChunks;
+    std::vector<std::uint8_t> FirmwareBytes;
+
+    bool running() const { return running_; }
+    // The flash was (perhaps) erased and the upgrade has not completed since.
+    bool flashErased() const { return erased_; }
+    // The last failure's text, empty after a completed upgrade.
+    const QString& lastError() const { return lastError_; }
+
+    // Measured by the last upgrade: from the erase command to Go's last acknowledge, and the
+    // bytes that crossed the wire in that span.
+    std::int64_t eraseToGoUs = 0;
+    std::uint64_t eraseToGoBytes = 0;
+
+private:
+    bool verifyWrittenImage();
+    // Bytes in block `chunk` of the loaded image (256 but for a short last one).
+    std::size_t blockSize(std::size_t chunk) const;
+    // The restart after Go was sent (and acknowledged or not).
+    void RestartDevice(bool goAcknowledged);
+    void fail(const QString& text);
+
+    MainController& main_;
+    HeadlessFirmwareView headless_;
+    FirmwareUpgradeView* view_ = &headless_;
+    BootloaderProtocol protocol_;
+    QByteArray image_;
+    bool running_ = false;
+    bool erased_ = false;
+    QString lastError_;
+};
+
+}  // namespace korvanne

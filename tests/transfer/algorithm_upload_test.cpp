@@ -1,0 +1,200 @@
+// Uploading an algorithm to the simulated pedal on virtual time: the embedded image and a file,
+// the confirmation, the bypass before it, the single write, the answer shown in the status label
+// and the time limit on waiting for it.
+#include "transfer/algorithm_upload.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "editor_fixture.h"
+#include "sim/built_in_pedal.h"
+#include "test_files.h"
+
+using namespace korvanne;
+using namespace korvanne::test;
+
+namespace {
+
+QByteArray received(const PedalModel& pedal, std::size_t from) {
+    const auto& r = pedal.received();
+    return QByteArray(reinterpret_cast<const char*>(r.data() + from), qsizetype(r.size() - from));
+}
+
+QByteArray image14() {
+    const std::vector<std::uint8_t> image = builtInAlgorithmImage(14);
+    return QByteArray(reinterpret_cast<const char*>(image.data()), qsizetype(image.size()));
+}
+
+// A linked editor; `linkedAt` is how many bytes the pedal had received once linked.
+struct Linked {
+    EditorFixture f;
+    PedalModel* pedal = nullptr;
+    std::size_t linkedAt = 0;
+
+    explicit Linked(PedalOptions options = {}) {
+        pedal = &f.transport.addPedal(std::move(options));
+        f.start();
+        f.main().action("menuScan")->trigger();
+        f.dialogs.messages.clear();
+        linkedAt = pedal->received().size();
+    }
+    QString status() { return f.main().findChild<QLabel*>("lblStatus")->text(); }
+    void clickUpload(bool yes = true) {
+        f.dialogs.expectConfirm(yes, "Upload the selected algorithm?");
+        f.main().findChild<QPushButton*>("btnUpload")->click();
+    }
+    void uploadFile(const QString& path) {
+        f.dialogs.expectOpenFile(path);
+        if (!path.isEmpty()) f.dialogs.expectConfirm(true, "Upload the selected algorithm?");
+        f.main().action("menuLoadAlgorithmFromFile")->trigger();
+    }
+};
+
+}  // namespace
+
+class AlgorithmUploadTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void uploadSelected() {
+        PedalOptions options;
+        options.algorithm = 13;
+        Linked l(options);
+        QCOMPARE(l.f.controller().catalogue.SelectedEffectName, QString("Korvanne MK3 0014"));
+        l.clickUpload();
+        // Bypass, the whole image in one write, then the status request.
+        QCOMPARE(received(*l.pedal, l.linkedAt),
+                 QByteArray::fromHex("0D01") + image14() + QByteArray::fromHex("0200"));
+        QVERIFY(l.pedal->state().bypass);
+        QCOMPARE(l.status(), QString("UPLOAD OK 0014"));
+        QCOMPARE(l.f.main().findChild<QLabel*>("lblAlgorithmVersion")->text(),
+                 QString("Device Algorithm: 0014"));
+        QCOMPARE(l.f.dialogs.messages, QStringList());
+        QVERIFY(!l.f.controller().UploadCheckTimer().isActive());
+        QVERIFY(l.f.controller().Timer_USB_Read().isActive());
+        const int at = int(l.f.log.lines.indexOf("size: 4352"));
+        QVERIFY(at > 0);
+        QVERIFY(l.f.log.lines.at(at - 1).startsWith("resource name: "));
+        QVERIFY(l.f.log.contains("num of bytes: 4352"));
+        QVERIFY(l.f.log.contains("write to device"));
+        QVERIFY(l.f.log.contains("received: UPLOAD OK 0014"));
+    }
+
+    void noSendsNothing() {
+        Linked l;
+        l.clickUpload(false);
+        QCOMPARE(received(*l.pedal, l.linkedAt), QByteArray());
+        QVERIFY(l.f.controller().Timer_USB_Read().isActive());
+        QVERIFY(!l.f.controller().UploadCheckTimer().isActive());
+    }
+
+    void answers_data() {
+        QTest::addColumn<QString>("answer");
+        QTest::addColumn<int>("pieces");
+        QTest::addColumn<QString>("status");
+        QTest::addColumn<QStringList>("receivedLines");
+        QTest::newRow("20 bytes in one read") << "ABCDEFGHIJKLMNOPQRST" << 1 << "ABCDEFGHIJKLMNOPQ"
+                                              << QStringList{"received: ABCDEFGHIJKLMNOPQ"};
+        QTest::newRow("two reads") << "UPLOAD OK 0014" << 2 << "UPLOAD OK 0014"
+                                   << QStringList{"received: UPLOAD ", "received: UPLOAD OK 0014"};
+        QTest::newRow("none") << "" << 1 << "Upload Failed" << QStringList{};
+    }
+    void answers() {
+        QFETCH(QString, answer);
+        QFETCH(int, pieces);
+        QFETCH(QString, status);
+        QFETCH(QStringList, receivedLines);
+        PedalOptions options;
+        options.pacing = false;
+        options.faults.uploadAnswer = answer.toStdString();
+        options.faults.uploadAnswerPieces = pieces;
+        Linked l(options);
+        const std::int64_t start = l.f.clock.nowMs();
+        l.clickUpload();
+        QCOMPARE(l.status(), status);
+        QCOMPARE(l.f.log.lines.filter(QRegularExpression("^received: ")), receivedLines);
+        QVERIFY(!l.f.controller().UploadCheckTimer().isActive());
+        QVERIFY(l.f.controller().Timer_USB_Read().isActive());
+        const bool answered = !answer.isEmpty();
+        // Without an answer the wait ends after 15 s and no status request follows.
+        QCOMPARE(received(*l.pedal, l.linkedAt).endsWith(QByteArray::fromHex("0200")), answered);
+        if (!answered) {
+            QVERIFY(l.f.clock.nowMs() - start >= 15'000);
+            QVERIFY(l.f.log.contains("no answer to the upload within 15 s"));
+        }
+    }
+
+    void fromFile_data() {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QByteArray>("sent");
+        QTest::addColumn<QString>("status");
+        const QByteArray big(70'000, char(0xEE));
+        QTest::newRow("algorithm file") << image14() << image14() << "UPLOAD OK 0014";
+        QTest::newRow("larger than 65,536 bytes") << big << big.left(65536) << "Upload Failed";
+        QTest::newRow("empty file") << QByteArray() << QByteArray() << "Upload Failed";
+    }
+    void fromFile() {
+        QFETCH(QByteArray, content);
+        QFETCH(QByteArray, sent);
+        QFETCH(QString, status);
+        Linked l;
+        QTemporaryDir dir;
+        const QString path = dir.filePath("effect.dat");
+        QVERIFY(writeBytes(path, content));
+        l.uploadFile(path);
+        QCOMPARE(received(*l.pedal, l.linkedAt), QByteArray::fromHex("0D01") + sent);
+        QCOMPARE(l.status(), status);
+        QVERIFY(l.f.log.contains("Opening - " + path));
+        QVERIFY(l.f.log.contains(QString::number(sent.size()) + " Bytes Sent ..."));
+        QVERIFY(!l.f.controller().UploadCheckTimer().isActive());
+        QCOMPARE(l.f.controller().upload().OpenDialogFolder, dir.path());
+        if (status == "UPLOAD OK 0014") {
+            QCOMPARE(l.f.log.lines.filter("num of bytes received from device: ").last(),
+                     QString("num of bytes received from device: 0"));
+        }
+        // The file command sends no status request afterwards.
+        QVERIFY(!received(*l.pedal, l.linkedAt).endsWith(QByteArray::fromHex("0200")) ||
+                sent.isEmpty());
+    }
+
+    void cancelledFileDialogSendsNothing() {
+        Linked l;
+        l.uploadFile(QString());
+        QCOMPARE(received(*l.pedal, l.linkedAt), QByteArray());
+        QVERIFY(!l.f.controller().UploadCheckTimer().isActive());
+    }
+
+    void otherCommandsAreRefusedDuringTheWait() {
+        // While the upload waits for an answer that does not come, the user clicks again.
+        PedalOptions options;
+        options.faults.uploadAnswer = "";
+        Linked l(options);
+        std::unique_ptr<Timer> click = l.f.clock.createTimer();
+        click->setSingleShot(true);
+        Qt::CursorShape cursor = Qt::ArrowCursor;
+        click->onTimeout([&] {
+            cursor = l.f.main().cursor().shape();
+            l.f.main().findChild<QPushButton*>("btnUpload")->click();
+            l.f.main().action("menuLoadAlgorithmFromFile")->trigger();
+        });
+        click->start(3000);
+        l.clickUpload();
+        QCOMPARE(cursor, Qt::BusyCursor);
+        QVERIFY(
+            l.f.log.contains("Upload Selected refused: another exchange with the pedal is in "
+                             "progress"));
+        QVERIFY(
+            l.f.log.contains("Load Effect From File refused: another exchange with the pedal "
+                             "is in progress"));
+        // One bypass and one image only; no second question was asked.
+        QCOMPARE(received(*l.pedal, l.linkedAt), QByteArray::fromHex("0D01") + image14());
+        QVERIFY(l.f.dialogs.scriptDone());
+        QCOMPARE(l.status(), QString("Upload Failed"));
+    }
+};
+
+QTEST_MAIN(AlgorithmUploadTest)
+#include "algorithm_upload_test.moc"

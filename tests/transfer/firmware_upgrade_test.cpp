@@ -1,0 +1,418 @@
+// The firmware upgrade against the simulated pedal on virtual time: the two ways into the
+// bootloader, the upgrade window's steps byte by byte, failures that stop the upgrade and leave
+// the pedal in its bootloader, retries, and closing the window.
+#include "transfer/firmware_upgrade.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTest>
+
+#include "core/resources.h"
+#include "device/communication.h"
+#include "editor_fixture.h"
+#include "sim/stm32_bootloader.h"
+#include "transfer/tform_firmware_upgrade.h"
+
+using namespace korvanne;
+using namespace korvanne::test;
+
+namespace {
+
+using Kind = BootloaderFault::Kind;
+
+const QString Complete = "Firmware Upgrade Complete, device will now restart";
+const QString LinkedToBootloader = "Connection to bootloader succeeded, ready for firmware upgrade";
+
+QByteArray hex(const char* text) {
+    return QByteArray::fromHex(text);
+}
+
+QByteArray received(const PedalModel& pedal, std::size_t from = 0) {
+    const auto& r = pedal.received();
+    return QByteArray(reinterpret_cast<const char*>(r.data() + from), qsizetype(r.size() - from));
+}
+
+QByteArray firmware13() {
+    return *findResource("firmware", "FIRMWARE_13");
+}
+
+// An editor and a pedal that waits in its bootloader (started with SHIFT held), reached the
+// legacy way: Upgrade Mode without a firmware number, then Scan And Link.
+struct Upgrade {
+    EditorFixture f;
+    PedalModel* pedal = nullptr;
+    QList<int> progress;
+
+    explicit Upgrade(PedalOptions options = {}) {
+        options.startInBootloader = true;
+        options.firmware = 8;
+        pedal = &f.transport.addPedal(options);
+        f.start();
+        QObject::connect(bar(), &QProgressBar::valueChanged, [this](int v) { progress << v; });
+    }
+    void linkTheLegacyWay() {
+        f.main().action("menuFirmwareUpgradeMode")->trigger();
+        f.main().action("menuScan")->trigger();
+    }
+    TformFirmwareUpgrade& window() { return f.editor->firmwareUpgrade(); }
+    FirmwareUpgrade& op() { return f.controller().firmwareUpgrade(); }
+    QPushButton* button() { return window().findChild<QPushButton*>("btnUpgradeFirmware"); }
+    QProgressBar* bar() { return window().findChild<QProgressBar*>("ProgressBar1"); }
+    Stm32Bootloader& bootloader() {
+        return dynamic_cast<Stm32Bootloader&>(pedal->bootloaderSide());
+    }
+    QByteArray flash(std::size_t size) {
+        return QByteArray(reinterpret_cast<const char*>(bootloader().flash().data()),
+                          qsizetype(size));
+    }
+    QString label(const char* name) { return f.main().findChild<QLabel*>(name)->text(); }
+};
+
+}  // namespace
+
+class FirmwareUpgradeTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void currentWayWireOrder() {
+        EditorFixture f;
+        PedalModel& pedal = f.transport.addPedal();
+        f.start();
+        f.main().action("menuScan")->trigger();
+        const std::size_t linked = pedal.received().size();
+        f.dialogs.expectConfirm(true, "Keep SHIFT button on the pedal pressed and click YES.");
+        f.main().action("menuFirmwareUpgradeMode")->trigger();
+        QCOMPARE(received(pedal, linked), hex("0D01"
+                                              "05000102030405 06"
+                                              "7F"));
+        // The entry message and the bypass before it leave at once; the synchronisation byte
+        // only 200 ms later (arrival times include each byte's time on the wire).
+        const auto& at = pedal.receivedAtUs();
+        QVERIFY(at.back() - at[at.size() - 11] >= 200'000);
+        QVERIFY(at.back() - at[at.size() - 11] < 201'000);
+        QCOMPARE(pedal.line().parity, ft::PARITY_EVEN);
+        QCOMPARE(f.dialogs.messages, QStringList{"Release SHIFT button and click OK."});
+        QVERIFY(f.main().action("menuFirmwareUpgradeMode")->isChecked());
+        QVERIFY(f.main().itemEnabled("menuStartFirmwareUpgrade"));
+        QVERIFY(!f.main().findChild<QPushButton*>("btnUpload")->isEnabled());
+        QVERIFY(f.editor->firmwareUpgrade().isVisible());
+        QVERIFY(!f.controller().Timer_USB_Read().isActive());
+        // The window sits below the main window.
+        const QRect main = f.main().frameGeometry();
+        QCOMPARE(f.editor->firmwareUpgrade().pos(), QPoint(main.left(), main.bottom() + 1));
+        QCOMPARE(f.controller().firmwareUpgrade().FirmwareVersion, 13);
+        QCOMPARE(f.controller().firmwareUpgrade().FirmwareResourceName, QString("Firmware_13"));
+        QVERIFY(f.log.contains("Firmware Version(DEC): 13"));
+    }
+
+    void noToTheShiftQuestionSendsOnlyTheBypass() {
+        EditorFixture f;
+        PedalModel& pedal = f.transport.addPedal();
+        f.start();
+        f.main().action("menuScan")->trigger();
+        const std::size_t linked = pedal.received().size();
+        f.dialogs.expectConfirm(false);
+        f.main().action("menuFirmwareUpgradeMode")->trigger();
+        QCOMPARE(received(pedal, linked), hex("0D01"));
+        QVERIFY(!f.main().action("menuFirmwareUpgradeMode")->isChecked());
+        QVERIFY(!f.controller().messages().FirmwareUpgradeMode);
+        QVERIFY(!pedal.inBootloader());
+    }
+
+    void legacyWayOnlySetsFlags_data() {
+        QTest::addColumn<int>("firmware");  // 0: not linked, no number read
+        QTest::newRow("no firmware number") << 0;
+        QTest::newRow("firmware 8") << 8;
+    }
+    void legacyWayOnlySetsFlags() {
+        QFETCH(int, firmware);
+        EditorFixture f;
+        PedalOptions options;
+        options.firmware = firmware;
+        PedalModel& pedal = f.transport.addPedal(options);
+        f.start();
+        if (firmware > 0) f.main().action("menuScan")->trigger();
+        const std::size_t before = pedal.received().size();
+        Communication& link = f.controller().communication();
+        QAction* mode = f.main().action("menuFirmwareUpgradeMode");
+        mode->trigger();
+        QVERIFY(mode->isChecked());
+        QVERIFY(f.controller().messages().FirmwareUpgradeMode);
+        QVERIFY(link.LegacyUpgradeMode);
+        QCOMPARE(pedal.received().size(), before);
+        mode->trigger();
+        QVERIFY(!mode->isChecked());
+        QVERIFY(!f.controller().messages().FirmwareUpgradeMode);
+        QVERIFY(link.LegacyUpgradeMode);
+    }
+
+    void fullUpgradeTheLegacyWay() {
+        Upgrade u;
+        u.linkTheLegacyWay();
+        QCOMPARE(u.f.dialogs.messages, QStringList{LinkedToBootloader});
+        QVERIFY(u.window().isVisible());
+        const std::size_t synced = u.pedal->received().size();
+        u.f.dialogs.messages.clear();
+        u.button()->click();
+        QCOMPARE(u.f.dialogs.messages, QStringList{Complete});
+        // Erase, 208 blocks, the version record, Go, then the status request.
+        const QByteArray sent = received(*u.pedal, synced);
+        QVERIFY(sent.startsWith(hex("43BC FF00")));
+        QVERIFY(
+            sent.endsWith(hex("31CE 0801FC00F5 07000000000000000D0A"
+                              "21DE 0800000008"
+                              "0200")));
+        QCOMPARE(u.f.log.lines.filter("SEND WRITE COMMAND").size(), 209);
+        QVERIFY(u.f.log.contains("num of chunks: 207"));
+        QVERIFY(u.f.log.contains("num of bytes last chunk: 160"));
+        const int last = int(u.f.log.lines.lastIndexOf("Address: 0800CF00"));
+        QVERIFY(last > 0);
+        const int count = int(u.f.log.lines.indexOf("N_byte: 9F", last));
+        QVERIFY(count > last);
+        QCOMPARE(u.f.log.lines.at(count + 1), QString("chunk size: 160"));
+        // The flash holds the image; the pedal runs and reports firmware 13.
+        QCOMPARE(u.flash(53152), firmware13());
+        QVERIFY(!u.pedal->inBootloader());
+        QCOMPARE(u.label("lblFirmwareVersion"), QString("Device Firmware: 13"));
+        // The bar moved block by block, then went back to 0; the editor is back to normal.
+        QCOMPARE(u.bar()->maximum(), 208);
+        QVERIFY(u.progress.contains(100));
+        QCOMPARE(u.progress.last(), 0);
+        QVERIFY(!u.window().isVisible());
+        QVERIFY(!u.f.controller().messages().FirmwareUpgradeMode);
+        QVERIFY(!u.f.main().action("menuFirmwareUpgradeMode")->isChecked());
+        QVERIFY(!u.f.main().itemEnabled("menuStartFirmwareUpgrade"));
+        QVERIFY(u.f.controller().Timer_USB_Read().isActive());
+        QCOMPARE(u.pedal->line().parity, ft::PARITY_NONE);
+    }
+
+    void imageOfWholeBlocks() {
+        Upgrade u;
+        u.linkTheLegacyWay();
+        u.op().FirmwareSelect("FIRMWARE_51200");
+        u.button()->click();
+        QVERIFY(u.f.log.contains("num of chunks: 200"));
+        QVERIFY(u.f.log.contains("num of bytes last chunk: 0"));
+        QVERIFY(u.f.log.contains("num of bytes last chunk: 256"));
+        QCOMPARE(u.f.log.lines.filter("chunk size: 256").size(), 200);
+        QCOMPARE(u.flash(51200), *findResource("firmware", "FIRMWARE_51200"));
+    }
+
+    void stopsAtTheFirstFailureAndRetries_data() {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<int>("step");
+        QTest::addColumn<QString>("message");
+        // Answers: 1 sync, 2-3 erase, then three per block: block 57's last is 6 + 3 × 57.
+        QTest::newRow("refused block")
+            << int(Kind::Nack) << 6 + 3 * 57
+            << "Firmware upgrade failed while writing block 57 at 0x08003900: the bootloader "
+               "refused it";
+        QTest::newRow("lost answer")
+            << int(Kind::Silent) << 4 + 3 * 10
+            << "Firmware upgrade failed while writing block 10 at 0x08000A00: the bootloader did "
+               "not answer within 1 s";
+        QTest::newRow("refused erase")
+            << int(Kind::Nack) << 3
+            << "Firmware upgrade failed while erasing the flash: the bootloader refused it";
+    }
+    void stopsAtTheFirstFailureAndRetries() {
+        QFETCH(int, kind);
+        QFETCH(int, step);
+        QFETCH(QString, message);
+        PedalOptions options;
+        options.faults.bootloader = {Kind(kind), step};
+        Upgrade u(options);
+        u.linkTheLegacyWay();
+        u.f.dialogs.messages.clear();
+        u.button()->click();
+        QCOMPARE(u.f.dialogs.messages.size(), 1);
+        QVERIFY2(u.f.dialogs.messages.first().startsWith(message),
+                 qPrintable(u.f.dialogs.messages.first()));
+        QVERIFY(u.f.log.contains(message));
+        // No Go: the pedal waits in its bootloader, the window stays open for a retry.
+        QVERIFY(u.pedal->inBootloader());
+        QVERIFY(u.f.log.lines.filter("SEND GO COMMAND").isEmpty());
+        QVERIFY(u.window().isVisible());
+        QVERIFY(u.button()->isEnabled());
+        QVERIFY(u.f.controller().messages().FirmwareUpgradeMode);
+
+        // The retry starts over with the erase and completes.
+        u.f.dialogs.messages.clear();
+        const std::size_t before = u.pedal->received().size();
+        u.button()->click();
+        QCOMPARE(u.f.dialogs.messages, QStringList{Complete});
+        QVERIFY(received(*u.pedal, before).startsWith(hex("43BC FF00")));
+        QCOMPARE(u.flash(53152), firmware13());
+        QCOMPARE(u.pedal->state().firmware, 13);
+        QCOMPARE(u.label("lblFirmwareVersion"), QString("Device Firmware: 13"));
+    }
+
+    void eraseMayTakeLong() {
+        // A bootloader that stops answering during the mass erase is given its 35 seconds.
+        PedalOptions options;
+        options.faults.bootloader = {Kind::Dead, 3};
+        Upgrade u(options);
+        u.linkTheLegacyWay();
+        u.f.dialogs.messages.clear();
+        const std::int64_t start = u.f.clock.nowMs();
+        u.button()->click();
+        QVERIFY(u.f.clock.nowMs() - start >= 35'000);
+        QVERIFY(u.f.dialogs.messages.value(0).startsWith(
+            "Firmware upgrade failed while erasing the flash: the bootloader did not answer "
+            "within 35 s"));
+    }
+
+    void closingTheWindow_data() {
+        QTest::addColumn<bool>("failFirst");
+        QTest::newRow("before anything was erased") << false;
+        QTest::newRow("after a failed upgrade") << true;
+    }
+    void closingTheWindow() {
+        QFETCH(bool, failFirst);
+        PedalOptions options;
+        options.faults.bootloader = {Kind::Nack, 6 + 3 * 3};
+        Upgrade u(options);
+        u.linkTheLegacyWay();
+        if (failFirst) u.button()->click();
+        u.f.dialogs.messages.clear();
+        const std::size_t before = u.pedal->received().size();
+        u.window().close();
+        QVERIFY(!u.window().isVisible());
+        if (!failFirst) {
+            // Go, back to normal mode, and the status request to the restarted firmware.
+            QCOMPARE(received(*u.pedal, before), hex("21DE 0800000008 0200"));
+            QVERIFY(!u.pedal->inBootloader());
+            // The pedal runs its old firmware again, and the editor says it wants an upgrade.
+            QCOMPARE(u.f.dialogs.messages.value(0),
+                     QString("A firmware upgrade is required. Upgrade to Firmware 13"));
+            QVERIFY(!u.f.controller().messages().FirmwareUpgradeMode);
+            return;
+        }
+        // Nothing is sent: Go would start a half-written firmware.
+        QCOMPARE(received(*u.pedal, before), QByteArray());
+        QVERIFY(u.pedal->inBootloader());
+        QCOMPARE(u.f.dialogs.messages.size(), 1);
+        QVERIFY(u.f.dialogs.messages.first().contains("stays in its bootloader"));
+        QVERIFY(u.f.dialogs.messages.first().contains("Start Firmware Upgrade"));
+        // The upgrade can be finished from the menu.
+        QVERIFY(u.f.main().itemEnabled("menuStartFirmwareUpgrade"));
+        QVERIFY(u.f.main().action("menuStartFirmwareUpgrade")->isVisible());
+        u.f.main().action("menuStartFirmwareUpgrade")->trigger();
+        QVERIFY(u.window().isVisible());
+        u.f.dialogs.messages.clear();
+        u.button()->click();
+        QCOMPARE(u.f.dialogs.messages, QStringList{Complete});
+        QCOMPARE(u.pedal->state().firmware, 13);
+    }
+
+    void resumesASynchronisedBootloader() {
+        // An earlier attempt left the bootloader synchronised: it refuses 0x7F, answers Get.
+        Upgrade u;
+        const std::uint8_t sync = 0x7F;
+        u.pedal->receive(&sync, 1, 0);
+        u.pedal->purgeOutput(1'000'000);
+        u.f.clock.advance(1000);
+        u.linkTheLegacyWay();
+        QCOMPARE(u.f.dialogs.messages, QStringList{LinkedToBootloader});
+        QVERIFY(u.f.log.contains("received Byte: 1F"));
+        QVERIFY(u.f.log.contains("the bootloader was already synchronised; going on"));
+        u.button()->click();
+        QCOMPARE(u.pedal->state().firmware, 13);
+    }
+
+    void verifyAfterWriting_data() {
+        QTest::addColumn<bool>("refuseReads");
+        QTest::addColumn<QString>("line");
+        QTest::newRow("reads allowed") << false << "verify: the flash holds the image";
+        QTest::newRow("reads refused")
+            << true << "the bootloader refuses to read its flash; verify skipped";
+    }
+    void verifyAfterWriting() {
+        QFETCH(bool, refuseReads);
+        QFETCH(QString, line);
+        PedalOptions options;
+        options.faults.bootloaderRefusesReads = refuseReads;
+        Upgrade u(options);
+        u.linkTheLegacyWay();
+        u.window().findChild<QCheckBox*>("chkVerifyAfterWriting")->setChecked(true);
+        u.f.dialogs.messages.clear();
+        u.button()->click();
+        QVERIFY(u.f.log.contains(line));
+        QCOMPARE(u.f.dialogs.messages, QStringList{Complete});
+        QCOMPARE(u.pedal->state().firmware, 13);
+    }
+
+    void imageIsCheckedBeforeTheErase_data() {
+        QTest::addColumn<QString>("item");
+        QTest::addColumn<QString>("problem");
+        QTest::newRow("missing") << "Firmware_99"
+                                 << "is not built into this editor";
+        QTest::newRow("even reset handler") << "FIRMWARE_EVEN_RESET"
+                                            << "reset handler 0x080000EC is not odd code";
+    }
+    void imageIsCheckedBeforeTheErase() {
+        QFETCH(QString, item);
+        QFETCH(QString, problem);
+        Upgrade u;
+        u.linkTheLegacyWay();
+        u.op().FirmwareSelect(item);
+        u.f.dialogs.messages.clear();
+        const std::size_t before = u.pedal->received().size();
+        u.button()->click();
+        QCOMPARE(u.f.dialogs.messages.size(), 1);
+        QVERIFY2(u.f.dialogs.messages.first().contains(problem),
+                 qPrintable(u.f.dialogs.messages.first()));
+        QVERIFY(u.f.dialogs.messages.first().contains("Nothing was sent to the pedal."));
+        QCOMPARE(u.pedal->received().size(), before);
+        QVERIFY(!u.op().flashErased());
+        QVERIFY(u.button()->isEnabled());
+    }
+
+    void statusRequestToAWaitingBootloader() {
+        // Linking without Upgrade Mode to a pedal waiting in its bootloader: the bootloader stays
+        // silent until synchronised, so the editor says the pedal did not answer.
+        Upgrade u;
+        u.f.main().action("menuScan")->trigger();
+        QCOMPARE(u.f.dialogs.messages.value(0), Communication::NoAnswerMessage);
+        QCOMPARE(u.label("lblFirmwareVersion"), QString("Device Firmware:"));
+        QVERIFY(u.pedal->inBootloader());
+    }
+
+    void otherCommandsWaitForTheUpgrade() {
+        // During the long erase wait the user clicks again, reopens the window and closes it.
+        PedalOptions options;
+        options.faults.bootloader = {Kind::Dead, 3};
+        Upgrade u(options);
+        u.linkTheLegacyWay();
+        std::unique_ptr<Timer> click = u.f.clock.createTimer();
+        click->setSingleShot(true);
+        Qt::CursorShape cursor = Qt::ArrowCursor;
+        bool buttonEnabled = true;
+        click->onTimeout([&] {
+            cursor = u.window().cursor().shape();
+            buttonEnabled = u.button()->isEnabled();
+            u.button()->click();
+            u.f.main().action("menuStartFirmwareUpgrade")->trigger();
+            u.window().close();
+        });
+        click->start(5000);
+        const std::size_t before = u.pedal->received().size();
+        u.button()->click();
+        QCOMPARE(cursor, Qt::BusyCursor);
+        QVERIFY(!buttonEnabled);
+        QVERIFY(u.f.log.contains(
+            "Start Firmware Upgrade refused: another exchange with the pedal is in progress"));
+        QVERIFY(u.f.log.contains(
+            "the upgrade window stays open while an exchange with the pedal runs"));
+        QVERIFY(u.window().isVisible());
+        // Only the one erase went out.
+        QCOMPARE(received(*u.pedal, before), hex("43BC FF00"));
+    }
+};
+
+QTEST_MAIN(FirmwareUpgradeTest)
+#include "firmware_upgrade_test.moc"
