@@ -10,6 +10,7 @@
 
 #include "app/local_settings.h"
 #include "app/main_controller.h"
+#include "cli/cli_firmware_view.h"
 #include "console/console_tools.h"
 #include "console/filter_coefficients.h"
 #include "core/decimal_digits.h"
@@ -21,7 +22,9 @@
 #include "device/serial_transport.h"
 #include "sim/built_in_pedal.h"
 #include "sim/sim_transport.h"
+#include "transfer/algorithm_upload.h"
 #include "transfer/erase_settings.h"
+#include "transfer/firmware_upgrade.h"
 
 namespace korvanne {
 
@@ -75,6 +78,8 @@ const CliApp::Command* CliApp::findCommand(const QString& name) {
         {"status", true, &CliApp::status},
         {"bypass", true, &CliApp::bypass},
         {"raw", true, &CliApp::raw},
+        {"upload", true, &CliApp::upload},
+        {"firmware-upgrade", true, &CliApp::firmwareUpgrade},
         {"eeprom", true, &CliApp::eeprom},
         {"erase-settings", true, &CliApp::eraseSettings},
         {"coefficients", false, &CliApp::coefficients},
@@ -143,7 +148,7 @@ void CliApp::createController() {
     c.MostRecentFirmware = MostRecentFirmwareNumber;
 }
 
-int CliApp::linkPedal() {
+int CliApp::linkPedal(LinkFor purpose) {
     createController();
     const GlobalOptions& o = line_.options;
     D2xxUnit& unit = controller_->unit();
@@ -208,6 +213,8 @@ int CliApp::linkPedal() {
     }
     linked_ = true;
     unit.ErrorReportEnabled = true;
+    // A pedal in its bootloader is not asked for its status.
+    if (purpose == LinkFor::Bootloader) return ExitDone;
     if (controller_->messages().received_bytes_array.size() < 4) {
         return fail(ExitFailed, Communication::NoAnswerMessage);
     }
@@ -338,6 +345,87 @@ int CliApp::bypass(CommandArguments& args) {
     DeviceMessages::BusyGuard guard(messages);
     messages.SendText(msg::bypass(words[0] == "on"), 2);
     print(QStringLiteral("Bypass %1.").arg(words[0]));
+    return ExitDone;
+}
+
+int CliApp::upload(CommandArguments& args) {
+    QString error;
+    const QStringList words = args.positionals(error);
+    if (!error.isEmpty()) return usage(error);
+    if (words.size() > 1) return usage(QStringLiteral("upload takes at most one FILE."));
+    const bool fromFile = words.size() == 1;
+    if (fromFile) {
+        QFile file(words[0]);
+        if (!file.open(QIODevice::ReadOnly)) {
+            return fail(ExitFailed,
+                        QStringLiteral("Cannot read %1: %2.").arg(words[0], file.errorString()));
+        }
+        dialogs_.setFile(QFileInfo(words[0]).absoluteFilePath());
+    }
+    if (int r = confirmable()) return r;
+    if (int r = linkPedal()) return r;
+    if (int r = refuseUnless(view_.isEnabled(Control::btnUpload))) return r;
+    view_.setText(Control::lblStatus, QString());
+    if (fromFile) {
+        controller_->upload().menuLoadAlgorithmFromFileClick();
+    } else {
+        controller_->upload().btnUploadClick();
+    }
+    if (int r = confirmationOutcome()) return r;
+    const QString answer = view_.text(Control::lblStatus);
+    if (answer.isEmpty() || answer == "Upload Failed" || answer == "Uploading...") {
+        return fail(ExitFailed, QStringLiteral("The pedal did not answer the upload."));
+    }
+    print(answer);
+    // The pedal says in its answer whether it took the image.
+    return answer.contains("ERROR", Qt::CaseInsensitive) ? ExitFailed : ExitDone;
+}
+
+int CliApp::firmwareUpgrade(CommandArguments& args) {
+    const bool legacy = args.flag("--legacy");
+    const bool verify = args.flag("--verify");
+    QString error;
+    const QStringList words = args.positionals(error);
+    if (!error.isEmpty()) return usage(error);
+    if (!words.isEmpty()) {
+        return usage(QStringLiteral("firmware-upgrade takes only --legacy and --verify."));
+    }
+    if (!legacy) {
+        if (int r = confirmable()) return r;
+    }
+    createController();
+    CliFirmwareView window(verify);
+    FirmwareUpgrade& upgrade = controller_->firmwareUpgrade();
+    upgrade.setView(&window);
+    Communication& comm = controller_->communication();
+    if (legacy) {
+        // No firmware number is known yet: Upgrade Mode takes the legacy way, and the link then
+        // reaches the bootloader instead of asking for the status.
+        upgrade.menuFirmwareUpgradeModeClick();
+        if (int r = linkPedal(LinkFor::Bootloader)) return r;
+        if (!comm.BootloaderReached) {
+            return fail(ExitFailed, QStringLiteral("Connection to bootloader failed"));
+        }
+    } else {
+        if (int r = linkPedal()) return r;
+        const std::optional<std::uint32_t> firmware =
+            decimalFromDigits(comm.DeviceFirmware.toStdString());
+        if (!firmware || *firmware < 9) {
+            return fail(ExitFailed,
+                        QStringLiteral("The pedal's firmware %1 cannot enter its bootloader on "
+                                       "request; start it with SHIFT held and use --legacy.")
+                            .arg(comm.DeviceFirmware));
+        }
+        upgrade.menuFirmwareUpgradeModeClick();
+        if (int r = confirmationOutcome()) return r;
+        if (!window.opened()) {
+            return fail(ExitFailed, QStringLiteral("Connection to bootloader failed"));
+        }
+    }
+    upgrade.btnUpgradeFirmwareClick();
+    window.hideWindow();
+    if (!upgrade.lastError().isEmpty()) return fail(ExitFailed, upgrade.lastError());
+    print(QStringLiteral("Firmware upgraded to %1.").arg(upgrade.FirmwareVersion));
     return ExitDone;
 }
 

@@ -56,6 +56,8 @@ private:
     int status(CommandArguments& args);
     int bypass(CommandArguments& args);
     int raw(CommandArguments& args);
+    int upload(CommandArguments& args);
+    int firmwareUpgrade(CommandArguments& args);
     int eeprom(CommandArguments& args);
     int eraseSettings(CommandArguments& args);
     int coefficients(CommandArguments& args);
@@ -64,7 +66,8 @@ private:
 
     // The pedal.
     void createController();
-    int linkPedal();
+    enum class LinkFor { Status, Bootloader };
+    int linkPedal(LinkFor purpose = LinkFor::Status);
     void unlink();
     // The state read by the link's status handshake.
     PedalSnapshot readSnapshot() const;

@@ -15,12 +15,18 @@ namespace {
 
 const QString SimPath = QStringLiteral(KORVANNE_PEDAL_SIM_PATH);
 
-// A simulated pedal on its pseudo-terminal for the length of one test.
+// A simulated pedal on its pseudo-terminal for the length of one test; it records every byte it
+// receives.
 struct Pedal {
-    explicit Pedal(const QStringList& arguments = {}) : sim(SimPath, arguments) {}
+    explicit Pedal(const QStringList& arguments = {})
+        : sim(SimPath, arguments + QStringList{"--record", dir.filePath("received.bin")}) {}
     QStringList cli(const QStringList& words) const {
         return QStringList{"--port", sim.path()} + words;
     }
+    // Every byte received so far.
+    QByteArray received() const { return readBytes(dir.filePath("received.bin")); }
+
+    QTemporaryDir dir;
     PedalSimProcess sim;
 };
 
@@ -41,6 +47,11 @@ private Q_SLOTS:
     void failures_data();
     void failures();
     void helpDocumentsEveryCommand();
+    void onlyWhatTheCommandSends_data();
+    void onlyWhatTheCommandSends();
+    void upload();
+    void firmwareUpgrade_data();
+    void firmwareUpgrade();
     void eraseSettings_data();
     void eraseSettings();
     void confirmationNeedsATerminalOrYes_data();
@@ -228,6 +239,86 @@ void CliTest::helpDocumentsEveryCommand() {
     }
 }
 
+void CliTest::onlyWhatTheCommandSends_data() {
+    QTest::addColumn<QStringList>("words");
+    QTest::addColumn<QByteArray>("sent");  // hex, after the link's status request 02 00
+
+    QTest::newRow("status") << QStringList{"status"} << QByteArray("");
+    QTest::newRow("status --json") << QStringList{"status", "--json"} << QByteArray("");
+    QTest::newRow("bypass on") << QStringList{"bypass", "on"} << QByteArray("0d01");
+    QTest::newRow("bypass off") << QStringList{"bypass", "off"} << QByteArray("0d00");
+    QTest::newRow("raw") << QStringList{"raw", "000b", "007fe000"} << QByteArray("01000b007fe000");
+    QTest::newRow("erase without check")
+        << QStringList{"--yes", "erase-settings"} << QByteArray("0b50000000");
+    QTest::newRow("eeprom erase 51")
+        << QStringList{"--yes", "eeprom", "erase", "--address", "51"} << QByteArray("0b51000000");
+}
+
+void CliTest::onlyWhatTheCommandSends() {
+    QFETCH(QStringList, words);
+    QFETCH(QByteArray, sent);
+    // Reading the pedal never writes to it: the link puts only the status request on the wire.
+    Pedal pedal;
+    const CliRun run = runCli(pedal.cli(words));
+    QVERIFY2(run.exitCode == 0, run.describe());
+    const QByteArray expected = QByteArray::fromHex("0200" + sent);
+    QTRY_COMPARE(pedal.received().toHex(), expected.toHex());
+}
+
+void CliTest::upload() {
+    Pedal pedal;
+    const CliRun run = runCli(pedal.cli({"--yes", "upload"}));
+    QVERIFY2(run.exitCode == 0, run.describe());
+    QCOMPARE(run.out, QByteArray("UPLOAD OK 0014\n"));
+    // Bypass first, then the image (command 00), then the status is read again.
+    QTRY_VERIFY(pedal.received().endsWith(QByteArray::fromHex("0200")));
+    const QByteArray bytes = pedal.received();
+    QVERIFY2(bytes.startsWith(QByteArray::fromHex("02000d0100")), bytes.left(8).toHex());
+}
+
+void CliTest::firmwareUpgrade_data() {
+    QTest::addColumn<QStringList>("simArguments");
+    QTest::addColumn<QStringList>("words");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("said");
+
+    QTest::newRow("current way") << QStringList{"--firmware", "12"}
+                                 << QStringList{"--yes", "firmware-upgrade"} << 0
+                                 << "Firmware upgraded to 13.";
+    QTest::newRow("current way, verified")
+        << QStringList{"--firmware", "12"} << QStringList{"--yes", "firmware-upgrade", "--verify"}
+        << 0 << "Firmware upgraded to 13.";
+    QTest::newRow("legacy way") << QStringList{"--bootloader", "--firmware", "8"}
+                                << QStringList{"firmware-upgrade", "--legacy"} << 0
+                                << "Firmware upgraded to 13.";
+    QTest::newRow("refused write")
+        << QStringList{"--firmware", "12", "--boot-fault", "nack:6"}
+        << QStringList{"--yes", "firmware-upgrade"} << 1 << "Firmware upgrade failed while";
+    QTest::newRow("too old for the current way")
+        << QStringList{"--firmware", "8"} << QStringList{"--yes", "firmware-upgrade"} << 1
+        << "use --legacy";
+}
+
+void CliTest::firmwareUpgrade() {
+    QFETCH(QStringList, simArguments);
+    QFETCH(QStringList, words);
+    QFETCH(int, exitCode);
+    QFETCH(QString, said);
+    Pedal pedal(simArguments);
+    const CliRun run = runCli(pedal.cli(words));
+    QVERIFY2(run.exitCode == exitCode, run.describe());
+    QVERIFY2((run.out + run.err).contains(said.toUtf8()), run.describe());
+    const QByteArray go = QByteArray::fromHex("21de");
+    if (exitCode != 0) {
+        // A failed upgrade never starts what is in the flash.
+        QVERIFY2(!pedal.received().contains(go), run.describe());
+        return;
+    }
+    QTRY_VERIFY(pedal.received().contains(go));
+    const CliRun status = runCli(pedal.cli({"status", "--json"}));
+    QCOMPARE(status.json()["firmware"].toInt(), 13);
+}
+
 void CliTest::eraseSettings_data() {
     QTest::addColumn<QStringList>("words");
     QTest::addColumn<int>("exitCode");
@@ -272,6 +363,7 @@ void CliTest::confirmationNeedsATerminalOrYes() {
     QVERIFY2(run.exitCode == 2, run.describe());
     QVERIFY2(run.err.contains("needs a confirmation"), run.describe());
     QVERIFY2(run.err.contains("--yes"), run.describe());
+    QCOMPARE(pedal.received(), QByteArray());
 }
 
 void CliTest::confirmationOnATerminal_data() {
@@ -362,6 +454,7 @@ void CliTest::malformedBackupIsRefused() {
     QVERIFY2(run.exitCode == 1, run.describe());
     QVERIFY2(run.err.contains(message.toUtf8()), run.describe());
     QCOMPARE(run.err.count('\n'), 1);
+    QCOMPARE(pedal.received(), QByteArray());
 }
 
 QTEST_GUILESS_MAIN(CliTest)
