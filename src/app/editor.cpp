@@ -8,6 +8,7 @@
 #include "app/tform_main.h"
 #include "console/console_shortcut.h"
 #include "console/tform_print.h"
+#include "effect/fx_settings.h"
 #include "effect/tform_fx_settings.h"
 #include "effect/tform_note_tracking_filter.h"
 #include "transfer/algorithm_upload.h"
@@ -15,6 +16,8 @@
 #include "transfer/tform_firmware_upgrade.h"
 #include "update/tform_new_version_msg.h"
 #include "update/tform_update_updater.h"
+#include "update/update_check.h"
+#include "update/updater.h"
 
 namespace korvanne {
 
@@ -56,8 +59,9 @@ Editor::Editor(const Services& services)
     creationOrder_ << fxSettings_->objectName();
     main_->setEffectWindow(fxSettings_.get());
     consoleShortcut_->watch(fxSettings_.get());
+    fxSettings_->attach(&controller_->fxSettings());
     main_->setEffectControlsEnabled = [this](bool on) {
-        fxSettings_->SetEffectControlsEnabled(on);
+        controller_->fxSettings().SetEffectControlsEnabled(on);
     };
 
     noteTrackingFilter_ = std::make_unique<TformNoteTrackingFilter>();
@@ -66,6 +70,10 @@ Editor::Editor(const Services& services)
     creationOrder_ << newVersionMsg_->objectName();
     updateUpdater_ = std::make_unique<TformUpdateUpdater>();
     creationOrder_ << updateUpdater_->objectName();
+    newVersionMsg_->attach(&controller_->updater());
+    updateUpdater_->attach(newVersionMsg_.get(), main_.get());
+    controller_->updateCheck().setView(updateUpdater_.get());
+    controller_->updater().setView(updateUpdater_.get());
 }
 
 void Editor::wireTransfers() {

@@ -7,12 +7,16 @@
 #include "core/log_sink.h"
 #include "core/maker_site.h"
 #include "core/shell.h"
+#include "app/presets.h"
 #include "console/console_tools.h"
 #include "device/communication.h"
 #include "transfer/algorithm_upload.h"
+#include "effect/fx_settings.h"
 #include "transfer/effect_catalogue.h"
 #include "transfer/firmware_upgrade.h"
 #include "transfer/erase_settings.h"
+#include "update/update_check.h"
+#include "update/updater.h"
 
 namespace korvanne {
 
@@ -31,14 +35,30 @@ MainController::MainController(Services& services, MainView& view)
       firmwareUpgrade_(std::make_unique<FirmwareUpgrade>(*this)) {
     uploadCheckTimer_->onTimeout([this] { upload_->UploadCheckTimerTimer(); });
     communication_->StartFirmwareUpgrade = [this] { firmwareUpgrade_->StartFirmwareUpgrade(); };
+    fxSettings_ =
+        std::make_unique<FxSettings>(services.log, services.dialogs, services.clock, messages_,
+                                     catalogue, communication_->RequestInProgress);
+    presets_ = std::make_unique<Presets>(*this);
     usbReadTimer_->onTimeout([this] { communication_->Timer_USB_ReadTimer(); });
-    messages_.onBusyChanged = [this](bool busy) { view_.setBusy(busy); };
+    messages_.onBusyChanged = [this](bool busy) {
+        view_.setBusy(busy);
+        fxSettings_->linkBusyChanged(busy);
+    };
+    appliers.getBypassStatus = [this](const std::vector<std::uint8_t>& entries, std::size_t at) {
+        fxSettings_->getBypassStatus(entries, at);
+    };
+    appliers.LogParameterValues = [this](const std::vector<std::uint8_t>& entries, std::size_t at) {
+        fxSettings_->LogParameterValues(entries, at);
+    };
     usbReadTimer_->setInterval(50);
     uploadCheckTimer_->setInterval(5000);
     webVersionTimer_->setInterval(1000);
     webVersionTimer_->setSingleShot(true);
     consoleTools_ = std::make_unique<ConsoleTools>(*this);
     eraseSettings_ = std::make_unique<EraseSettings>(*this, *consoleTools_);
+    updateCheck_ = std::make_unique<UpdateCheck>(*this);
+    updater_ = std::make_unique<Updater>(*this);
+    webVersionTimer_->onTimeout([this] { updateCheck_->checkmostrecentversiononwebsite(); });
 }
 
 MainController::~MainController() = default;
@@ -208,6 +228,7 @@ void MainController::move_up_or_down(int virtualKey) {
 
 void MainController::OpenEffectWindow() {
     view_.OpenEffectWindow(catalogue.SelectedEffectName);
+    fxSettings_->FormShow();
     view_.SetEffectControlsEnabled(communication_->Linked);
 }
 

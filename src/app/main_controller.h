@@ -18,11 +18,15 @@ namespace korvanne {
 class AlgorithmUpload;
 class Communication;
 class FirmwareUpgrade;
+class FxSettings;
 class ConsoleTools;
 class EraseSettings;
 class MainLinkView;
 class MainView;
+class Presets;
 class Timer;
+class UpdateCheck;
+class Updater;
 
 // The main window's behaviour without its widgets: start-up, the enabling rules, Info and Support,
 // the look and settings menu items. It is the context the link works in (LinkContext).
@@ -88,8 +92,12 @@ public:
     Communication& communication() override { return *communication_; }
     AlgorithmUpload& upload() { return *upload_; }
     FirmwareUpgrade& firmwareUpgrade() { return *firmwareUpgrade_; }
+    FxSettings& fxSettings() { return *fxSettings_; }
+    Presets& presets() { return *presets_; }
     ConsoleTools& consoleTools() { return *consoleTools_; }
     EraseSettings& eraseSettings() { return *eraseSettings_; }
+    UpdateCheck& updateCheck() { return *updateCheck_; }
+    Updater& updater() { return *updater_; }
 
 private:
     Services& services_;
@@ -104,8 +112,12 @@ private:
     std::unique_ptr<Communication> communication_;
     std::unique_ptr<AlgorithmUpload> upload_;
     std::unique_ptr<FirmwareUpgrade> firmwareUpgrade_;
+    std::unique_ptr<FxSettings> fxSettings_;
+    std::unique_ptr<Presets> presets_;
     std::unique_ptr<ConsoleTools> consoleTools_;
     std::unique_ptr<EraseSettings> eraseSettings_;
+    std::unique_ptr<UpdateCheck> updateCheck_;
+    std::unique_ptr<Updater> updater_;
 };
 
 }  // namespace korvanne

@@ -15,6 +15,8 @@
 
 #include "app/look.h"
 #include "app/main_controller.h"
+#include "app/presets.h"
+#include "update/update_check.h"
 #include "device/communication.h"
 #include "transfer/erase_settings.h"
 
@@ -220,12 +222,15 @@ void TformMain::attach(MainController* controller) {
         connect(actions_.value(name), &QAction::triggered, this, handler);
     };
     on("menuSupport", [c] { c->menuSupportClick(); });
+    on("menuSavePreset", [c] { c->presets().menuSavePresetClick(); });
+    on("menuLoadPreset", [c] { c->presets().menuLoadPresetClick(); });
     on("menuScan", [c] { c->communication().menuScanClick(); });
     on("menuConnect", [c] { c->communication().ConnectOnClick(); });
     on("menuDisconnect", [c] { c->communication().menuDisconnectClick(); });
     on("menuEraseSettings", [c] { c->eraseSettings().menuEraseSettingsClick(); });
     connect(lstEffects, &QListWidget::itemClicked, this, [c] { c->effetto_cliccato(); });
     on("menuShowUpdateMsg", [c] { c->menuShowUpdateMsgClick(); });
+    on("menuUpdateNow", [c] { c->updateCheck().menuUpdateNowClick(); });
     on("menuReportUSBErrors", [c] { c->menuReportUSBErrorsClick(); });
     // Opening the Info menu runs Info as well.
     connect(menus_.value("menuInfo"), &QMenu::aboutToShow, this, [c] { c->menuInfoClick(); });

@@ -74,8 +74,8 @@ struct PedalOptions {
 //   sends them (first filled first, notes ascending). A message that fits both (09 01 FF, or
 //   09 01 02) changes both.
 // - Parameter writes (01) land on every parameter whose address they carry (an image may give
-//   several parameters address 0000); Range has no address. Other addresses are kept in
-//   strayWrites.
+//   several parameters address 0000); Range has no word in the table and sits at 0000, where
+//   the editor writes it. Other addresses are kept in strayWrites.
 // - The settings memory answers at I2C address 50 only.
 class PedalModel final : private BootloaderHost {
 public:

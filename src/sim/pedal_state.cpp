@@ -58,6 +58,8 @@ PedalState::PedalState() {
 }
 
 std::optional<std::uint16_t> parameterAddress(const PedalState& state, int parameter) {
+    // Range has no word in the table; the editor writes it to address 0000, so it lives there.
+    if (parameter == param::Range) return RangeAddress;
     const auto word = param::addressWord(parameter);
     if (!word) return std::nullopt;
     return state.addresses[static_cast<std::size_t>(*word)];

@@ -77,7 +77,10 @@ struct PedalState {
     PedalState();
 };
 
-// The address a parameter currently has, or none for Range.
+// Range has no word in the address table; the editor keeps it at address 0000.
+inline constexpr std::uint16_t RangeAddress = 0x0000;
+
+// The address a parameter currently has (none for a parameter outside the catalogue).
 std::optional<std::uint16_t> parameterAddress(const PedalState& state, int parameter);
 
 }  // namespace korvanne

@@ -23,20 +23,22 @@ std::vector<std::uint8_t> bytes(std::initializer_list<int> list) {
     return std::vector<std::uint8_t>(list.begin(), list.end());
 }
 
-// What the pedal received after the link's status request.
-std::vector<std::uint8_t> sentAfterLink(const PedalModel& pedal) {
-    const auto& all = pedal.received();
-    return std::vector<std::uint8_t>(all.begin() + std::min<std::ptrdiff_t>(2, all.size()),
-                                     all.end());
-}
-
 struct LinkedConsole {
     EditorFixture f;
     PedalModel* pedal = nullptr;
+    std::size_t linkBytes = 0;
+    // What the pedal received after the link.
+    std::vector<std::uint8_t> sentAfterLink() const {
+        const auto& all = pedal->received();
+        return std::vector<std::uint8_t>(all.begin() + std::ptrdiff_t(linkBytes), all.end());
+    }
     LinkedConsole() {
         pedal = &f.transport.addPedal();
         f.start();
         f.main().action("menuScan")->trigger();
+        // The link's status request and the effect window's echo of the pedal's values.
+        f.clock.advance(100);
+        linkBytes = pedal->received().size();
         f.log.clear();
         f.dialogs.messages.clear();
     }
@@ -122,12 +124,12 @@ private Q_SLOTS:
         l.console().btnEraseEeprom->click();
         QVERIFY(l.f.dialogs.scriptDone());
         if (!yes) {
-            QVERIFY(sentAfterLink(*l.pedal).empty());
+            QVERIFY(l.sentAfterLink().empty());
             QVERIFY(l.f.log.lines.isEmpty());
             return;
         }
         const int aa = address == 0 ? 0x50 : 0x51;
-        QCOMPARE(sentAfterLink(*l.pedal), bytes({0x0B, aa, 0x00, 0x00, 0x00}));
+        QCOMPARE(l.sentAfterLink(), bytes({0x0B, aa, 0x00, 0x00, 0x00}));
         QCOMPARE(l.f.log.lines.value(0),
                  "erase message: 0B" + QString(address == 0 ? "50" : "51") + "000000");
         QVERIFY(l.f.clock.nowMs() - before >= ConsoleTools::ErasePauseMs);
@@ -154,7 +156,7 @@ private Q_SLOTS:
         QCOMPARE(l.f.clock.nowMs() - before, std::int64_t(ConsoleTools::ReadPauseMs));
         QVERIFY(ranDuringPause && busyDuringPause);
         QVERIFY(l.f.controller().communication().Linked);
-        QCOMPARE(sentAfterLink(*l.pedal), bytes({0x0C, 0x50, 0x00, 0x00, 0x00, 0x00}));
+        QCOMPARE(l.sentAfterLink(), bytes({0x0C, 0x50, 0x00, 0x00, 0x00, 0x00}));
         QCOMPARE(l.f.log.lines.value(0), QString("Read message: 0C5000000000"));
         // The poll takes the dump, which arrived whole during the pause.
         l.f.clock.advance(100);
@@ -168,7 +170,7 @@ private Q_SLOTS:
         l.console().edtAddress->setText("000B");
         l.console().edtData->setText("007FE000");
         l.console().btnSend->click();
-        QCOMPARE(sentAfterLink(*l.pedal), bytes({0x01, 0x00, 0x0B, 0x00, 0x7F, 0xE0, 0x00}));
+        QCOMPARE(l.sentAfterLink(), bytes({0x01, 0x00, 0x0B, 0x00, 0x7F, 0xE0, 0x00}));
         QCOMPARE(l.f.log.lines, QStringList{"01000B007FE000"});
         QCOMPARE(l.f.dialogs.messages, QStringList());
     }
@@ -207,7 +209,7 @@ private Q_SLOTS:
         l.console().edtAddress->setText(address);
         l.console().edtData->setText(data);
         l.console().btnSend->click();
-        QVERIFY(sentAfterLink(*l.pedal).empty());
+        QVERIFY(l.sentAfterLink().empty());
         QCOMPARE(l.f.dialogs.messages.size(), 1);
         QVERIFY2(l.f.dialogs.messages[0].startsWith("Not sent: the " + blamed),
                  qPrintable(l.f.dialogs.messages[0]));

@@ -57,6 +57,11 @@ std::vector<std::uint8_t> bytes(std::initializer_list<int> list) {
     return std::vector<std::uint8_t>(list.begin(), list.end());
 }
 
+// The status request, then the Wave switch echoed: the effect window starts with it off and the
+// simulated pedal reports it on.
+const std::vector<std::uint8_t> statusRequestThenWaveEcho =
+    bytes({0x02, 0x00, 0x01, 0x00, 0x02, 0x00, 0x40, 0x00, 0x00});
+
 }  // namespace
 
 class TestLink : public QObject {
@@ -111,7 +116,7 @@ private Q_SLOTS:
         QCOMPARE(label(f.main(), "lblFirmwareVersion"), QString("Device Firmware: 13"));
         QCOMPARE(label(f.main(), "lblAlgorithmVersion"), QString("Device Algorithm: 0014"));
         // The only thing sent is the status request, on a line of 115200 baud without parity.
-        QCOMPARE(pedal.received(), bytes({0x02, 0x00}));
+        QCOMPARE(pedal.received(), statusRequestThenWaveEcho);
         QCOMPARE(pedal.line().baud, 115200u);
         QCOMPARE(pedal.line().parity, ft::PARITY_NONE);
         // The pedal's effect is selected and its window open, with controls enabled.
@@ -232,7 +237,7 @@ private Q_SLOTS:
         QVERIFY(
             f.log.contains(command + " refused: another exchange with the pedal is in progress"));
         // The handshake's bytes alone, then the deferred send once it has ended.
-        std::vector<std::uint8_t> expected{0x02, 0x00};
+        std::vector<std::uint8_t> expected = statusRequestThenWaveEcho;
         const std::vector<std::uint8_t> writeBytes = *HexToBytes(write);
         expected.insert(expected.end(), writeBytes.begin(), writeBytes.end());
         QCOMPARE(pedal.received(), expected);
@@ -256,7 +261,9 @@ private Q_SLOTS:
             ran = true;
         }));
         QVERIFY(ran);
-        QCOMPARE(pedal.received(), bytes({0x02, 0x00, 0x02, 0x00}));
+        std::vector<std::uint8_t> expected = statusRequestThenWaveEcho;
+        expected.insert(expected.end(), {0x02, 0x00});
+        QCOMPARE(pedal.received(), expected);
         QVERIFY(!messages.busy());
     }
 
@@ -350,7 +357,7 @@ private Q_SLOTS:
         PedalModel& second = f.transport.addPedal({}, {}, "Second pedal");
         f.start();
         f.main().action("menuScan")->trigger();
-        QCOMPARE(first.received(), bytes({0x02, 0x00}));
+        QCOMPARE(first.received(), statusRequestThenWaveEcho);
         QCOMPARE(second.received(), bytes({0x02, 0x00}));
         QCOMPARE(label(f.main(), "lblDeviceName"), QString("Second pedal linked"));
         QCOMPARE(f.controller().communication().DeviceSerial, QString("KVSIM0002"));

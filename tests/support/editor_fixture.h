@@ -26,12 +26,15 @@ struct EditorFixture {
     RecordingShell shell;
     SimTransport transport{clock};
     std::unique_ptr<Editor> editor;
+    // The start-up version check asks a web server; only the tests of that check want it.
+    bool webVersionCheck = false;
 
     // `through`, when given, stands between the editor and the simulated pedals.
     Editor& start(Transport* through = nullptr) {
         Services services{
             log, dialogs, clock, shell, SettingsHome(home.path()), through ? *through : transport};
         editor = std::make_unique<Editor>(services);
+        if (!webVersionCheck) editor->controller().TimerCheckWebVersion().stop();
         editor->main().show();
         return *editor;
     }

@@ -21,12 +21,6 @@ std::vector<std::uint8_t> bytes(std::initializer_list<int> list) {
     return std::vector<std::uint8_t>(list.begin(), list.end());
 }
 
-std::vector<std::uint8_t> sentAfterLink(const PedalModel& pedal) {
-    const auto& all = pedal.received();
-    return std::vector<std::uint8_t>(all.begin() + std::min<std::ptrdiff_t>(2, all.size()),
-                                     all.end());
-}
-
 // A dump read: the marker and the memory's bytes.
 std::vector<std::uint8_t> dump(std::uint8_t fill = 0xFF) {
     std::vector<std::uint8_t> d(1 + 16384, fill);
@@ -37,10 +31,19 @@ std::vector<std::uint8_t> dump(std::uint8_t fill = 0xFF) {
 struct Linked {
     EditorFixture f;
     PedalModel* pedal = nullptr;
+    std::size_t linkBytes = 0;
+    // What the pedal received after the link.
+    std::vector<std::uint8_t> sentAfterLink() const {
+        const auto& all = pedal->received();
+        return std::vector<std::uint8_t>(all.begin() + std::ptrdiff_t(linkBytes), all.end());
+    }
     explicit Linked(PedalOptions options = {}) {
         pedal = &f.transport.addPedal(std::move(options));
         f.start();
         f.main().action("menuScan")->trigger();
+        // The link's status request and the effect window's echo of the pedal's values.
+        f.clock.advance(100);
+        linkBytes = pedal->received().size();
         f.log.clear();
         f.dialogs.messages.clear();
     }
@@ -70,7 +73,7 @@ private Q_SLOTS:
         l.f.dialogs.expectConfirm(false, EraseSettings::Warning());
         l.f.main().action("menuEraseSettings")->trigger();
         QVERIFY(l.f.dialogs.scriptDone());
-        QVERIFY(sentAfterLink(*l.pedal).empty());
+        QVERIFY(l.sentAfterLink().empty());
         QVERIFY(l.f.log.lines.isEmpty());
     }
 
@@ -81,7 +84,7 @@ private Q_SLOTS:
         const std::int64_t before = l.f.clock.nowMs();
         l.f.main().action("menuEraseSettings")->trigger();
         QVERIFY(l.f.dialogs.scriptDone());
-        QCOMPARE(sentAfterLink(*l.pedal), bytes({0x0B, 0x50, 0x00, 0x00, 0x00}));
+        QCOMPARE(l.sentAfterLink(), bytes({0x0B, 0x50, 0x00, 0x00, 0x00}));
         QCOMPARE(l.f.log.lines.value(0), QString("erase message: 0B50000000"));
         QVERIFY(l.f.clock.nowMs() - before >= 100 + 4000);
         QVERIFY(!l.f.controller().messages().busy());
@@ -119,7 +122,7 @@ private Q_SLOTS:
         QVERIFY(userActedDuringPause);
         QVERIFY(l.f.controller().communication().Linked);
         QVERIFY(l.f.clock.nowMs() - before >= 100 + 4000 + 4000);
-        QCOMPARE(sentAfterLink(*l.pedal),
+        QCOMPARE(l.sentAfterLink(),
                  bytes({0x0B, 0x50, 0x00, 0x00, 0x00, 0x0C, 0x50, 0x00, 0x00, 0x00, 0x00}));
         // The click on Unlink during the pause was refused at the door, and said so.
         const QString refused = "Unlink refused: another exchange with the pedal is in progress";

@@ -1,0 +1,327 @@
+#include "effect/fx_settings.h"
+
+#include "core/clock.h"
+#include "core/dialogs.h"
+#include "core/log_sink.h"
+#include "device/device_messages.h"
+#include "device/hex_text.h"
+#include "device/message_builders.h"
+#include "transfer/effect_resources.h"
+
+namespace korvanne {
+
+namespace {
+
+struct KnobRecord {
+    Knob knob;
+    Param record;
+};
+constexpr KnobRecord knobRecords[KnobCount] = {
+    {Knob::dialDry, Param::Dry},
+    {Knob::dialSubMix, Param::SubMix},
+    {Knob::dialMinus1Oct, Param::Minus1Oct},
+    {Knob::dialMinus2Oct, Param::Minus2Oct},
+    {Knob::dialLowPass, Param::LowPass},
+    {Knob::dialHighPass, Param::HighPass},
+    {Knob::dialRange, Param::Range},
+    {Knob::dial1stHarmonic, Param::FirstHarmonic},
+    {Knob::dialInputLevel, Param::InputLevel},
+    {Knob::dialClipWave, Param::WaveClip},
+    {Knob::dialDryHPF, Param::DryHpf},
+    {Knob::dialNoiseGateThreshold, Param::NoiseGateThreshold},
+};
+
+Switch switchOf(Param p) {
+    switch (p) {
+        case Param::Wave:
+            return Switch::swtWave;
+        case Param::Split:
+            return Switch::swtSplit;
+        case Param::LimitRangeUp:
+            return Switch::swtLimitRange;
+        default:
+            return Switch::swtNoiseGateStatus;
+    }
+}
+
+Param noteCutRecord(NoteCut box) {
+    return box == NoteCut::chkDominantNoteCut ? Param::DominantNotesCut : Param::HighNotesCut;
+}
+
+QString qs(const std::string& s) {
+    return QString::fromStdString(s);
+}
+
+}  // namespace
+
+int initialKnobAngle(Knob knob) {
+    switch (knob) {
+        case Knob::dialLowPass:
+            return -138;
+        case Knob::dialHighPass:
+            return -128;
+        case Knob::dialRange:
+        case Knob::dialDryHPF:
+            return -126;
+        default:
+            return KnobMinimumAngle;
+    }
+}
+
+FxControlState::FxControlState() {
+    for (int k = 0; k < KnobCount; ++k) knobs[std::size_t(k)] = initialKnobAngle(Knob(k));
+}
+
+Param FxSettings::recordOf(Knob knob) {
+    return knobRecords[static_cast<std::size_t>(knob)].record;
+}
+
+Knob FxSettings::knobOf(Param p) {
+    for (const KnobRecord& k : knobRecords) {
+        if (k.record == p) return k.knob;
+    }
+    return Knob::dialDry;
+}
+
+FxSettings::FxSettings(LogSink& log, Dialogs& dialogs, Clock& clock, DeviceMessages& messages,
+                       EffectCatalogue& catalogue, const bool& requestInProgress)
+    : log_(log),
+      dialogs_(dialogs),
+      messages_(messages),
+      catalogue_(catalogue),
+      requestInProgress_(requestInProgress),
+      timer1_(clock.createTimer()) {
+    timer1_->setInterval(DeferredSendMs);
+    timer1_->setSingleShot(true);
+    timer1_->onTimeout([this] { Timer1Timer(); });
+}
+
+FxSettings::~FxSettings() = default;
+
+void FxSettings::setView(FxSettingsView* view) {
+    view_ = view ? view : &headless_;
+}
+
+void FxSettings::FormShow() {
+    // The image's load logs "resource name: " and its first characters.
+    if (ResourceLoad load = catalogue_.loadSelectedEffectImage(log_); !load.ok()) {
+        dialogs_.inform(load.error);
+        return;
+    }
+    const std::string error = LoadParameterAddresses(catalogue_.imageLine().toStdString(), records);
+    if (!error.empty()) dialogs_.inform(qs(error));
+}
+
+void FxSettings::SetEffectControlsEnabled(bool state) {
+    view_->setControlsEnabled(state);
+    if (state) return;
+    // Unlinked (or unusable): what has not gone out yet has nowhere to go.
+    timer1_->stop();
+    pendingKnob_.clear();
+    ++generation_;
+}
+
+// Setting controls from code.
+
+void FxSettings::setKnob(Knob knob, int angle) {
+    if (view_->knobAngle(knob) == angle) return;
+    view_->showKnobAngle(knob, angle);
+    knobChanged(knob);
+}
+
+void FxSettings::setSwitch(Switch s, bool on) {
+    if (view_->switchOn(s) == on) return;
+    view_->showSwitch(s, on);
+    switchChanged(s);
+}
+
+void FxSettings::setNoteCut(NoteCut box, bool checked) {
+    if (view_->noteCutChecked(box) == checked) return;
+    view_->showNoteCut(box, checked);
+    noteCutChanged(box);
+}
+
+void FxSettings::setHarmonicPitch(int entry) {
+    if (view_->harmonicPitchEntry() == entry) return;
+    view_->showHarmonicPitchEntry(entry);
+    harmonicPitchChanged();
+}
+
+// Handlers.
+
+void FxSettings::knobChanged(Knob knob) {
+    if (requestInProgress_) return;
+    SendKnobParameter(knob, recordOf(knob));
+}
+
+void FxSettings::switchChanged(Switch s) {
+    const bool on = view_->switchOn(s);
+    switch (s) {
+        case Switch::swtWave:
+            SendSwitchParameter(on ? WaveOn : WaveOff, Param::Wave);
+            break;
+        case Switch::swtSplit:
+            SendSwitchParameter(on ? 1 : 0, Param::Split);
+            break;
+        case Switch::swtLimitRange:
+            SendSwitchParameter(on ? 1 : 0, Param::LimitRangeUp);
+            break;
+        case Switch::swtNoiseGateStatus:
+            SendSwitchParameter(on ? 1 : 0, Param::NoiseGateStatus);
+            break;
+        case Switch::swtBypass:
+            if (!requestInProgress_) SendBypass(on);
+            break;
+    }
+}
+
+void FxSettings::noteCutChanged(NoteCut box) {
+    if (requestInProgress_) return;
+    runNoteCutRule(box);
+}
+
+void FxSettings::runNoteCutRule(NoteCut box) {
+    if (view_->guitarTuningEntry() == 0 && !clearingNoteCut_) {
+        dialogs_.inform(NoTuningMessage);
+        if (view_->noteCutChecked(box)) {
+            // Clearing the box runs this handler again, which sends the 0; the message is not
+            // shown a second time.
+            clearingNoteCut_ = true;
+            setNoteCut(box, false);
+            clearingNoteCut_ = false;
+            return;
+        }
+    }
+    const Param p = noteCutRecord(box);
+    const std::uint32_t value = view_->noteCutChecked(box) ? 1 : 0;
+    records.setValue(p, value);
+    const std::string text = ParameterWriteMessage(records.address(p), value);
+    log_.ConsoleLog("write to DSP msg: " + qs(text));
+    sendToPedal(text);
+}
+
+void FxSettings::harmonicPitchChanged() {
+    if (requestInProgress_) return;
+    const int entry = view_->harmonicPitchEntry();
+    if (entry < 0 || entry >= static_cast<int>(HarmonicPitchTable.size())) return;
+    SendHarmonicPitch(entry);
+}
+
+void FxSettings::chkDominantNoteCutMouseDown(bool rightButton) {
+    if (rightButton) log_.ConsoleLog("Right mouse button clicked!");
+}
+
+// Senders.
+
+void FxSettings::SendKnobParameter(Knob knob, Param record) {
+    const EncodedKnob encoded = EncodeKnob(view_->knobAngle(knob));
+    // Out of the dead zone first; the snapped angle is what the user then sees.
+    if (encoded.angle != view_->knobAngle(knob)) view_->showKnobAngle(knob, encoded.angle);
+    records.setValue(record, encoded.value);
+    const std::string text = ParameterWriteMessage(records.address(record), encoded.value);
+    log_.ConsoleLog("Send " + qs(records.name(record)) + " string (" +
+                    (records.isAssignable(record) ? "assignable" : "standard") +
+                    " par): " + qs(text));
+    if (SendImmediately) {
+        sendToPedal(text);
+        return;
+    }
+    pendingKnob_ = text;
+    if (!timer1_->isActive()) timer1_->start(DeferredSendMs);
+}
+
+void FxSettings::Timer1Timer() {
+    timer1_->stop();
+    if (pendingKnob_.empty()) return;
+    // Another exchange holds the link: try again later, so only the latest message waits.
+    if (!messages_.mayEnter()) {
+        timer1_->start(DeferredSendMs);
+        return;
+    }
+    const std::string text = std::move(pendingKnob_);
+    pendingKnob_.clear();
+    sendToPedal(text);
+}
+
+void FxSettings::SendSwitchParameter(std::uint32_t value, Param record) {
+    records.setValue(record, value);
+    const std::string text = ParameterWriteMessage(records.address(record), value);
+    log_.ConsoleLog("Send " + qs(records.name(record)) + " string (" +
+                    (records.isAssignable(record) ? "assignable" : "standard") +
+                    " par): " + qs(text));
+    sendToPedal(text);
+}
+
+void FxSettings::SendHarmonicPitch(int entry) {
+    const std::uint32_t value = HarmonicPitchTable[static_cast<std::size_t>(entry)];
+    const std::string text = ParameterWriteMessage(records.address(Param::HarmonicPitch), value);
+    log_.ConsoleLog("Send Harmonic Pitch string: " + qs(text));
+    sendToPedal(text);
+    records.setValue(Param::HarmonicPitch, value);
+}
+
+void FxSettings::SendBypass(bool on) {
+    sendToPedal(msg::bypass(on));
+}
+
+// Values onto the controls.
+
+void FxSettings::ApplyParameterValues(bool immediate) {
+    SendImmediately = immediate;
+    for (const CatalogueEntry& e : ParameterCatalogue()) {
+        const std::uint32_t v = records.value(e.param);
+        switch (e.encoding) {
+            case Encoding::Knob:
+                setKnob(knobOf(e.param), DecodeKnob(v, e.readBackScale));
+                break;
+            case Encoding::WaveSwitch:
+                if (v == WaveOn || v == WaveOff) setSwitch(Switch::swtWave, v == WaveOn);
+                break;
+            case Encoding::Switch:
+                // Split keeps its state for codes other than 1 and 0; the others show off.
+                if (e.param != Param::Split || v <= 1) setSwitch(switchOf(e.param), v == 1);
+                break;
+            case Encoding::PitchTable:
+                if (const auto entry = harmonicPitchEntry(v)) setHarmonicPitch(*entry);
+                break;
+            case Encoding::CheckBox:
+                setNoteCut(e.param == Param::DominantNotesCut ? NoteCut::chkDominantNoteCut
+                                                              : NoteCut::chkHighNoteCut,
+                           v == 1);
+                break;
+        }
+    }
+    SendImmediately = false;
+}
+
+void FxSettings::LogParameterValues(const std::vector<std::uint8_t>& entries, std::size_t start) {
+    const std::vector<std::uint32_t> block = ParameterValueBlock(entries, start);
+    // A reply cut short leaves the records it does not reach as they were.
+    for (std::size_t i = 0; i < block.size(); ++i) records.setValue(Param(i), block[i]);
+    for (const CatalogueEntry& e : ParameterCatalogue()) {
+        log_.ConsoleLog(qs(parameterDumpLabel(e.param) + hex8(records.value(e.param))));
+    }
+    ApplyParameterValues(false);
+}
+
+void FxSettings::getBypassStatus(const std::vector<std::uint8_t>& entries,
+                                 std::size_t bufferIndex) {
+    if (bufferIndex >= entries.size()) return;
+    const std::uint8_t entry = entries[bufferIndex];
+    if (entry == 0) setSwitch(Switch::swtBypass, false);
+    if (entry == 1) setSwitch(Switch::swtBypass, true);
+}
+
+// The door.
+
+void FxSettings::sendToPedal(const std::string& text) {
+    messages_.runWhenFree([this, text, generation = generation_] {
+        if (generation == generation_) messages_.SendText(text);
+    });
+}
+
+void FxSettings::linkBusyChanged(bool busy) {
+    view_->setBusy(busy);
+}
+
+}  // namespace korvanne

@@ -1,0 +1,147 @@
+#include "effect/knob_dial.h"
+
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QWheelEvent>
+#include <QtMath>
+
+#include "effect/parameter_catalogue.h"
+
+namespace korvanne {
+
+KnobDial::KnobDial(QWidget* parent) : QDial(parent) {
+    setFocusPolicy(Qt::WheelFocus);
+    setCursor(Qt::SizeVerCursor);
+    setMinimumSize(minimumSizeHint());
+}
+
+void KnobDial::setAngle(int angle) {
+    if (angle == angle_) return;
+    angle_ = angle;
+    update();
+}
+
+int KnobDial::position() const {
+    return knobPositionFromAngle(angle_);
+}
+
+void KnobDial::turnTo(int position) {
+    position = std::clamp(position, 0, KnobPositions - 1);
+    if (position == this->position() && angle_ == knobAngleFromPosition(position)) return;
+    angle_ = knobAngleFromPosition(position);
+    update();
+    Q_EMIT angleChanged(angle_);
+}
+
+void KnobDial::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QPalette& pal = palette();
+    const bool on = isEnabled();
+    const qreal side = qMin(width(), height()) - 4;
+    const QRectF ring((width() - side) / 2, (height() - side) / 2, side, side);
+    const QPointF centre = ring.center();
+
+    // Track of the whole travel and the part turned up.
+    QPen track(pal.color(QPalette::Mid), 3, Qt::SolidLine, Qt::RoundCap);
+    p.setPen(track);
+    p.drawArc(ring, -45 * 16, 270 * 16);
+    const int pos = position();
+    if (pos > 0) {
+        QPen level(on ? pal.color(QPalette::WindowText) : pal.color(QPalette::Mid), 3,
+                   Qt::SolidLine, Qt::RoundCap);
+        p.setPen(level);
+        p.drawArc(ring, 225 * 16, -pos * 16);
+    }
+
+    // Body and pointer.
+    const QRectF body = ring.adjusted(5, 5, -5, -5);
+    p.setPen(QPen(pal.color(QPalette::Shadow), 1));
+    p.setBrush(pal.color(QPalette::Window));
+    p.drawEllipse(body);
+    const qreal rad = qDegreesToRadians(qreal(angle_));
+    const qreal outer = body.width() / 2 - 1;
+    const qreal inner = outer * 0.45;
+    const QPointF dir(qCos(rad), -qSin(rad));
+    p.setPen(QPen(on ? pal.color(QPalette::WindowText) : pal.color(QPalette::Mid), 2, Qt::SolidLine,
+                  Qt::RoundCap));
+    p.drawLine(centre + dir * inner, centre + dir * outer);
+
+    // The value, as on a pedal's scale.
+    QFont f = font();
+    f.setPixelSize(qMax(8, int(side / 5)));
+    p.setFont(f);
+    p.setPen(on ? pal.color(QPalette::Text) : pal.color(QPalette::Mid));
+    p.drawText(body, Qt::AlignCenter, QString::number(pos * 10.0 / (KnobPositions - 1), 'f', 1));
+
+    if (hasFocus()) {
+        p.setPen(QPen(pal.color(QPalette::Highlight), 1, Qt::DotLine));
+        p.setBrush(Qt::NoBrush);
+        p.drawEllipse(ring.adjusted(-1, -1, 1, 1));
+    }
+}
+
+void KnobDial::mousePressEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) {
+        QDial::mousePressEvent(event);
+        return;
+    }
+    dragging_ = true;
+    pressAt_ = event->position().toPoint();
+    pressPosition_ = position();
+    event->accept();
+}
+
+void KnobDial::mouseMoveEvent(QMouseEvent* event) {
+    if (!dragging_) return;
+    // Up and right turn it up, a position per pixel: the whole travel within 270 pixels.
+    const QPoint d = event->position().toPoint() - pressAt_;
+    turnTo(pressPosition_ + d.x() - d.y());
+    event->accept();
+}
+
+void KnobDial::mouseReleaseEvent(QMouseEvent* event) {
+    dragging_ = false;
+    event->accept();
+}
+
+void KnobDial::wheelEvent(QWheelEvent* event) {
+    // Whole notches turn by WheelStep; fine-grained wheels add up to them.
+    wheelRemainder_ += event->angleDelta().y() + event->angleDelta().x();
+    const int notches = wheelRemainder_ / 120;
+    wheelRemainder_ -= notches * 120;
+    if (notches != 0) turnTo(position() + notches * WheelStep);
+    event->accept();
+}
+
+void KnobDial::keyPressEvent(QKeyEvent* event) {
+    switch (event->key()) {
+        case Qt::Key_Up:
+        case Qt::Key_Right:
+            turnTo(position() + 1);
+            break;
+        case Qt::Key_Down:
+        case Qt::Key_Left:
+            turnTo(position() - 1);
+            break;
+        case Qt::Key_PageUp:
+            turnTo(position() + PageStep);
+            break;
+        case Qt::Key_PageDown:
+            turnTo(position() - PageStep);
+            break;
+        case Qt::Key_Home:
+            turnTo(0);
+            break;
+        case Qt::Key_End:
+            turnTo(KnobPositions - 1);
+            break;
+        default:
+            QDial::keyPressEvent(event);
+            return;
+    }
+    event->accept();
+}
+
+}  // namespace korvanne

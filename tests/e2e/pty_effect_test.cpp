@@ -1,0 +1,82 @@
+// Live effect editing over a real pseudo-terminal: the editor links to korvanne-pedal-sim, a knob
+// is turned in the effect window, and the pedal's next status reply carries the new value.
+#include <QAction>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "app/editor.h"
+#include "app/main_controller.h"
+#include "app/tform_main.h"
+#include "core/clock.h"
+#include "device/communication.h"
+#include "device/serial_transport.h"
+#include "effect/fx_settings.h"
+#include "effect/knob_dial.h"
+#include "effect/tform_fx_settings.h"
+#include "effect/toggle_switch.h"
+#include "pedal_sim_process.h"
+#include "recording_log.h"
+#include "recording_shell.h"
+#include "scripted_dialogs.h"
+
+using namespace korvanne;
+using namespace korvanne::test;
+
+class TestPtyEffect : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void aTurnedKnobIsReadBackFromThePedal() {
+        PedalSimProcess sim(KORVANNE_PEDAL_SIM_PATH, {"--firmware", "13", "--algorithm", "14"});
+        QVERIFY2(sim.path().startsWith("/dev/"), qPrintable(sim.path()));
+        QTemporaryDir home;
+        RecordingLog log;
+        ScriptedDialogs dialogs;
+        RealClock clock;
+        RecordingShell shell;
+        SerialTransport transport;
+        transport.setUsbBridgesListed(false);
+        transport.addPortPath(sim.path());
+        Editor editor(Services{log, dialogs, clock, shell, SettingsHome(home.path()), transport});
+
+        editor.main().action("menuScan")->trigger();
+        QCOMPARE(dialogs.messages, QStringList());
+        QVERIFY(editor.controller().communication().Linked);
+        TformFXsettings& window = editor.fxSettings();
+        QVERIFY(window.isVisible());
+        FxSettings& fx = editor.controller().fxSettings();
+        // The link's own deferred message goes out first.
+        QTRY_VERIFY_WITH_TIMEOUT(fx.pendingKnobMessage().empty(), 2000);
+
+        // Dry all the way up and Split on, as a user does.
+        KnobDial* dry = window.knob(Knob::dialDry);
+        QTest::keyClick(dry, Qt::Key_End);
+        QCOMPARE(dry->angle(), KnobMaximumAngle);
+        const bool split = window.toggle(Switch::swtSplit)->isChecked();
+        QTest::mouseClick(window.toggle(Switch::swtSplit), Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(fx.pendingKnobMessage().empty(), 2000);
+        // Dry down a little by the wheel; the knob's new value goes out on its own.
+        QTest::keyClick(dry, Qt::Key_PageDown);
+        const std::uint32_t expected = EncodeKnob(dry->angle()).value;
+        QTRY_VERIFY_WITH_TIMEOUT(fx.pendingKnobMessage().empty(), 2000);
+        // Range (at its maximum after the link), which the pedal reports in steps of 22.
+        QCOMPARE(window.knob(Knob::dialRange)->angle(), KnobMaximumAngle);
+        QTest::keyClick(window.knob(Knob::dialRange), Qt::Key_Home);
+        QTRY_VERIFY_WITH_TIMEOUT(fx.pendingKnobMessage().empty(), 2000);
+
+        editor.controller().communication().ReadDeviceStatus();
+        const std::vector<std::uint32_t> block =
+            ParameterValueBlock(editor.controller().messages().received_bytes_array);
+        QCOMPARE(block.size(), std::size_t(ParameterCount));
+        QCOMPARE(block[order(Param::Dry)], expected);
+        QCOMPARE(block[order(Param::Split)], std::uint32_t(split ? 0 : 1));
+        QCOMPARE(block[order(Param::Range)], std::uint32_t(0));
+        QCOMPARE(window.knob(Knob::dialRange)->angle(), KnobMinimumAngle);
+        QCOMPARE(window.toggle(Switch::swtSplit)->isChecked(), !split);
+        QCOMPARE(dry->angle(), DecodeKnob(expected, KnobScale));
+        QVERIFY(log.contains("Dry: \t" + QString::asprintf("%08X", expected)));
+    }
+};
+
+QTEST_MAIN(TestPtyEffect)
+#include "pty_effect_test.moc"

@@ -1,0 +1,215 @@
+// The effect settings window as a user meets it: its layout and hints, knobs that turn by drag,
+// wheel and keys, switches, and the pedal's values shown after a link.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QLabel>
+#include <QRadioButton>
+#include <QTest>
+
+#include "app/look.h"
+#include "device/communication.h"
+#include "device/hex_text.h"
+#include "editor_fixture.h"
+#include "effect/fx_settings.h"
+#include "effect/knob_dial.h"
+#include "effect/tform_fx_settings.h"
+#include "effect/toggle_switch.h"
+
+using namespace korvanne;
+using namespace korvanne::test;
+
+namespace {
+
+QString sentSince(PedalModel& pedal, std::size_t& seen) {
+    QString text;
+    const auto& r = pedal.received();
+    for (std::size_t i = seen; i < r.size(); ++i) text += QString::fromStdString(hex2(r[i]));
+    seen = r.size();
+    return text;
+}
+
+// Linked to a simulated pedal, its effect window open.
+struct LinkedEditor : EditorFixture {
+    PedalModel* pedal = nullptr;
+    std::size_t seen = 0;
+
+    LinkedEditor() {
+        pedal = &transport.addPedal();
+        start();
+        main().action("menuScan")->trigger();
+        seen = pedal->received().size();
+    }
+    TformFXsettings& window() { return editor->fxSettings(); }
+    FxSettings& fx() { return controller().fxSettings(); }
+    QString sent() { return sentSince(*pedal, seen); }
+};
+
+}  // namespace
+
+class FxWindowTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void layoutFollowsThePedalsPanel_data() {
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<QPoint>("at");
+        QTest::newRow("Dry, first knob") << "dialDry" << QPoint(20, 8);
+        QTest::newRow("-2 OCT, second column") << "dialMinus2Oct" << QPoint(80, 72);
+        QTest::newRow("Dry HPF, last row") << "dialDryHPF" << QPoint(80, 200);
+        QTest::newRow("Input Level") << "dialInputLevel" << QPoint(212, 8);
+        QTest::newRow("harmonic panel") << "Rectangle1" << QPoint(279, 8);
+        QTest::newRow("tracking panel") << "Rectangle2" << QPoint(279, 83);
+        QTest::newRow("noise gate panel") << "Rectangle3" << QPoint(279, 206);
+        QTest::newRow("assignments") << "lblAssignControls" << QPoint(15, 276);
+        QTest::newRow("long press") << "lblLongPress" << QPoint(301, 283);
+        QTest::newRow("short press") << "lblShortPress" << QPoint(301, 358);
+    }
+    void layoutFollowsThePedalsPanel() {
+        QFETCH(QString, control);
+        QFETCH(QPoint, at);
+        EditorFixture f;
+        f.start();
+        TformFXsettings& w = f.editor->fxSettings();
+        QCOMPARE(w.size(), QSize(440, 432));
+        QWidget* c = w.findChild<QWidget*>(control);
+        QVERIFY2(c, qPrintable(control));
+        QCOMPARE(c->pos(), at);
+        QVERIFY(w.rect().contains(c->geometry()));
+    }
+
+    void captionsStartStateAndHints() {
+        EditorFixture f;
+        f.start();
+        TformFXsettings& w = f.editor->fxSettings();
+        QCOMPARE(w.windowTitle(), QString("Form1"));
+        QCOMPARE(w.findChild<QLabel*>("lblMinus1Oct")->text(), QString("-1 OCT"));
+        QCOMPARE(w.findChild<QLabel*>("lblLimitRange")->text(), QString("Limit Range"));
+        QCOMPARE(w.findChild<QLabel*>("lblTrackingFunctions")->font().family(), QString("Arial"));
+        auto* pitch = w.findChild<QComboBox*>("cmbVariableWavePitch");
+        QCOMPARE(pitch->count(), 25);
+        QCOMPARE(pitch->itemText(0), QString("-12"));
+        QCOMPARE(pitch->itemText(24), QString("+12"));
+        QCOMPARE(pitch->maxVisibleItems(), 12);
+        QCOMPARE(w.findChild<QComboBox*>("cmbGuitarTuning")->currentText(),
+                 QString("No Tuning Selected"));
+        QCOMPARE(w.findChild<QComboBox*>("cmbSemitonesVariation")->currentText(), QString("0"));
+        QVERIFY(w.findChild<QRadioButton*>("chkBypassShortPress")->isChecked());
+        QVERIFY(w.findChild<QRadioButton*>("chkChangePresetLongPress")->isChecked());
+        const std::pair<Knob, int> start[] = {{Knob::dialDry, -135},
+                                              {Knob::dialLowPass, -138},
+                                              {Knob::dialHighPass, -128},
+                                              {Knob::dialRange, -126},
+                                              {Knob::dialDryHPF, -126}};
+        for (auto [knob, angle] : start) QCOMPARE(w.knob(knob)->angle(), angle);
+        QCOMPARE(w.knob(Knob::dialDryHPF)->toolTip(),
+                 QString("Filters low frequencies from the dry signal"));
+        QCOMPARE(w.findChild<QComboBox*>("cmbGuitarTuning")->toolTip().count("\r\n"), 3);
+        QVERIFY(w.noteCutBox(NoteCut::chkHighNoteCut)
+                    ->toolTip()
+                    .endsWith("tuning)\r\nEnsure your instrument is set to the correct tuning "
+                              "before applying this parameter."));
+        // Unlinked, every control is disabled.
+        QVERIFY(!w.knob(Knob::dialDry)->isEnabled());
+        QVERIFY(!w.findChild<QComboBox*>("cmbAssignRemote")->isEnabled());
+    }
+
+    void knobsTurnByDragWheelAndKeys() {
+        LinkedEditor f;
+        KnobDial* dry = f.window().knob(Knob::dialDry);
+        QVERIFY(dry->isEnabled());
+        const int start = dry->position();
+        // Dragging up turns it up, a position a pixel.
+        QTest::mousePress(dry, Qt::LeftButton, {}, QPoint(23, 40));
+        QMouseEvent move(QEvent::MouseMove, QPointF(23, 10), dry->mapToGlobal(QPointF(23, 10)),
+                         Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(dry, &move);
+        QTest::mouseRelease(dry, Qt::LeftButton, {}, QPoint(23, 10));
+        QCOMPARE(dry->position(), start + 30);
+        // A wheel notch and an arrow key.
+        QWheelEvent wheel(QPointF(23, 23), dry->mapToGlobal(QPointF(23, 23)), QPoint(),
+                          QPoint(0, 120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(dry, &wheel);
+        QCOMPARE(dry->position(), start + 30 + KnobDial::WheelStep);
+        QTest::keyClick(dry, Qt::Key_Up);
+        QCOMPARE(dry->position(), start + 36);
+        QTest::keyClick(dry, Qt::Key_End);
+        QCOMPARE(dry->angle(), KnobMaximumAngle);
+        // All of that within 100 ms: one message, the last position.
+        QCOMPARE(f.sent(), QString());
+        f.clock.advance(FxSettings::DeferredSendMs);
+        QCOMPARE(f.sent(), QString("010027007FE000"));
+        QCOMPARE(f.pedal->state().values[0], KnobMaximumValue);
+    }
+
+    void switchesAndListsSendWhenTheUserChangesThem() {
+        LinkedEditor f;
+        QTest::mouseClick(f.window().toggle(Switch::swtSplit), Qt::LeftButton);
+        QCOMPARE(f.sent(), QString("0100C900000001"));
+        QTest::mouseClick(f.window().toggle(Switch::swtBypass), Qt::LeftButton);
+        QCOMPARE(f.sent(), QString("0D01"));
+        QVERIFY(f.pedal->state().bypass);
+        f.window().findChild<QComboBox*>("cmbVariableWavePitch")->setCurrentIndex(24);
+        QCOMPARE(f.sent(), QString("01005200800000"));
+        // Values set from code show without a second send.
+        f.fx().setSwitch(Switch::swtSplit, true);
+        QCOMPARE(f.sent(), QString());
+    }
+
+    void noteCutWithoutTuningInTheWindow() {
+        LinkedEditor f;
+        QCheckBox* dominant = f.window().noteCutBox(NoteCut::chkDominantNoteCut);
+        dominant->click();
+        QCOMPARE(f.dialogs.messages, QStringList{FxSettings::NoTuningMessage});
+        QVERIFY(!dominant->isChecked());
+        QCOMPARE(f.sent(), QString("01001D00000000"));
+        f.log.clear();
+        QTest::mousePress(dominant, Qt::RightButton);
+        QCOMPARE(f.log.lines, QStringList{"Right mouse button clicked!"});
+    }
+
+    void aLinkShowsThePedalsValues() {
+        EditorFixture f;
+        PedalModel& pedal = f.transport.addPedal();
+        pedal.state().values[0] = KnobMaximumValue;  // Dry
+        pedal.state().values[4] = WaveOn;            // Wave
+        pedal.state().values[8] = 1;                 // Split
+        pedal.state().bypass = true;
+        f.start();
+        f.main().action("menuScan")->trigger();
+        TformFXsettings& w = f.editor->fxSettings();
+        QVERIFY(w.isVisible());
+        QCOMPARE(w.knob(Knob::dialDry)->angle(), -45);
+        QVERIFY(w.toggle(Switch::swtWave)->isChecked());
+        QVERIFY(w.toggle(Switch::swtSplit)->isChecked());
+        QVERIFY(w.toggle(Switch::swtBypass)->isChecked());
+        QVERIFY(f.log.contains("Dry: \t007FE000"));
+        QDir().mkpath("looks");
+        QVERIFY(w.grab().save("looks/fx_settings_linked.png"));
+    }
+
+    void looksOfTheWindow() {
+        // Saved for a look at them; each look must leave every control inside the window.
+        EditorFixture f;
+        f.start();
+        TformFXsettings& w = f.editor->fxSettings();
+        f.controller().fxSettings().SetEffectControlsEnabled(true);
+        w.knob(Knob::dialDry)->setAngle(90);
+        w.knob(Knob::dialInputLevel)->setAngle(-45);
+        w.toggle(Switch::swtWave)->setChecked(true);
+        w.show();
+        const QString folder = QDir::current().filePath("looks");
+        QDir().mkpath(folder);
+        for (int look = 0; look < 8; ++look) {
+            QVERIFY(applyStyle("Style_" + QString::number(look)));
+            QCoreApplication::processEvents();
+            QVERIFY(w.grab().save(folder + QString("/fx_settings_look_%1.png").arg(look)));
+        }
+        applyStyle("Style_0");
+        w.SetEffectControlsEnabled(false);
+        QVERIFY(w.grab().save(folder + "/fx_settings_disabled.png"));
+    }
+};
+
+QTEST_MAIN(FxWindowTest)
+#include "fx_window_test.moc"
