@@ -10,6 +10,7 @@
 
 #include "app/local_settings.h"
 #include "app/main_controller.h"
+#include "app/presets.h"
 #include "cli/cli_firmware_view.h"
 #include "console/console_tools.h"
 #include "console/filter_coefficients.h"
@@ -20,11 +21,14 @@
 #include "device/hex_text.h"
 #include "device/message_builders.h"
 #include "device/serial_transport.h"
+#include "effect/fx_settings.h"
+#include "effect/parameter_catalogue.h"
 #include "sim/built_in_pedal.h"
 #include "sim/sim_transport.h"
 #include "transfer/algorithm_upload.h"
 #include "transfer/erase_settings.h"
 #include "transfer/firmware_upgrade.h"
+#include "update/update_check.h"
 
 namespace korvanne {
 
@@ -78,6 +82,9 @@ const CliApp::Command* CliApp::findCommand(const QString& name) {
         {"status", true, &CliApp::status},
         {"bypass", true, &CliApp::bypass},
         {"raw", true, &CliApp::raw},
+        {"set", true, &CliApp::set},
+        {"preset", true, &CliApp::preset},
+        {"check-update", false, &CliApp::checkUpdate},
         {"upload", true, &CliApp::upload},
         {"firmware-upgrade", true, &CliApp::firmwareUpgrade},
         {"eeprom", true, &CliApp::eeprom},
@@ -195,7 +202,10 @@ int CliApp::linkPedal(LinkFor purpose) {
     view_.setText(Control::lblDeviceName, descriptions[chosen]);
     // A failed open is said below in one sentence of the command line's own.
     dialogs_.holdMessages();
+    readWithoutEcho();
     comm.Link();
+    // Commands after the link send as a user's changes do.
+    comm.RequestInProgress = false;
     if (comm.Linked) {
         dialogs_.releaseMessages();
     } else {
@@ -219,6 +229,45 @@ int CliApp::linkPedal(LinkFor purpose) {
         return fail(ExitFailed, Communication::NoAnswerMessage);
     }
     return ExitDone;
+}
+
+void CliApp::readWithoutEcho() {
+    // Reading the pedal never writes to it. The status handshake then runs as Request does, so
+    // the effect controls take the reported values without sending them back; the switches,
+    // whose handlers still send during a Request, are shown the reported state first, so taking
+    // it changes nothing and sends nothing.
+    controller_->communication().RequestInProgress = true;
+    FxSettings& fx = controller_->fxSettings();
+    controller_->appliers.LogParameterValues = [&fx](const std::vector<std::uint8_t>& entries,
+                                                     std::size_t at) {
+        const std::vector<std::uint32_t> block = ParameterValueBlock(entries, at);
+        const auto reported = [&](Param p) -> std::optional<std::uint32_t> {
+            const auto i = std::size_t(order(p));
+            return i < block.size() ? std::optional(block[i]) : std::nullopt;
+        };
+        FxSettingsView& controls = fx.view();
+        if (const auto v = reported(Param::Wave); v && (*v == WaveOn || *v == WaveOff)) {
+            controls.showSwitch(Switch::swtWave, *v == WaveOn);
+        }
+        if (const auto v = reported(Param::Split); v && *v <= 1) {
+            controls.showSwitch(Switch::swtSplit, *v == 1);
+        }
+        if (const auto v = reported(Param::LimitRangeUp)) {
+            controls.showSwitch(Switch::swtLimitRange, *v == 1);
+        }
+        if (const auto v = reported(Param::NoiseGateStatus)) {
+            controls.showSwitch(Switch::swtNoiseGateStatus, *v == 1);
+        }
+        fx.LogParameterValues(entries, at);
+    };
+    controller_->appliers.ApplyTuning = [this, previous = controller_->appliers.ApplyTuning](
+                                            const std::vector<std::uint8_t>& entries,
+                                            std::size_t at) {
+        if (previous) previous(entries, at);
+        // The note-cut rule asks the tuning list; without a window it is told here.
+        controller_->fxSettings().headlessControls().guitarTuning =
+            entries[at] <= 8 ? entries[at] : 0;
+    };
 }
 
 void CliApp::unlink() {
@@ -265,6 +314,10 @@ PedalSnapshot CliApp::readSnapshot() const {
     s.storeBypassStatus = entry(23, 0) == 1;
     s.instrumentRange = entry(24, 255);
     s.midiChannel = entry(25, 0);
+    const ParameterRecords& records = controller_->fxSettings().records;
+    for (const CatalogueEntry& e : ParameterCatalogue()) {
+        s.parameters[QString::fromLatin1(e.name)] = records.value(e.param);
+    }
     return s;
 }
 
@@ -345,6 +398,146 @@ int CliApp::bypass(CommandArguments& args) {
     DeviceMessages::BusyGuard guard(messages);
     messages.SendText(msg::bypass(words[0] == "on"), 2);
     print(QStringLiteral("Bypass %1.").arg(words[0]));
+    return ExitDone;
+}
+
+int CliApp::set(CommandArguments& args) {
+    QString error;
+    QStringList words = args.positionals(error);
+    if (!error.isEmpty()) return usage(error);
+    if (words.size() < 2) return usage(QStringLiteral("set wants NAME and VALUE."));
+    // A name of several words may also come unquoted: all words before the value.
+    const QString value = words.takeLast();
+    const QString name = words.join(' ');
+    const CatalogueEntry* entry = nullptr;
+    for (const CatalogueEntry& e : ParameterCatalogue()) {
+        if (name.compare(QString::fromLatin1(e.name), Qt::CaseInsensitive) == 0) entry = &e;
+    }
+    if (!entry) {
+        return usage(QStringLiteral("'%1' is not a parameter name (\"Dry\", \"Noise Gate "
+                                    "Threshold\", ... as the effect window names them).")
+                         .arg(name));
+    }
+    const QString shownName = QString::fromLatin1(entry->name);
+    const QString kind = value.section('=', 0, 0).toLower();
+    const QString number = value.section('=', 1);
+    bool ok = false;
+    int angle = 0;
+    int pitch = 0;
+    std::uint32_t raw = 0;
+    bool on = false;
+    if (value.contains('=') && kind == "angle") {
+        if (entry->encoding != Encoding::Knob) {
+            return usage(QStringLiteral("%1 is not a knob: angle= does not apply.").arg(shownName));
+        }
+        angle = number.toInt(&ok);
+        if (!ok || angle < -180 || angle > 180) {
+            return usage(QStringLiteral("angle= wants whole degrees from -180 to 180."));
+        }
+    } else if (value.contains('=') && kind == "pitch") {
+        if (entry->param != Param::HarmonicPitch) {
+            return usage(QStringLiteral("pitch= applies to \"1st Harmonic Pitch\" only."));
+        }
+        pitch = number.toInt(&ok);
+        if (!ok || pitch < -12 || pitch > 12) {
+            return usage(QStringLiteral("pitch= wants semitones from -12 to 12."));
+        }
+    } else if (value.contains('=') && kind == "raw") {
+        const std::optional<QString> digits = hexDigits(number, 8);
+        if (!digits) return usage(QStringLiteral("raw= wants 8 hex digits, e.g. 0x007FE000."));
+        raw = digits->toUInt(nullptr, 16);
+    } else if (value == "on" || value == "off") {
+        if (entry->encoding != Encoding::WaveSwitch && entry->encoding != Encoding::Switch &&
+            entry->encoding != Encoding::CheckBox) {
+            return usage(
+                QStringLiteral("%1 is not a switch: on and off do not apply.").arg(shownName));
+        }
+        on = value == "on";
+    } else {
+        return usage(
+            QStringLiteral("VALUE must be angle=DEG, on, off, pitch=N or raw=0xHHHHHHHH."));
+    }
+    if (int r = linkPedal()) return r;
+    if (int r = refuseUnless(view_.effectControlsEnabled())) return r;
+
+    // Each change runs the control's own handler, as when the user changes it in the window.
+    FxSettings& fx = controller_->fxSettings();
+    FxSettingsView& controls = fx.view();
+    const qsizetype messagesBefore = dialogs_.messages().size();
+    fx.SendImmediately = true;
+    if (kind == "angle") {
+        controls.showKnobAngle(FxSettings::knobOf(entry->param), angle);
+        fx.knobChanged(FxSettings::knobOf(entry->param));
+    } else if (kind == "pitch") {
+        controls.showHarmonicPitchEntry(pitch + 12);
+        fx.harmonicPitchChanged();
+    } else if (kind == "raw") {
+        fx.SendSwitchParameter(raw, entry->param);
+    } else if (entry->encoding == Encoding::CheckBox) {
+        const NoteCut box = entry->param == Param::DominantNotesCut ? NoteCut::chkDominantNoteCut
+                                                                    : NoteCut::chkHighNoteCut;
+        controls.showNoteCut(box, on);
+        fx.noteCutChanged(box);
+    } else {
+        const Switch s = entry->param == Param::Wave           ? Switch::swtWave
+                         : entry->param == Param::Split        ? Switch::swtSplit
+                         : entry->param == Param::LimitRangeUp ? Switch::swtLimitRange
+                                                               : Switch::swtNoiseGateStatus;
+        controls.showSwitch(s, on);
+        fx.switchChanged(s);
+    }
+    fx.SendImmediately = false;
+    const ParameterRecords& records = fx.records;
+    print(QStringLiteral("%1 = %2 (address %3)")
+              .arg(shownName, QString::fromStdString(hex8(records.value(entry->param))),
+                   QString::fromStdString(hex4(records.address(entry->param)))));
+    // The note-cut rule turned the box off again and told why.
+    if (dialogs_.messages().size() > messagesBefore) return ExitFailed;
+    return ExitDone;
+}
+
+int CliApp::preset(CommandArguments& args) {
+    QString error;
+    const QStringList words = args.positionals(error);
+    if (!error.isEmpty()) return usage(error);
+    if (words.size() != 2 || (words[0] != "save" && words[0] != "load")) {
+        return usage(QStringLiteral("preset wants save FILE or load FILE."));
+    }
+    const QString& path = words[1];
+    if (words[0] == "load") {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly)) {
+            return fail(ExitFailed,
+                        QStringLiteral("Cannot read %1: %2.").arg(path, file.errorString()));
+        }
+    }
+    if (int r = linkPedal()) return r;
+    if (int r = refuseUnless(view_.effectControlsEnabled())) return r;
+    Presets& presets = controller_->presets();
+    // The link has just read the values the preset holds.
+    const QString failure =
+        words[0] == "save" ? presets.WritePresetFile(path) : presets.loadPresetFile(path);
+    return failure.isEmpty() ? ExitDone : fail(ExitFailed, failure);
+}
+
+int CliApp::checkUpdate(CommandArguments& args) {
+    QString error;
+    const QStringList words = args.positionals(error);
+    if (!error.isEmpty()) return usage(error);
+    if (!words.isEmpty()) return usage(QStringLiteral("check-update takes no arguments."));
+    createController();
+    view_.setText(Control::menuNewAppVersion, QStringLiteral("New version available:"));
+    view_.setEnabled(Control::menuUpdateNow, false);
+    const qsizetype messagesBefore = dialogs_.messages().size();
+    UpdateCheck& check = controller_->updateCheck();
+    check.checkmostrecentversiononwebsite();
+    if (dialogs_.messages().size() > messagesBefore) return ExitFailed;
+    if (view_.isEnabled(Control::menuUpdateNow)) {
+        print(QStringLiteral("New version available: %1 (this is %2).")
+                  .arg(check.NewAppVersion, controller_->EditorVersion));
+    } else {
+        print(QStringLiteral("No update available (this is %1).").arg(controller_->EditorVersion));
+    }
     return ExitDone;
 }
 

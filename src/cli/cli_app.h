@@ -56,6 +56,9 @@ private:
     int status(CommandArguments& args);
     int bypass(CommandArguments& args);
     int raw(CommandArguments& args);
+    int set(CommandArguments& args);
+    int preset(CommandArguments& args);
+    int checkUpdate(CommandArguments& args);
     int upload(CommandArguments& args);
     int firmwareUpgrade(CommandArguments& args);
     int eeprom(CommandArguments& args);
@@ -68,6 +71,8 @@ private:
     void createController();
     enum class LinkFor { Status, Bootloader };
     int linkPedal(LinkFor purpose = LinkFor::Status);
+    // Makes the link's status handshake read without sending anything back.
+    void readWithoutEcho();
     void unlink();
     // The state read by the link's status handshake.
     PedalSnapshot readSnapshot() const;

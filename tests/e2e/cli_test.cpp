@@ -49,6 +49,9 @@ private Q_SLOTS:
     void helpDocumentsEveryCommand();
     void onlyWhatTheCommandSends_data();
     void onlyWhatTheCommandSends();
+    void setOneParameter_data();
+    void setOneParameter();
+    void presetRoundTrip();
     void upload();
     void firmwareUpgrade_data();
     void firmwareUpgrade();
@@ -263,6 +266,53 @@ void CliTest::onlyWhatTheCommandSends() {
     QVERIFY2(run.exitCode == 0, run.describe());
     const QByteArray expected = QByteArray::fromHex("0200" + sent);
     QTRY_COMPARE(pedal.received().toHex(), expected.toHex());
+}
+
+void CliTest::setOneParameter_data() {
+    QTest::addColumn<QStringList>("words");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QByteArray>("value");  // hex of the parameter write's value
+
+    QTest::newRow("knob at its maximum")
+        << QStringList{"set", "dry", "angle=-45"} << 0 << QByteArray("007fe000");
+    QTest::newRow("knob in the dead zone snaps")
+        << QStringList{"set", "Noise", "Gate", "Threshold", "angle=-100"} << 0
+        << QByteArray("00000000");
+    QTest::newRow("switch") << QStringList{"set", "Wave", "off"} << 0 << QByteArray("00600000");
+    QTest::newRow("pitch") << QStringList{"set", "1st Harmonic Pitch", "pitch=12"} << 0
+                           << QByteArray("00800000");
+    QTest::newRow("raw value") << QStringList{"set", "Input Level", "raw=0x00123456"} << 0
+                               << QByteArray("00123456");
+    // Without a tuning the note cut turns itself off again and sends 0.
+    QTest::newRow("note cut without a tuning")
+        << QStringList{"set", "Dominant Notes Cut", "on"} << 1 << QByteArray("00000000");
+}
+
+void CliTest::setOneParameter() {
+    QFETCH(QStringList, words);
+    QFETCH(int, exitCode);
+    QFETCH(QByteArray, value);
+    Pedal pedal;
+    const CliRun run = runCli(pedal.cli(words));
+    QVERIFY2(run.exitCode == exitCode, run.describe());
+    // The status request, then one parameter write: 01, the image's address, the value.
+    QTRY_COMPARE(pedal.received().size(), 2 + 7);
+    const QByteArray write = pedal.received().mid(2);
+    QCOMPARE(write.left(1).toHex(), QByteArray("01"));
+    QCOMPARE(write.right(4).toHex(), value);
+}
+
+void CliTest::presetRoundTrip() {
+    Pedal pedal;
+    QTemporaryDir dir;
+    const QString file = dir.filePath("sound.txt");
+    const CliRun save = runCli(pedal.cli({"preset", "save", file}));
+    QVERIFY2(save.exitCode == 0, save.describe());
+    QCOMPARE(readBytes(file).size(), 173);
+    // Loading what the pedal already holds changes no control, so nothing is sent.
+    const CliRun load = runCli(pedal.cli({"preset", "load", file}));
+    QVERIFY2(load.exitCode == 0, load.describe());
+    QTRY_COMPARE(pedal.received().toHex(), QByteArray("02000200"));
 }
 
 void CliTest::upload() {
