@@ -9,6 +9,7 @@
 #include "console/console_shortcut.h"
 #include "console/tform_print.h"
 #include "effect/fx_settings.h"
+#include "effect/fx_settings_panels.h"
 #include "effect/tform_fx_settings.h"
 #include "effect/tform_note_tracking_filter.h"
 #include "transfer/algorithm_upload.h"
@@ -58,6 +59,10 @@ Editor::Editor(const Services& services)
     fxSettings_ = std::make_unique<TformFXsettings>();
     creationOrder_ << fxSettings_->objectName();
     main_->setEffectWindow(fxSettings_.get());
+    // The tuning and assignment controls live with the window that shows them.
+    (new FxSettingsPanels(fxSettings_.get()))
+        ->attach(&controller_->tunings(), &controller_->controlAssignments(),
+                 &controller_->parameterStore());
     consoleShortcut_->watch(fxSettings_.get());
     fxSettings_->attach(&controller_->fxSettings());
     main_->setEffectControlsEnabled = [this](bool on) {
@@ -66,6 +71,13 @@ Editor::Editor(const Services& services)
 
     noteTrackingFilter_ = std::make_unique<TformNoteTrackingFilter>();
     creationOrder_ << noteTrackingFilter_->objectName();
+    noteTrackingFilter_->attach(&controller_->noteTrackingFilter());
+    QObject::connect(main_->action("menuNoteCut"), &QAction::triggered, noteTrackingFilter_.get(),
+                     [this] {
+                         noteTrackingFilter_->show();
+                         noteTrackingFilter_->raise();
+                         noteTrackingFilter_->activateWindow();
+                     });
     newVersionMsg_ = std::make_unique<TformNewVersionMsg>();
     creationOrder_ << newVersionMsg_->objectName();
     updateUpdater_ = std::make_unique<TformUpdateUpdater>();

@@ -10,6 +10,11 @@
 #include "app/presets.h"
 #include "console/console_tools.h"
 #include "device/communication.h"
+#include "effect/control_assignments.h"
+#include "effect/note_tracking_filter.h"
+#include "effect/parameter_store.h"
+#include "effect/tunings.h"
+#include "pedal/pedal_settings.h"
 #include "transfer/algorithm_upload.h"
 #include "effect/fx_settings.h"
 #include "transfer/effect_catalogue.h"
@@ -31,10 +36,27 @@ MainController::MainController(Services& services, MainView& view)
       webVersionTimer_(services.clock.createTimer()),
       linkView_(std::make_unique<MainLinkView>(view)),
       communication_(std::make_unique<Communication>(*this)),
+      pedalSettings_(std::make_unique<PedalSettings>(*this)),
+      tunings_(std::make_unique<Tunings>(*this)),
+      noteTrackingFilter_(std::make_unique<NoteTrackingFilter>(*this)),
+      controlAssignments_(std::make_unique<ControlAssignments>(*this)),
+      parameterStore_(std::make_unique<ParameterStore>(*this)),
       upload_(std::make_unique<AlgorithmUpload>(*this)),
       firmwareUpgrade_(std::make_unique<FirmwareUpgrade>(*this)) {
     uploadCheckTimer_->onTimeout([this] { upload_->UploadCheckTimerTimer(); });
     communication_->StartFirmwareUpgrade = [this] { firmwareUpgrade_->StartFirmwareUpgrade(); };
+    appliers.ApplyFootswitchMode = [this](const std::vector<std::uint8_t>& entries, std::size_t i) {
+        controlAssignments_->ApplyFootswitchMode(entries, i);
+    };
+    appliers.ApplyTuning = [this](const std::vector<std::uint8_t>& entries, std::size_t i) {
+        tunings_->ApplyTuning(entries, i);
+    };
+    appliers.ApplyAssignments = [this](const std::vector<std::uint8_t>& entries, std::size_t i) {
+        controlAssignments_->ApplyAssignments(entries, i);
+    };
+    appliers.ApplyMidiChannel = [this](const std::vector<std::uint8_t>& entries, std::size_t i) {
+        pedalSettings_->ShowMidiChannel(entries[i]);
+    };
     fxSettings_ =
         std::make_unique<FxSettings>(services.log, services.dialogs, services.clock, messages_,
                                      catalogue, communication_->RequestInProgress);

@@ -17,13 +17,18 @@ namespace korvanne {
 
 class AlgorithmUpload;
 class Communication;
+class ControlAssignments;
 class FirmwareUpgrade;
 class FxSettings;
 class ConsoleTools;
 class EraseSettings;
 class MainLinkView;
 class MainView;
+class NoteTrackingFilter;
+class ParameterStore;
+class PedalSettings;
 class Presets;
+class Tunings;
 class Timer;
 class UpdateCheck;
 class Updater;
@@ -96,6 +101,11 @@ public:
     Presets& presets() { return *presets_; }
     ConsoleTools& consoleTools() { return *consoleTools_; }
     EraseSettings& eraseSettings() { return *eraseSettings_; }
+    PedalSettings& pedalSettings() { return *pedalSettings_; }
+    Tunings& tunings() { return *tunings_; }
+    NoteTrackingFilter& noteTrackingFilter() { return *noteTrackingFilter_; }
+    ControlAssignments& controlAssignments() { return *controlAssignments_; }
+    ParameterStore& parameterStore() { return *parameterStore_; }
     UpdateCheck& updateCheck() { return *updateCheck_; }
     Updater& updater() { return *updater_; }
 
@@ -110,6 +120,11 @@ private:
     std::unique_ptr<Timer> webVersionTimer_;
     std::unique_ptr<MainLinkView> linkView_;
     std::unique_ptr<Communication> communication_;
+    std::unique_ptr<PedalSettings> pedalSettings_;
+    std::unique_ptr<Tunings> tunings_;
+    std::unique_ptr<NoteTrackingFilter> noteTrackingFilter_;
+    std::unique_ptr<ControlAssignments> controlAssignments_;
+    std::unique_ptr<ParameterStore> parameterStore_;
     std::unique_ptr<AlgorithmUpload> upload_;
     std::unique_ptr<FirmwareUpgrade> firmwareUpgrade_;
     std::unique_ptr<FxSettings> fxSettings_;

@@ -46,6 +46,7 @@ enum class Control {
     menuUpdateNow,
     menuShowUpdateMsg,
     menuSerialNumber,
+    menuEnableAllParameters,
 };
 
 // What the operations need of the main window. The editor's window implements it with widgets;

@@ -18,6 +18,10 @@
 #include "app/presets.h"
 #include "update/update_check.h"
 #include "device/communication.h"
+#include "effect/control_assignments.h"
+#include "effect/parameter_store.h"
+#include "effect/tunings.h"
+#include "pedal/pedal_settings.h"
 #include "transfer/erase_settings.h"
 
 namespace korvanne {
@@ -81,6 +85,7 @@ TformMain::TformMain(QWidget* parent) : QMainWindow(parent) {
     addSubmenu(midi, "menuMIDIchannel", "Channel");
     addItem(settings, "menuEnableAllParameters", "Enable All Parameters")->setVisible(false);
     addItem(settings, "menuUploadTuningsData", "Upload Tuning Data");
+    addItem(settings, "menuNoteCut", "Note Cut");
     addItem(settings, "menuReportUSBErrors", "Report USB Errors")->setCheckable(true);
     QMenu* range = addSubmenu(settings, "menuInstrumentRange", "Instrument Range");
     setItemEnabled(range->menuAction(), false);
@@ -236,6 +241,79 @@ void TformMain::attach(MainController* controller) {
     connect(menus_.value("menuInfo"), &QMenu::aboutToShow, this, [c] { c->menuInfoClick(); });
     connect(chkFirmwareUpgradeMode, &QCheckBox::toggled, this,
             [c](bool checked) { c->chkFirmwareUpgradeModeChange(checked); });
+
+    // Assignments and footswitch.
+    connect(btnAssign, &QPushButton::clicked, this,
+            [c] { c->controlAssignments().btnAssignClick(); });
+    connect(btnSetFootswitchMode, &QPushButton::clicked, this,
+            [c] { c->controlAssignments().btnSetFootswitchModeClick(); });
+
+    // Store and request.
+    ParameterStore& store = c->parameterStore();
+    connect(btnSaveParameters, &QPushButton::clicked, this,
+            [&store] { store.btnSaveParametersClick(); });
+    connect(btnRequest, &QPushButton::clicked, this, [&store] { store.btnRequestClick(); });
+    on("menuEnableAllParameters", [&store] { store.OnClickEnableAllParameters(); });
+
+    // Tunings.
+    connect(btnSetTuning, &QPushButton::clicked, this, [c] { c->tunings().btnSetTuningClick(); });
+    on("menuUploadTuningsData", [c] { c->tunings().menuUploadTuningsDataClick(); });
+
+    // Pedal-wide settings.
+    PedalSettings& pedal = c->pedalSettings();
+    pedal.setView(this);
+    on("menuStandard", [&pedal] { pedal.menuStandardClick(); });
+    on("menuLow", [&pedal] { pedal.menuLowClick(); });
+    on("menuStoreBypassStatus", [&pedal] { pedal.menuStoreBypassStatusClick(); });
+    on("menuDoNotStoreBypassStatus", [&pedal] { pedal.menuDoNotStoreBypassStatusClick(); });
+    on("menuRangeLimitON", [&pedal] { pedal.menuRangeLimitONClick(); });
+    on("menuRangeLimitOFF", [&pedal] { pedal.menuRangeLimitOFFClick(); });
+    midiChannelClicked = [this, &pedal](int index) {
+        QAction* item = midiItems_.value(index);
+        // The check marks follow the pedal's report, not the click: undo the toolkit's toggle.
+        if (item->isCheckable()) item->setChecked(!item->isChecked());
+        pedal.menuMIDIchannelsClickItem(item->text());
+    };
+}
+
+QAction* TformMain::pedalItem(PedalMenuItem item) const {
+    switch (item) {
+        case PedalMenuItem::menuStandard:
+            return actions_.value("menuStandard");
+        case PedalMenuItem::menuLow:
+            return actions_.value("menuLow");
+        case PedalMenuItem::menuStoreBypassStatus:
+            return actions_.value("menuStoreBypassStatus");
+        case PedalMenuItem::menuDoNotStoreBypassStatus:
+            return actions_.value("menuDoNotStoreBypassStatus");
+        case PedalMenuItem::menuRangeLimitOFF:
+            return actions_.value("menuRangeLimitOFF");
+        case PedalMenuItem::menuRangeLimitON:
+            return actions_.value("menuRangeLimitON");
+    }
+    return nullptr;
+}
+
+void TformMain::setItemChecked(PedalMenuItem item, bool checked) {
+    QAction* a = pedalItem(item);
+    a->setCheckable(true);
+    a->setChecked(checked);
+}
+
+bool TformMain::itemChecked(PedalMenuItem item) const {
+    return pedalItem(item)->isChecked();
+}
+
+void TformMain::setMidiChannelChecked(int index, bool checked) {
+    if (QAction* a = midiItems_.value(index)) {
+        a->setCheckable(true);
+        a->setChecked(checked);
+    }
+}
+
+bool TformMain::midiChannelChecked(int index) const {
+    const QAction* a = midiItems_.value(index);
+    return a && a->isChecked();
 }
 
 QObject* TformMain::control(Control c) const {
@@ -312,6 +390,8 @@ QObject* TformMain::control(Control c) const {
             return actions_.value("menuShowUpdateMsg");
         case Control::menuSerialNumber:
             return actions_.value("menuSerialNumber");
+        case Control::menuEnableAllParameters:
+            return actions_.value("menuEnableAllParameters");
     }
     return nullptr;
 }

@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "app/main_view.h"
+#include "pedal/pedal_settings_view.h"
 
 class QAction;
 class QCheckBox;
@@ -19,7 +20,7 @@ class MainController;
 
 // The main window: status labels, the six device buttons, the effect list and the menu bar.
 // It only shows state and forwards every command to the operations.
-class TformMain final : public QMainWindow, public MainView {
+class TformMain final : public QMainWindow, public MainView, public PedalSettingsView {
     Q_OBJECT
 public:
     explicit TformMain(QWidget* parent = nullptr);
@@ -61,6 +62,12 @@ public:
     void BuildMidiChannelMenu() override;
     void setBusy(bool busy) override;
 
+    // PedalSettingsView.
+    void setItemChecked(PedalMenuItem item, bool checked) override;
+    bool itemChecked(PedalMenuItem item) const override;
+    void setMidiChannelChecked(int index, bool checked) override;
+    bool midiChannelChecked(int index) const override;
+
     // Effect window controls are enabled through this hook once that window has them.
     std::function<void(bool)> setEffectControlsEnabled;
     // The MIDI channel items' handler (index 0 is OMNI).
@@ -74,6 +81,7 @@ private:
     QAction* addItem(QMenu* menu, const QString& name, const QString& caption);
     QMenu* addSubmenu(QMenu* parent, const QString& name, const QString& caption);
     QObject* control(Control c) const;
+    QAction* pedalItem(PedalMenuItem item) const;
     void setItemEnabled(QAction* item, bool enabled);
     // Fixes the window's size to what its controls need in the current look.
     void fitToContents();

@@ -195,8 +195,8 @@ private Q_SLOTS:
                  (QStringList{"menuScan", "menuConnect", "menuDisconnect"}));
         QCOMPARE(itemNames(w.menu("menuSettings")),
                  (QStringList{"menuLiveEnable", "menuLook", "menuMIDI", "menuEnableAllParameters",
-                              "menuUploadTuningsData", "menuReportUSBErrors", "menuInstrumentRange",
-                              "menuBypassStatus", "menuRangeLimit"}));
+                              "menuUploadTuningsData", "menuNoteCut", "menuReportUSBErrors",
+                              "menuInstrumentRange", "menuBypassStatus", "menuRangeLimit"}));
         QCOMPARE(itemNames(w.menu("menuMIDI")), QStringList{"menuMIDIchannel"});
         QCOMPARE(w.menu("menuMIDIchannel")->actions().size(), 17);
         QCOMPARE(w.midiChannelItems().first()->text(), QString("OMNI"));
@@ -239,6 +239,7 @@ private Q_SLOTS:
         row("menuMIDIchannel", "Channel", true, true);
         row("menuEnableAllParameters", "Enable All Parameters", false, true);
         row("menuUploadTuningsData", "Upload Tuning Data", true, false);
+        row("menuNoteCut", "Note Cut", true, true);
         row("menuReportUSBErrors", "Report USB Errors", true, true);
         row("menuInstrumentRange", "Instrument Range", true, false);
         row("menuStandard", "Standard: Guitar or other instrument with similar range", true, true);

@@ -1,0 +1,30 @@
+#include "device/command_exchange.h"
+
+#include "core/clock.h"
+#include "core/log_sink.h"
+#include "device/d2xx_unit.h"
+
+namespace korvanne {
+
+CommandExchange::CommandExchange(DeviceMessages& messages, const QString& name)
+    : messages_(messages), exchange_(messages, name) {}
+
+bool CommandExchange::linkFree(DeviceMessages& messages, const QString& name) {
+    if (messages.mayEnter()) return true;
+    messages.log().ConsoleLog(name + " refused: another exchange with the pedal is in progress");
+    return false;
+}
+
+void CommandExchange::purgeTransmit() {
+    if (started()) messages_.unit().PurgeFTTransmit();
+}
+
+std::uint32_t CommandExchange::send(std::string_view hex) {
+    return started() ? messages_.SendText(hex) : 0;
+}
+
+void CommandExchange::pause(int ms) {
+    if (started()) messages_.clock().pause(ms);
+}
+
+}  // namespace korvanne

@@ -1,0 +1,201 @@
+#include "effect/control_assignments.h"
+
+#include "app/main_controller.h"
+#include "app/main_view.h"
+#include "core/dialogs.h"
+#include "core/log_sink.h"
+#include "device/command_exchange.h"
+#include "device/communication.h"
+#include "device/hex_text.h"
+#include "effect/fx_settings.h"
+#include "effect/tunings.h"
+
+namespace korvanne {
+
+namespace {
+
+std::size_t at(AssignList list) {
+    return static_cast<std::size_t>(list);
+}
+
+bool isControl(AssignList list) {
+    return list != AssignList::Remote;
+}
+
+}  // namespace
+
+ControlAssignments::ControlAssignments(MainController& main) : main_(main) {}
+
+const std::vector<Param>& ControlAssignments::offered(AssignList list) {
+    // Controls I and II take the continuous parameters, III and IV the on/off ones.
+    static const std::vector<Param> continuous{Param::InputLevel, Param::HarmonicPitch,
+                                               Param::WaveClip, Param::DryHpf,
+                                               Param::NoiseGateThreshold};
+    static const std::vector<Param> onOff{Param::DominantNotesCut, Param::HighNotesCut,
+                                          Param::LimitRangeUp, Param::NoiseGateStatus};
+    static const std::vector<Param> none;
+    switch (list) {
+        case AssignList::UNO:
+        case AssignList::DUE:
+            return continuous;
+        case AssignList::TRE:
+        case AssignList::QUATTRO:
+            return onOff;
+        case AssignList::Remote:
+            break;
+    }
+    return none;
+}
+
+QString ControlAssignments::recordName(Param p) const {
+    return QString::fromStdString(records().name(p));
+}
+
+QStringList ControlAssignments::entries(AssignList list) const {
+    QStringList names{NotAssigned};
+    if (list == AssignList::Remote)
+        return names << "Bypass"
+                     << "Preset";
+    for (Param p : offered(list)) names << recordName(p);
+    return names;
+}
+
+void ControlAssignments::FormCreate() {
+    if (!view_) return;
+    for (int i = 0; i < AssignLists; ++i) {
+        const auto list = static_cast<AssignList>(i);
+        view_->setAssignEntries(list, entries(list));
+        view_->selectAssign(list, 0);
+    }
+}
+
+void ControlAssignments::assignOnChange(AssignList list) {
+    if (!view_) return;
+    AssignFlags[at(list)] = view_->assignText(list) != NotAssigned && view_->assignIndex(list) > 0;
+    if (list != AssignList::TRE && list != AssignList::QUATTRO) return;
+    if (main_.communication().RequestInProgress) return;
+    // The tracking parameters that need a tuning cannot be put on a control without one.
+    const QString chosen = view_->assignText(list);
+    const bool needsTuning =
+        chosen == recordName(Param::DominantNotesCut) || chosen == recordName(Param::HighNotesCut);
+    if (needsTuning && main_.tunings().CurrentTuning == Tunings::NoTuningSelected) {
+        main_.services().dialogs.inform(TuningRuleMessage);
+        view_->selectAssign(list, 0);
+    }
+}
+
+QString ControlAssignments::BuildAssignMessage() {
+    std::string text = "04";
+    for (bool flag : AssignFlags) text += flag ? "01" : "00";
+    for (int i = 0; i < AssignLists; ++i) {
+        const auto list = static_cast<AssignList>(i);
+        const QString chosen = view_ ? view_->assignText(list) : NotAssigned;
+        std::uint16_t code = RemoteNone;
+        if (!isControl(list)) {
+            if (chosen == "Bypass") code = RemoteBypass;
+            if (chosen == "Preset") code = RemotePreset;
+        } else if (chosen != NotAssigned) {
+            for (Param p : offered(list)) {
+                if (recordName(p) == chosen) code = records().address(p);
+            }
+        }
+        text += hex4(code);
+    }
+    const QString message = QString::fromStdString(text);
+    LogSink& log = main_.services().log;
+    log.ConsoleLog("lenght of assign message in bytes: " + QString::number(message.size() / 2));
+    log.ConsoleLog("assign message: " + message);
+    return message;
+}
+
+void ControlAssignments::btnAssignClick() {
+    Dialogs& dialogs = main_.services().dialogs;
+    const QString text = BuildAssignMessage();
+    if (!CommandExchange::linkFree(main_.messages(), "Assign")) return;
+    if (!dialogs.confirm(QStringLiteral("Upload Assignments?"))) return;
+    CommandExchange exchange(main_.messages(), "Assign");
+    exchange.send(text.toStdString());
+    // The button rests while the pedal takes the assignments in.
+    main_.view().setEnabled(Control::btnAssign, false);
+    exchange.pause(AfterWriteMs);
+    main_.view().setEnabled(Control::btnAssign, true);
+}
+
+QString ControlAssignments::BuildFootswitchMessage() {
+    using B = FootswitchButton;
+    auto on = [this](B b) { return view_ && view_->footswitchChecked(b); };
+    // Note the opposite meanings: 00 is Bypass for the short press, Change Preset for the long.
+    const QString shortPress = on(B::chkChangePresetShortPress) ? "01" : "00";
+    const QString longPress = on(B::chkBypassLongPress) ? "01" : "00";
+    const QString text = "08" + shortPress + longPress;
+    main_.services().log.ConsoleLog("footswitch behaviour message: " + text);
+    return text;
+}
+
+void ControlAssignments::btnSetFootswitchModeClick() {
+    const QString text = BuildFootswitchMessage();
+    main_.services().log.ConsoleLog(text);
+    CommandExchange exchange(main_.messages(), "Set Footswitch Mode");
+    exchange.send(text.toStdString());
+}
+
+void ControlAssignments::ApplyFootswitchMode(const std::vector<std::uint8_t>& entries,
+                                             std::size_t index) {
+    if (entries.size() <= index) return;
+    FootswitchMode = entries[index];
+    main_.services().log.ConsoleLog("Footswitch Mode: " + QString::number(FootswitchMode));
+    if (!view_ || FootswitchMode > 3) return;
+    using B = FootswitchButton;
+    view_->setFootswitchChecked(FootswitchMode >= 2 ? B::chkChangePresetShortPress
+                                                    : B::chkBypassShortPress);
+    view_->setFootswitchChecked(FootswitchMode % 2 == 1 ? B::chkBypassLongPress
+                                                        : B::chkChangePresetLongPress);
+}
+
+void ControlAssignments::ApplyAssignments(const std::vector<std::uint8_t>& entries,
+                                          std::size_t start) {
+    if (entries.size() < start + 15) return;
+    std::array<std::optional<std::uint16_t>, AssignLists> codes;
+    for (int i = 0; i < AssignLists; ++i) {
+        const auto list = static_cast<AssignList>(i);
+        const std::size_t k = static_cast<std::size_t>(i);
+        if (entries[start + k] != 0) {
+            codes[k] = static_cast<std::uint16_t>(entries[start + 5 + 2 * k] * 256 +
+                                                  entries[start + 6 + 2 * k]);
+        } else if (view_) {
+            view_->selectAssign(list, 0);
+        }
+    }
+    for (assignable_parameter& record : records().AssignableParameters) record.is_assigned = false;
+    for (int i = 0; i < AssignLists; ++i) {
+        const auto list = static_cast<AssignList>(i);
+        const auto& code = codes[static_cast<std::size_t>(i)];
+        if (!code) continue;
+        if (!isControl(list)) {
+            if (view_ && *code == RemoteBypass) view_->selectAssign(list, 1);
+            if (view_ && *code == RemotePreset) view_->selectAssign(list, 2);
+            continue;
+        }
+        const std::vector<Param>& params = offered(list);
+        for (std::size_t entry = 0; entry < params.size(); ++entry) {
+            if (records().address(params[entry]) != *code) continue;
+            // On a shared address the later entry wins.
+            if (view_) view_->selectAssign(list, static_cast<int>(entry) + 1);
+            const std::string& name = records().name(params[entry]);
+            if (assignable_parameter* record = records().findAssignable(name)) {
+                record->is_assigned = true;
+            }
+        }
+    }
+}
+
+}  // namespace korvanne
+
+namespace korvanne {
+
+// The records live with the whole program; everything here reaches them through this one place.
+ParameterRecords& ControlAssignments::records() const {
+    return main_.fxSettings().records;
+}
+
+}  // namespace korvanne

@@ -1,0 +1,71 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include "effect/assignment_view.h"
+#include "effect/parameter_catalogue.h"
+
+namespace korvanne {
+
+class MainController;
+
+// Which assignable parameter each of the pedal's four controls operates and what the remote
+// footswitch does, sent with "Assign"; and what the pedal's own footswitch does on a short and a
+// long press, sent with "Set Footswitch Mode". Both are read back from the status reply.
+class ControlAssignments {
+public:
+    static inline const QString NotAssigned = QStringLiteral("Not Assigned");
+    static inline const QString TuningRuleMessage =
+        QStringLiteral("No tuning selected, Select a tuning before assigning this parameter");
+    static constexpr std::uint16_t RemoteNone = 0xFFFF;
+    static constexpr std::uint16_t RemoteBypass = 0xFFFE;
+    static constexpr std::uint16_t RemotePreset = 0xFFFD;
+    static constexpr int AfterWriteMs = 100;
+
+    explicit ControlAssignments(MainController& main);
+    void setView(AssignmentView* view) { view_ = view; }
+
+    // Control I, II, III, IV, remote: set while the list shows anything but "Not Assigned".
+    std::array<bool, AssignLists> AssignFlags{};
+    // The mode the pedal last reported (short-press byte × 2 + long-press byte); for information.
+    std::uint16_t FootswitchMode = 0;
+
+    // The window's creation step: every list gets its entries and shows "Not Assigned".
+    void FormCreate();
+
+    // The list handlers.
+    void assignOnChange(AssignList list);
+    void ControlUNOassignOnChange() { assignOnChange(AssignList::UNO); }
+    void ControlDUEassignOnChange() { assignOnChange(AssignList::DUE); }
+    void ControlTREassignOnChange() { assignOnChange(AssignList::TRE); }
+    void ControlQUATTROAssignOnChange() { assignOnChange(AssignList::QUATTRO); }
+    void RemoteAssignOnChange() { assignOnChange(AssignList::Remote); }
+
+    QString BuildAssignMessage();
+    void btnAssignClick();
+    QString BuildFootswitchMessage();
+    void btnSetFootswitchModeClick();
+
+    // Status reply entry index (footswitch mode) and entries start to start + 14 (assignments).
+    void ApplyFootswitchMode(const std::vector<std::uint8_t>& entries, std::size_t index);
+    void ApplyAssignments(const std::vector<std::uint8_t>& entries, std::size_t start);
+
+    // The entries of a list, in order.
+    QStringList entries(AssignList list) const;
+
+private:
+    // The parameters a list offers, in list order.
+    static const std::vector<Param>& offered(AssignList list);
+    QString recordName(Param p) const;
+    ParameterRecords& records() const;
+
+    MainController& main_;
+    AssignmentView* view_ = nullptr;
+};
+
+}  // namespace korvanne

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <cstdint>
+#include <vector>
+
+namespace korvanne {
+
+class CommandExchange;
+class MainController;
+
+// The tuning lists of the effect settings window. Selecting an entry from code runs the list's
+// change handler, as a user's choice does.
+class TuningView {
+public:
+    virtual ~TuningView() = default;
+    virtual void selectTuning(int position) = 0;
+    virtual void selectSemitones(int position) = 0;
+    virtual int tuningPosition() const = 0;
+};
+
+// How the instrument is tuned (one of eight tunings, shifted by -5 to +3 semitones), sent with
+// "Set Tuning" and read back from the status reply; and the tuning data upload.
+class Tunings {
+public:
+    static const QStringList TuningEntries;    // position = tuning number
+    static const QStringList SemitoneEntries;  // position = semitones + 5
+    static constexpr int SemitoneOffset = 5;
+    static constexpr int NoTuningSelected = 0;
+    static constexpr int BypassSettleMs = 400;  // the pedal needs it after bypass, before the data
+    static constexpr int AfterWriteMs = 100;
+
+    explicit Tunings(MainController& main);
+    void setView(TuningView* view) { view_ = view; }
+
+    std::uint8_t CurrentTuning = 0;
+    std::int8_t SemitoneVariation = 0;
+
+    void cmbGuitarTuningChange(int position);
+    void cmbSemitonesVariationChange(const QString& text);
+    void btnSetTuningClick();
+    // Status reply entries index (tuning) and index + 1 (semitones).
+    void ApplyTuning(const std::vector<std::uint8_t>& entries, std::size_t index);
+    // The tuning data as one 1280-character hex text; logged.
+    QString BuildTuningData();
+    void menuUploadTuningsDataClick();
+
+    // The "Set Tuning" message for the current choice.
+    std::string tuningMessage() const;
+
+private:
+    // Every transfer step puts the pedal in bypass first; this is where the tuning data does it.
+    void switchToBypass(CommandExchange& exchange);
+
+    MainController& main_;
+    TuningView* view_ = nullptr;
+};
+
+}  // namespace korvanne

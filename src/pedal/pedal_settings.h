@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QString>
+#include <cstdint>
+#include <string>
+
+#include "pedal/pedal_settings_view.h"
+
+namespace korvanne {
+
+class MainController;
+
+// The settings that concern the whole pedal: instrument range, bypass status storing, range limit
+// and MIDI channel. Each choice sends one short command at once; the pedal reports all but the
+// range limit in its status reply.
+class PedalSettings {
+public:
+    static constexpr std::uint8_t RangeStandard = 255;
+    static constexpr std::uint8_t RangeLow = 186;
+
+    explicit PedalSettings(MainController& main);
+    void setView(PedalSettingsView* view) { view_ = view; }
+
+    // Instrument Range.
+    void menuStandardClick();
+    void menuLowClick();
+    // Builds, confirms and sends the command for the current instrument range.
+    void ChangeInstrument();
+
+    // Bypass Status: the clicked item takes the only check mark, then the choice is sent.
+    void menuStoreBypassStatusClick();
+    void menuDoNotStoreBypassStatusClick();
+    void ChangeStoreBypassStatus(bool store);
+
+    // Limit Range (hidden in the menus): sent, then the clicked item takes the only check mark.
+    void menuRangeLimitONClick();
+    void menuRangeLimitOFFClick();
+    void RangeLimit(std::uint8_t status);
+
+    // A MIDI channel item by its caption ("OMNI" or "1" to "16"). The check marks follow the
+    // pedal's next status reply, not the click.
+    void menuMIDIchannelsClickItem(const QString& caption);
+    // Status reply entry 25: checks the reported channel's item only.
+    void ShowMidiChannel(std::uint8_t entry);
+
+    // Caption of the channel item at an index (0 "OMNI", n is n).
+    static QString midiChannelCaption(int index);
+
+private:
+    void chooseRange(std::uint8_t range, const QString& fileText);
+    void checkPair(PedalMenuItem on, PedalMenuItem off);
+    void send(const std::string& text, const QString& name);
+
+    MainController& main_;
+    PedalSettingsView* view_ = nullptr;
+};
+
+}  // namespace korvanne

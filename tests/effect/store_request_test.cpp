@@ -1,0 +1,155 @@
+// Storing the assignable values in the pedal, reading its state back with Request, and the hidden
+// "Enable All Parameters" toggle.
+#include <QAction>
+#include <QComboBox>
+#include <QPushButton>
+#include <QTest>
+
+#include "effect/fx_settings.h"
+#include "effect/knob_dial.h"
+#include "effect/parameter_store.h"
+#include "effect/tform_fx_settings.h"
+#include "effect/tunings.h"
+#include "linked_editor.h"
+
+using namespace korvanne;
+using namespace korvanne::test;
+
+namespace {
+
+QPushButton* button(LinkedEditor& e, const char* name) {
+    return e.main().findChild<QPushButton*>(name);
+}
+
+}  // namespace
+
+class TestStoreRequest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void saveParameters_data() {
+        QTest::addColumn<int>("param");
+        QTest::addColumn<quint32>("value");
+        QTest::addColumn<int>("at");  // first byte of the value in the message
+        QTest::newRow("all zero") << order(Param::InputLevel) << quint32(0) << 1;
+        QTest::newRow("Input Level at its maximum")
+            << order(Param::InputLevel) << quint32(0x007FE000) << 1;
+        QTest::newRow("Dominant Notes Cut on")
+            << order(Param::DominantNotesCut) << quint32(1) << 13;
+        QTest::newRow("Noise Gate Threshold last")
+            << order(Param::NoiseGateThreshold) << quint32(0x00123456) << 33;
+    }
+    void saveParameters() {
+        QFETCH(int, param);
+        QFETCH(quint32, value);
+        QFETCH(int, at);
+        LinkedEditor e;
+        ParameterRecords& records = e.controller().fxSettings().records;
+        for (int p = 0; p < ParameterCount; ++p) records.setValue(static_cast<Param>(p), 0);
+        // Standard values are not part of the message.
+        records.setValue(Param::Dry, 0x007FE000);
+        records.setValue(static_cast<Param>(param), value);
+        std::vector<std::uint8_t> expected(37, 0);
+        expected[0] = 0x03;
+        for (int i = 0; i < 4; ++i) {
+            expected[std::size_t(at + i)] = std::uint8_t(value >> (24 - 8 * i));
+        }
+        e.dialogs.expectConfirm(true, "Save Parameters to pedal?");
+        const std::int64_t before = e.clock.nowUs();
+        QTest::mouseClick(button(e, "btnSaveParameters"), Qt::LeftButton);
+        QVERIFY(e.dialogs.scriptDone());
+        QCOMPARE(e.sent(), expected);
+        QVERIFY(e.clock.nowUs() - before >= 100'000);
+        QCOMPARE(e.log.lines.value(0).left(30), QString("Store settings message (HEX): "));
+        QCOMPARE(e.log.lines.value(0).size(), 30 + 74);
+        QCOMPARE(e.log.lines.value(1), QString("37"));
+        QVERIFY(e.pedal->state().parametersStored);
+        QCOMPARE(e.pedal->state().storedValues[std::size_t(param - order(Param::InputLevel))],
+                 std::uint32_t(value));
+    }
+
+    // The values come from the controls: a knob turned, a box checked.
+    void saveAfterTurningAndChecking() {
+        LinkedEditor e;
+        FxSettings& fx = e.controller().fxSettings();
+        e.editor->fxSettings().findChild<QComboBox*>("cmbGuitarTuning")->setCurrentIndex(1);
+        fx.setKnob(Knob::dialInputLevel, KnobMaximumAngle);
+        fx.setNoteCut(NoteCut::chkDominantNoteCut, true);
+        e.clock.advance(200);
+        e.mark();
+        e.dialogs.expectConfirm(true);
+        QTest::mouseClick(button(e, "btnSaveParameters"), Qt::LeftButton);
+        const std::vector<std::uint8_t> sent = e.sent();
+        QCOMPARE(sent.size(), std::size_t(37));
+        QCOMPARE(std::vector<std::uint8_t>(sent.begin() + 1, sent.begin() + 5),
+                 bytes({0x00, 0x7F, 0xE0, 0x00}));
+        QCOMPARE(std::vector<std::uint8_t>(sent.begin() + 13, sent.begin() + 17),
+                 bytes({0x00, 0x00, 0x00, 0x01}));
+    }
+
+    void saveAnsweredNoSendsNothing() {
+        LinkedEditor e;
+        e.dialogs.expectConfirm(false, "Save Parameters to pedal?");
+        QTest::mouseClick(button(e, "btnSaveParameters"), Qt::LeftButton);
+        QCOMPARE(e.sent(), bytes({}));
+        QVERIFY(!e.pedal->state().parametersStored);
+    }
+
+    // Values read back are shown, not sent back; a switch that changes still sends.
+    void requestShowsWithoutEchoing() {
+        LinkedEditor e;
+        FxSettings& fx = e.controller().fxSettings();
+        const bool waveWasOn = fx.view().switchOn(Switch::swtWave);
+        e.pedal->state().values[param::Dry] = 0x007FE000;
+        e.pedal->state().values[param::Wave] = waveWasOn ? 0x00600000 : 0x00400000;
+        QTest::mouseClick(button(e, "btnRequest"), Qt::LeftButton);
+        QCOMPARE(fx.view().knobAngle(Knob::dialDry), -45);
+        QCOMPARE(fx.records.value(Param::Dry), std::uint32_t(0x007FE000));
+        QCOMPARE(fx.view().switchOn(Switch::swtWave), !waveWasOn);
+        e.clock.advance(300);
+        // The status request, then only the Wave switch's echo.
+        const std::uint32_t wave = waveWasOn ? 0x00600000 : 0x00400000;
+        std::vector<std::uint8_t> expected = bytes({0x02, 0x00, 0x01});
+        const std::uint16_t address = fx.records.address(Param::Wave);
+        expected.push_back(std::uint8_t(address >> 8));
+        expected.push_back(std::uint8_t(address));
+        for (int shift = 24; shift >= 0; shift -= 8)
+            expected.push_back(std::uint8_t(wave >> shift));
+        QCOMPARE(e.sent(), expected);
+        QVERIFY(!e.controller().communication().RequestInProgress);
+    }
+
+    void enableAllParametersTwice() {
+        LinkedEditor e;
+        TformFXsettings& w = e.editor->fxSettings();
+        QAction* item = e.main().action("menuEnableAllParameters");
+        item->trigger();
+        QVERIFY(item->isChecked());
+        for (Knob k : {Knob::dialDry, Knob::dialRange, Knob::dialLowPass}) {
+            QVERIFY(w.knob(k)->isEnabled());
+        }
+        item->trigger();
+        QVERIFY(!item->isChecked());
+        for (Knob k : {Knob::dialDry, Knob::dialSubMix, Knob::dialMinus1Oct, Knob::dialMinus2Oct,
+                       Knob::dialRange}) {
+            QVERIFY(!w.knob(k)->isEnabled());
+        }
+        for (Knob k : {Knob::dialLowPass, Knob::dialHighPass, Knob::dial1stHarmonic}) {
+            QVERIFY(w.knob(k)->isEnabled());
+        }
+    }
+
+    void requestReadsTheStateBack() {
+        LinkedEditor e;
+        e.pedal->state().midiChannel = 7;
+        e.pedal->state().tuning = 4;
+        QTest::mouseClick(button(e, "btnRequest"), Qt::LeftButton);
+        QCOMPARE(e.sent(), bytes({0x02, 0x00}));
+        QVERIFY(!e.controller().communication().RequestInProgress);
+        QVERIFY(e.main().midiChannelItems().value(7)->isChecked());
+        QCOMPARE(int(e.controller().tunings().CurrentTuning), 4);
+    }
+};
+
+QTEST_MAIN(TestStoreRequest)
+#include "store_request_test.moc"
