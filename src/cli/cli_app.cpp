@@ -559,6 +559,8 @@ int CliApp::upload(CommandArguments& args) {
     if (int r = linkPedal()) return r;
     if (int r = refuseUnless(view_.isEnabled(Control::btnUpload))) return r;
     view_.setText(Control::lblStatus, QString());
+    // The status read after the upload takes the pedal's values without sending them back.
+    controller_->communication().RequestInProgress = true;
     if (fromFile) {
         controller_->upload().menuLoadAlgorithmFromFileClick();
     } else {
@@ -615,6 +617,8 @@ int CliApp::firmwareUpgrade(CommandArguments& args) {
             return fail(ExitFailed, QStringLiteral("Connection to bootloader failed"));
         }
     }
+    // The status read after the restart takes the pedal's values without sending them back.
+    comm.RequestInProgress = true;
     upgrade.btnUpgradeFirmwareClick();
     window.hideWindow();
     if (!upgrade.lastError().isEmpty()) return fail(ExitFailed, upgrade.lastError());
