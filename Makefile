@@ -1,10 +1,12 @@
 # Two entry points: `make run` and `make test`. Both install what is missing, then build incrementally.
 BUILD_DIR ?= build
 ASAN_DIR  ?= build-asan
+FUZZ_DIR  ?= build-fuzz
+FUZZ_TIME ?= 60
 JOBS      ?= $(shell nproc 2>/dev/null || echo 2)
 LAUNCHER  := $(shell command -v ccache >/dev/null 2>&1 && echo -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 
-.PHONY: run test build deps bench package sanitize format tidy clean
+.PHONY: run test build deps bench package sanitize fuzz format tidy clean
 
 run: build
 	@./scripts/run-editor.sh $(BUILD_DIR)/korvanne-editor --simulate
@@ -36,11 +38,19 @@ sanitize: deps
 	cmake --build $(ASAN_DIR) -j $(JOBS)
 	cd $(ASAN_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
 
+# Every fuzz harness for FUZZ_TIME seconds (clang, address and undefined sanitizers).
+fuzz:
+	KORVANNE_EXTRA_PACKAGES="clang libclang-rt-14-dev" ./scripts/ensure-deps.sh
+	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	    -DKORVANNE_FUZZ=ON -DKORVANNE_SANITIZE=ON -DKORVANNE_WERROR=OFF $(LAUNCHER)
+	cmake --build $(FUZZ_DIR) -j $(JOBS) --target korvanne-fuzzers
+	./scripts/run-fuzzers.sh $(FUZZ_DIR) $(FUZZ_TIME)
+
 format:
-	find src tests bench tools -name '*.cpp' -o -name '*.h' | xargs clang-format -i
+	find src tests bench tools fuzz -name '*.cpp' -o -name '*.h' | xargs clang-format -i
 
 tidy: build
 	find src -name '*.cpp' | xargs clang-tidy -p $(BUILD_DIR) --quiet
 
 clean:
-	rm -rf $(BUILD_DIR) $(ASAN_DIR)
+	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(FUZZ_DIR)

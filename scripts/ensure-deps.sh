@@ -8,6 +8,9 @@ packages=(cmake ninja-build g++ ccache pkg-config qt6-base-dev qt6-serialport-de
 packages+=(dpkg-dev desktop-file-utils)
 # The simulated bootloader is tested with the stock stm32flash tool.
 packages+=(stm32flash)
+# Targets that need more (the fuzzers need clang) name it here.
+read -r -a extra <<< "${KORVANNE_EXTRA_PACKAGES:-}"
+packages+=("${extra[@]}")
 lock_wait_seconds=${KORVANNE_APT_LOCK_WAIT:-300}
 lock_poll_seconds=${KORVANNE_APT_LOCK_POLL:-10}
 

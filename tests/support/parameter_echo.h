@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QByteArray>
+
+namespace korvanne::test {
+
+// After a status reply the effect window sends back what changed on its controls: the bypass
+// (0D 00 or 0D 01) and the switches and the last changed knob as 7-byte parameter writes (01,
+// address, value). Drops those from the end of what the pedal received, so a test can check what
+// the operation itself sent last.
+inline QByteArray withoutParameterEcho(QByteArray bytes) {
+    constexpr int WriteSize = 7;
+    for (;;) {
+        const qsizetype n = bytes.size();
+        if (n >= WriteSize && bytes.at(n - WriteSize) == 0x01) {
+            bytes.chop(WriteSize);
+        } else if (n >= 2 && bytes.at(n - 2) == 0x0D &&
+                   (bytes.at(n - 1) == 0 || bytes.at(n - 1) == 1)) {
+            bytes.chop(2);
+        } else {
+            return bytes;
+        }
+    }
+}
+
+}  // namespace korvanne::test
