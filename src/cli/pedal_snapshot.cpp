@@ -1,0 +1,131 @@
+#include "cli/pedal_snapshot.h"
+
+#include <QJsonDocument>
+#include <QRegularExpression>
+
+namespace korvanne {
+
+namespace {
+
+QString hex8(std::uint32_t value) {
+    return QStringLiteral("%1").arg(value, 8, 16, QChar('0')).toUpper();
+}
+
+}  // namespace
+
+QJsonObject PedalSnapshot::toJson() const {
+    QJsonObject o;
+    o["firmware"] = firmware;
+    o["algorithm"] = algorithm;
+    o["effect"] = effect;
+    o["effect_name"] = effectName;
+    o["footswitch_mode"] = footswitchMode;
+    o["tuning"] = tuning;
+    o["semitones"] = semitones;
+    QJsonObject a;
+    for (const auto& [key, text] : assignments) a[key] = text;
+    o["assignments"] = a;
+    o["bypass"] = bypass;
+    o["store_bypass_status"] = storeBypassStatus;
+    o["instrument_range"] = instrumentRange == 255   ? QJsonValue("standard")
+                            : instrumentRange == 186 ? QJsonValue("low")
+                                                     : QJsonValue(instrumentRange);
+    // The pedal reports OMNI as 0 or 255.
+    o["midi_channel"] =
+        midiChannel == 0 || midiChannel == 255 ? QJsonValue("OMNI") : QJsonValue(midiChannel);
+    QJsonObject p;
+    for (const auto& [name, value] : parameters) p[name] = hex8(value);
+    o["parameters"] = p;
+    return o;
+}
+
+std::optional<PedalSnapshot> snapshotFromJson(const QByteArray& bytes, QString& error) {
+    QJsonParseError parse{};
+    const QJsonDocument document = QJsonDocument::fromJson(bytes, &parse);
+    if (parse.error != QJsonParseError::NoError || !document.isObject()) {
+        error = QStringLiteral("it is not a JSON object written by korvanne-cli backup");
+        return std::nullopt;
+    }
+    const QJsonObject o = document.object();
+    PedalSnapshot s;
+    // A whole number within [min, max] under `key`.
+    auto integer = [&](const char* key, int min, int max, int& target) {
+        const QJsonValue v = o.value(key);
+        const double d = v.toDouble(-1e9);
+        if (!v.isDouble() || d != double(int(d)) || d < min || d > max) {
+            error = QStringLiteral("\"%1\" must be a whole number from %2 to %3")
+                        .arg(key)
+                        .arg(min)
+                        .arg(max);
+            return false;
+        }
+        target = int(d);
+        return true;
+    };
+    auto boolean = [&](const char* key, bool& target) {
+        if (!o.value(key).isBool()) {
+            error = QStringLiteral("\"%1\" must be true or false").arg(key);
+            return false;
+        }
+        target = o.value(key).toBool();
+        return true;
+    };
+    if (!integer("footswitch_mode", 0, 3, s.footswitchMode)) return std::nullopt;
+    if (!integer("tuning", 0, 8, s.tuning)) return std::nullopt;
+    if (!integer("semitones", -5, 3, s.semitones)) return std::nullopt;
+    if (!boolean("store_bypass_status", s.storeBypassStatus)) return std::nullopt;
+    if (o.contains("bypass") && !boolean("bypass", s.bypass)) return std::nullopt;
+
+    const QJsonValue range = o.value("instrument_range");
+    if (range == QJsonValue("standard")) {
+        s.instrumentRange = 255;
+    } else if (range == QJsonValue("low")) {
+        s.instrumentRange = 186;
+    } else {
+        error = QStringLiteral("\"instrument_range\" must be \"standard\" or \"low\"");
+        return std::nullopt;
+    }
+    const QJsonValue midi = o.value("midi_channel");
+    if (midi == QJsonValue("OMNI")) {
+        s.midiChannel = 0;
+    } else if (!integer("midi_channel", 1, 16, s.midiChannel)) {
+        error = QStringLiteral("\"midi_channel\" must be \"OMNI\" or a number from 1 to 16");
+        return std::nullopt;
+    }
+
+    if (!o.value("assignments").isObject()) {
+        error = QStringLiteral("\"assignments\" must be an object");
+        return std::nullopt;
+    }
+    const QJsonObject assignments = o.value("assignments").toObject();
+    for (const char* key : AssignmentKeys) {
+        if (!assignments.value(key).isString()) {
+            error = QStringLiteral("\"assignments\" must name an entry for \"%1\"").arg(key);
+            return std::nullopt;
+        }
+        s.assignments[key] = assignments.value(key).toString();
+    }
+
+    if (!o.value("parameters").isObject()) {
+        error = QStringLiteral("\"parameters\" must be an object");
+        return std::nullopt;
+    }
+    static const QRegularExpression eightHex(QStringLiteral("^[0-9A-Fa-f]{8}$"));
+    const QJsonObject parameters = o.value("parameters").toObject();
+    for (auto it = parameters.begin(); it != parameters.end(); ++it) {
+        const QString text = it.value().toString();
+        if (!it.value().isString() || !eightHex.match(text).hasMatch()) {
+            error = QStringLiteral("the value of \"%1\" must be 8 hex digits").arg(it.key());
+            return std::nullopt;
+        }
+        s.parameters[it.key()] = text.toUInt(nullptr, 16);
+    }
+
+    s.firmware = o.value("firmware").toInt();
+    s.algorithm = o.value("algorithm").toString();
+    s.effect = o.value("effect");
+    s.effectName = o.value("effect_name").toString();
+    return s;
+}
+
+}  // namespace korvanne

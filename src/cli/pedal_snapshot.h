@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QJsonObject>
+#include <QString>
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <vector>
+
+namespace korvanne {
+
+// The pedal's state as `status --json` prints it and `backup` writes it: what a status reply
+// reports, with the parameters by their catalogue names.
+struct PedalSnapshot {
+    int firmware = 0;
+    QString algorithm;  // four digits
+    QJsonValue effect;  // the number, or the text when it is not decimal
+    QString effectName;
+    int footswitchMode = 0;
+    int tuning = 0;
+    int semitones = 0;
+    std::map<QString, QString> assignments;  // control1..control4, remote: the entry texts
+    bool bypass = false;
+    bool storeBypassStatus = false;
+    int instrumentRange = 255;  // 255 standard, 186 low, or what the pedal reported
+    int midiChannel = 0;        // 0 OMNI, 1 to 16, or what the pedal reported
+    std::map<QString, std::uint32_t> parameters;  // catalogue name -> value
+
+    QJsonObject toJson() const;
+};
+
+// Reads a backup written by `backup`. Anything that is not such a file gives nothing and one
+// sentence in `error` saying what is wrong with it.
+std::optional<PedalSnapshot> snapshotFromJson(const QByteArray& bytes, QString& error);
+
+// The keys of the assignments object, in the order of the pedal's controls.
+inline const char* const AssignmentKeys[] = {"control1", "control2", "control3", "control4",
+                                             "remote"};
+
+}  // namespace korvanne

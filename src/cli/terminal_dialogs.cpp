@@ -1,0 +1,76 @@
+#include "cli/terminal_dialogs.h"
+
+#include <utility>
+
+namespace korvanne {
+
+namespace {
+
+// Message boxes join their lines with CR LF; a terminal wants plain line ends.
+QByteArray terminalText(const QString& text) {
+    QString plain = text;
+    plain.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    return plain.toLocal8Bit();
+}
+
+}  // namespace
+
+TerminalDialogs::TerminalDialogs(bool assumeYes, bool interactive, std::FILE* in, std::FILE* out)
+    : assumeYes_(assumeYes), interactive_(interactive), in_(in), out_(out) {}
+
+bool TerminalDialogs::confirm(const QString& text) {
+    if (const auto it = answers_.find(text); it != answers_.end()) return it->second;
+    if (assumeYes_) return true;
+    if (!interactive_) {
+        refused_ = true;
+        return false;
+    }
+    for (;;) {
+        std::fprintf(out_, "%s [y/n] ", terminalText(text).constData());
+        std::fflush(out_);
+        char line[256];
+        if (!std::fgets(line, sizeof line, in_)) {
+            // The input ended: nobody said Yes.
+            std::fprintf(out_, "\n");
+            declined_ = true;
+            return false;
+        }
+        const QString answer = QString::fromLocal8Bit(line).trimmed().toLower();
+        if (answer == "y" || answer == "yes") return true;
+        if (answer == "n" || answer == "no") {
+            declined_ = true;
+            return false;
+        }
+    }
+}
+
+void TerminalDialogs::inform(const QString& text) {
+    if (holding_) {
+        held_ << text;
+        return;
+    }
+    messages_ << text;
+    std::fprintf(out_, "%s\n", terminalText(text).constData());
+    std::fflush(out_);
+}
+
+void TerminalDialogs::releaseMessages() {
+    holding_ = false;
+    const QStringList held = std::exchange(held_, {});
+    for (const QString& text : held) inform(text);
+}
+
+void TerminalDialogs::dropMessages() {
+    holding_ = false;
+    held_.clear();
+}
+
+QString TerminalDialogs::openFile(const QString&, const QString&, const QString&) {
+    return file_;
+}
+
+QString TerminalDialogs::saveFile(const QString&, const QString&, const QString&, const QString&) {
+    return file_;
+}
+
+}  // namespace korvanne
