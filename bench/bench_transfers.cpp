@@ -142,6 +142,8 @@ bool pacedUpgrade(const QString& home) {
     RealClock clock;
     NoShell shell;
     Editor editor(Services{log, dialogs, clock, shell, SettingsHome(home), counting});
+    // No version check against the maker's server while measuring.
+    editor.controller().TimerCheckWebVersion().stop();
     editor.main().action("menuFirmwareUpgradeMode")->trigger();
     editor.main().action("menuScan")->trigger();
     if (!reportUnexpected(dialogs, {"Connection to bootloader succeeded, ready for firmware "
@@ -180,6 +182,8 @@ bool pacedUpload(const QString& home) {
     RealClock clock;
     NoShell shell;
     Editor editor(Services{log, dialogs, clock, shell, SettingsHome(home), counting});
+    // No version check against the maker's server while measuring.
+    editor.controller().TimerCheckWebVersion().stop();
     editor.main().action("menuScan")->trigger();
     if (!reportUnexpected(dialogs, {})) return false;
     counting.wireBits = 0;
@@ -211,6 +215,8 @@ bool unpacedCpu(const QString& home) {
     sim.addPedal(bootOptions);
     {
         Editor editor(Services{log, dialogs, clock, shell, SettingsHome(home), sim});
+        // No version check against the maker's server while measuring.
+        editor.controller().TimerCheckWebVersion().stop();
         editor.main().action("menuFirmwareUpgradeMode")->trigger();
         editor.main().action("menuScan")->trigger();
         dialogs.messages.clear();
@@ -227,6 +233,8 @@ bool unpacedCpu(const QString& home) {
     linked.image = builtInAlgorithmImage(14);
     sim2.addPedal(linked);
     Editor editor(Services{log, dialogs, clock, shell, SettingsHome(home), sim2});
+    // No version check against the maker's server while measuring.
+    editor.controller().TimerCheckWebVersion().stop();
     editor.main().action("menuScan")->trigger();
     dialogs.messages.clear();
     const double before = cpuMs();
