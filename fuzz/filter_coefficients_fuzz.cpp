@@ -7,7 +7,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     double numbers[3] = {440.0, 1.41, 6.0};
     const std::size_t taken = size < sizeof numbers ? size : sizeof numbers;
-    std::memcpy(numbers, data, taken);
+    if (taken > 0) std::memcpy(numbers, data, taken);
     const auto& names = korvanne::filter::noteNames();
     const std::size_t note = size > taken ? data[taken] % names.size() : 0;
     korvanne::filter::coefficientTable(names[note], numbers[0], numbers[1], numbers[2]);

@@ -37,6 +37,8 @@ private Q_SLOTS:
         transport.setUsbBridgesListed(false);
         transport.addPortPath(sim.path());
         Editor editor(Services{log, dialogs, clock, shell, SettingsHome(home.path()), transport});
+        // On the real clock the start-up version check would ask the maker's server.
+        editor.controller().TimerCheckWebVersion().stop();
         TformMain& main = editor.main();
         auto combo = [&](const char* name) {
             return editor.fxSettings().findChild<QComboBox*>(name);
