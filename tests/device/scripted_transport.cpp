@@ -37,11 +37,11 @@ std::int64_t ScriptedTransport::nowUs() const {
 
 void ScriptedTransport::settle() {
     const std::int64_t now = nowUs();
-    auto due = pending_.begin();
-    for (; due != pending_.end() && due->first <= now; ++due) {
-        queue_.insert(queue_.end(), due->second.begin(), due->second.end());
+    while (!pending_.empty() && pending_.front().first <= now) {
+        const auto& bytes = pending_.front().second;
+        queue_.insert(queue_.end(), bytes.begin(), bytes.end());
+        pending_.pop_front();
     }
-    pending_.erase(pending_.begin(), due);
 }
 
 FtStatus ScriptedTransport::check(const char* operation, FtHandle handle, bool needsLine) const {

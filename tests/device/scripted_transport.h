@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <map>
 #include <optional>
 #include <string>
@@ -72,8 +73,9 @@ private:
 
     VirtualClock* clock_;
     int sourceId_ = 0;
-    std::vector<std::pair<std::int64_t, std::vector<std::uint8_t>>> pending_;  // by time, in µs
-    std::vector<std::uint8_t> queue_;
+    // By time, in µs; a deque, so arrivals leave from the front in constant time.
+    std::deque<std::pair<std::int64_t, std::vector<std::uint8_t>>> pending_;
+    std::deque<std::uint8_t> queue_;
 };
 
 }  // namespace korvanne::test
