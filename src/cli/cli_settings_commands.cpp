@@ -1,0 +1,301 @@
+// korvanne-cli's commands for the tunings, the control assignments and footswitch, the store and
+// the pedal-wide settings: each runs the operation the editor's own control runs.
+#include "app/main_controller.h"
+#include "cli/cli_app.h"
+#include "effect/control_assignments.h"
+#include "effect/fx_settings.h"
+#include "effect/note_tracking_filter.h"
+#include "effect/parameter_store.h"
+#include "effect/tunings.h"
+#include "pedal/pedal_settings.h"
+
+namespace korvanne {
+
+int CliApp::noArguments(CommandArguments& args, const QString& command) {
+    QString error;
+    const QStringList words = args.positionals(error);
+    if (!error.isEmpty()) return usage(error);
+    if (!words.isEmpty()) return usage(QStringLiteral("%1 takes no arguments.").arg(command));
+    return ExitDone;
+}
+
+int CliApp::oneOf(CommandArguments& args, const QStringList& choices, const QString& sentence,
+                  QString& chosen) {
+    QString error;
+    const QStringList words = args.positionals(error);
+    if (!error.isEmpty()) return usage(error);
+    for (const QString& choice : choices) {
+        if (words.size() == 1 && words[0].compare(choice, Qt::CaseInsensitive) == 0) {
+            chosen = choice;
+            return ExitDone;
+        }
+    }
+    return usage(sentence);
+}
+
+int CliApp::keyValues(CommandArguments& args, const QStringList& keys, const QString& command,
+                      std::map<QString, QString>& values) {
+    QString error;
+    const QStringList words = args.positionals(error);
+    if (!error.isEmpty()) return usage(error);
+    QString last;
+    for (const QString& word : words) {
+        const qsizetype eq = word.indexOf('=');
+        if (eq < 0) {
+            if (last.isEmpty()) {
+                return usage(QStringLiteral("%1 wants KEY=VALUE words (%2), not '%3'.")
+                                 .arg(command, keys.join(", "), word));
+            }
+            values[last] += ' ' + word;
+            continue;
+        }
+        const QString key = word.left(eq).toLower();
+        if (!keys.contains(key)) {
+            return usage(QStringLiteral("%1 knows %2, not '%3'.")
+                             .arg(command, keys.join(", "), word.left(eq)));
+        }
+        if (values.count(key)) {
+            return usage(QStringLiteral("%1 is given twice.").arg(key));
+        }
+        values[key] = word.mid(eq + 1);
+        last = key;
+    }
+    return ExitDone;
+}
+
+int CliApp::tuning(CommandArguments& args) {
+    QString error;
+    const QStringList words = args.positionals(error);
+    if (!error.isEmpty()) return usage(error);
+    if (words.size() != 2) return usage(QStringLiteral("tuning wants TUNING and SEMITONES."));
+    bool ok = false;
+    const int number = words[0].toInt(&ok);
+    if (!ok || number < 0 || number >= Tunings::TuningEntries.size()) {
+        return usage(QStringLiteral("TUNING must be a number from 0 to 8 (0 is \"%1\").")
+                         .arg(Tunings::TuningEntries[0]));
+    }
+    const int semitones = words[1].toInt(&ok);
+    if (!ok || semitones < -Tunings::SemitoneOffset || semitones > 3) {
+        return usage(QStringLiteral("SEMITONES must be a number from -5 to 3."));
+    }
+    if (int r = confirmable()) return r;
+    if (int r = linkPedal()) return r;
+    if (int r = refuseUnless(view_.isEnabled(Control::btnSetTuning))) return r;
+    Tunings& tunings = controller_->tunings();
+    tunings.cmbGuitarTuningChange(number);
+    tunings.cmbSemitonesVariationChange(
+        Tunings::SemitoneEntries[semitones + Tunings::SemitoneOffset]);
+    tunings.btnSetTuningClick();
+    if (int r = confirmationOutcome()) return r;
+    print(QStringLiteral("Tuning %1 (%2), semitones %3.")
+              .arg(number)
+              .arg(Tunings::TuningEntries[number], Tunings::SemitoneEntries[semitones + 5]));
+    return ExitDone;
+}
+
+int CliApp::tuningData(CommandArguments& args) {
+    if (int r = noArguments(args, QStringLiteral("tuning-data"))) return r;
+    if (int r = confirmable()) return r;
+    if (int r = linkPedal()) return r;
+    if (int r = refuseUnless(view_.isEnabled(Control::menuUploadTuningsData))) return r;
+    controller_->tunings().menuUploadTuningsDataClick();
+    if (int r = confirmationOutcome()) return r;
+    print(QStringLiteral("Tuning data uploaded."));
+    return ExitDone;
+}
+
+int CliApp::assign(CommandArguments& args) {
+    std::map<QString, QString> named;
+    QStringList keys;
+    for (const char* key : AssignmentKeys) keys << QString::fromLatin1(key);
+    if (int r = keyValues(args, keys, QStringLiteral("assign"), named)) return r;
+    // Every name is judged before the pedal is touched; a control not named is "Not Assigned".
+    createController();
+    std::array<int, AssignLists> wanted{};
+    for (int i = 0; i < AssignLists; ++i) {
+        const auto it = named.find(keys[i]);
+        if (it == named.end()) continue;
+        const auto list = AssignList(i);
+        wanted[std::size_t(i)] = assignmentView_.entryIndex(list, it->second);
+        if (wanted[std::size_t(i)] < 0) {
+            return usage(QStringLiteral("'%1' cannot be assigned to %2; the choices are: %3.")
+                             .arg(it->second, keys[i], assignmentView_.entries(list).join(", ")));
+        }
+    }
+    if (int r = confirmable()) return r;
+    if (int r = linkPedal()) return r;
+    if (int r = refuseUnless(view_.isEnabled(Control::btnAssign))) return r;
+    // A choice the tuning rule turns back is said by the operation; nothing is sent then.
+    const qsizetype messagesBefore = dialogs_.messages().size();
+    for (int i = 0; i < AssignLists; ++i) assignmentView_.selectAssign(AssignList(i), wanted[i]);
+    if (dialogs_.messages().size() > messagesBefore) return ExitFailed;
+    controller_->controlAssignments().btnAssignClick();
+    if (int r = confirmationOutcome()) return r;
+    for (int i = 0; i < AssignLists; ++i) {
+        print(keys[i] + ": " + assignmentView_.assignText(AssignList(i)));
+    }
+    return ExitDone;
+}
+
+int CliApp::footswitch(CommandArguments& args) {
+    std::map<QString, QString> named;
+    if (int r = keyValues(args, {"short", "long"}, QStringLiteral("footswitch"), named)) return r;
+    if (named.empty()) {
+        return usage(
+            QStringLiteral("footswitch wants short=bypass|preset, long=bypass|preset "
+                           "or both."));
+    }
+    for (const auto& [key, value] : named) {
+        if (value.compare("bypass", Qt::CaseInsensitive) != 0 &&
+            value.compare("preset", Qt::CaseInsensitive) != 0) {
+            return usage(QStringLiteral("%1= wants bypass or preset.").arg(key));
+        }
+    }
+    if (int r = linkPedal()) return r;
+    if (int r = refuseUnless(view_.isEnabled(Control::btnSetFootswitchMode))) return r;
+    // A press not named keeps what the pedal reported.
+    using B = FootswitchButton;
+    const auto bypass = [&](const QString& key) {
+        return named.at(key).compare("bypass", Qt::CaseInsensitive) == 0;
+    };
+    if (named.count("short")) {
+        assignmentView_.setFootswitchChecked(bypass("short") ? B::chkBypassShortPress
+                                                             : B::chkChangePresetShortPress);
+    }
+    if (named.count("long")) {
+        assignmentView_.setFootswitchChecked(bypass("long") ? B::chkBypassLongPress
+                                                            : B::chkChangePresetLongPress);
+    }
+    controller_->controlAssignments().btnSetFootswitchModeClick();
+    const auto text = [&](B bypassButton) {
+        return assignmentView_.footswitchChecked(bypassButton) ? QStringLiteral("bypass")
+                                                               : QStringLiteral("preset");
+    };
+    print(QStringLiteral("Footswitch: short press %1, long press %2.")
+              .arg(text(B::chkBypassShortPress), text(B::chkBypassLongPress)));
+    return ExitDone;
+}
+
+int CliApp::store(CommandArguments& args) {
+    if (int r = noArguments(args, QStringLiteral("store"))) return r;
+    if (int r = confirmable()) return r;
+    if (int r = linkPedal()) return r;
+    if (int r = refuseUnless(view_.isEnabled(Control::btnSaveParameters))) return r;
+    // The link has just read the values that are stored.
+    controller_->parameterStore().btnSaveParametersClick();
+    if (int r = confirmationOutcome()) return r;
+    print(QStringLiteral("Parameters saved in the pedal."));
+    return ExitDone;
+}
+
+int CliApp::range(CommandArguments& args) {
+    QString chosen;
+    if (int r = oneOf(args, {"standard", "low"}, QStringLiteral("range wants standard or low."),
+                      chosen)) {
+        return r;
+    }
+    if (int r = confirmable()) return r;
+    if (int r = linkPedal()) return r;
+    if (int r = refuseUnless(view_.isEnabled(Control::menuInstrumentRange))) return r;
+    PedalSettings& settings = controller_->pedalSettings();
+    if (chosen == "standard") {
+        settings.menuStandardClick();
+    } else {
+        settings.menuLowClick();
+    }
+    if (int r = confirmationOutcome()) return r;
+    print(QStringLiteral("Instrument range %1.").arg(chosen));
+    return ExitDone;
+}
+
+int CliApp::bypassStoring(CommandArguments& args) {
+    QString chosen;
+    if (int r =
+            oneOf(args, {"on", "off"}, QStringLiteral("bypass-storing wants on or off."), chosen)) {
+        return r;
+    }
+    if (int r = linkPedal()) return r;
+    if (int r = refuseUnless(view_.isEnabled(Control::menuBypassStatus))) return r;
+    PedalSettings& settings = controller_->pedalSettings();
+    if (chosen == "on") {
+        settings.menuStoreBypassStatusClick();
+    } else {
+        settings.menuDoNotStoreBypassStatusClick();
+    }
+    print(QStringLiteral("Bypass storing %1.").arg(chosen));
+    return ExitDone;
+}
+
+int CliApp::rangeLimit(CommandArguments& args) {
+    QString chosen;
+    if (int r =
+            oneOf(args, {"on", "off"}, QStringLiteral("range-limit wants on or off."), chosen)) {
+        return r;
+    }
+    if (int r = linkPedal()) return r;
+    if (int r = refuseUnless(view_.isEnabled(Control::menuRangeLimit))) return r;
+    PedalSettings& settings = controller_->pedalSettings();
+    if (chosen == "on") {
+        settings.menuRangeLimitONClick();
+    } else {
+        settings.menuRangeLimitOFFClick();
+    }
+    print(QStringLiteral("Range limit %1.").arg(chosen));
+    return ExitDone;
+}
+
+int CliApp::midi(CommandArguments& args) {
+    QStringList channels;
+    for (int i = 0; i < PedalSettingsView::MidiChannelItems; ++i) {
+        channels << PedalSettings::midiChannelCaption(i);
+    }
+    QString chosen;
+    if (int r = oneOf(args, channels, QStringLiteral("midi wants omni or a channel from 1 to 16."),
+                      chosen)) {
+        return r;
+    }
+    if (int r = linkPedal()) return r;
+    if (int r = refuseUnless(view_.isEnabled(Control::menuMIDI))) return r;
+    controller_->pedalSettings().menuMIDIchannelsClickItem(chosen);
+    print(QStringLiteral("MIDI channel %1.").arg(chosen));
+    return ExitDone;
+}
+
+int CliApp::noteFilter(CommandArguments& args) {
+    QString error;
+    const QStringList words = args.positionals(error);
+    if (!error.isEmpty()) return usage(error);
+    if (words.size() > NoteTrackingFilter::MaxChecked) {
+        return usage(QStringLiteral("note-filter takes at most two notes."));
+    }
+    std::array<bool, NoteTrackingFilter::Notes> checked{};
+    QStringList names;
+    for (const QString& word : words) {
+        const auto& notes = NoteTrackingFilter::NoteNames;
+        const auto it = std::find_if(notes.begin(), notes.end(), [&](const QString& note) {
+            return note.compare(word, Qt::CaseInsensitive) == 0;
+        });
+        if (it == notes.end()) {
+            return usage(QStringLiteral("'%1' is not a note of the filter; the notes are A2, A#2, "
+                                        "B2, C3, C#3, D3, D#3 and E3.")
+                             .arg(word));
+        }
+        const std::size_t code = std::size_t(it - notes.begin());
+        if (checked[code]) return usage(QStringLiteral("%1 is named twice.").arg(*it));
+        checked[code] = true;
+    }
+    if (int r = linkPedal()) return r;
+    noteCutView_.checked = checked;
+    NoteTrackingFilter& filter = controller_->noteTrackingFilter();
+    filter.setView(&noteCutView_);
+    filter.chkNoteChange();
+    filter.btnSaveClick();
+    for (int code = 0; code < NoteTrackingFilter::Notes; ++code) {
+        if (checked[std::size_t(code)]) names << NoteTrackingFilter::NoteNames[std::size_t(code)];
+    }
+    print(names.isEmpty() ? QStringLiteral("Note filter cleared.")
+                          : QStringLiteral("Note filter: %1.").arg(names.join(", ")));
+    return ExitDone;
+}
+
+}  // namespace korvanne
