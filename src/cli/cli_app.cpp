@@ -403,6 +403,12 @@ int CliApp::status(CommandArguments& args) {
     for (const auto& [label, key] : rows) {
         if (o.contains(key)) print(QString(label) + ": " + text(o[key]));
     }
+    const QJsonObject assignments = o["assignments"].toObject();
+    const char* const controls[] = {"Control I", "Control II", "Control III", "Control IV",
+                                    "Remote footswitch"};
+    for (int i = 0; i < AssignLists; ++i) {
+        print(QString(controls[i]) + ": " + assignments[AssignmentKeys[i]].toString());
+    }
     return ExitDone;
 }
 

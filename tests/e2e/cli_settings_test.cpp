@@ -208,28 +208,46 @@ void CliSettingsTest::restoreMovesSettingsToAnotherPedal() {
 }
 
 void CliSettingsTest::simulatedPedal_data() {
-    QTest::addColumn<QStringList>("words");
-    QTest::newRow("tuning") << QStringList{"tuning", "1", "-1"};
-    QTest::newRow("tuning-data") << QStringList{"tuning-data"};
-    QTest::newRow("assign") << QStringList{"assign", "control2=Dry HPF"};
-    QTest::newRow("footswitch") << QStringList{"footswitch", "short=preset"};
-    QTest::newRow("store") << QStringList{"store"};
-    QTest::newRow("range") << QStringList{"range", "low"};
-    QTest::newRow("bypass-storing") << QStringList{"bypass-storing", "on"};
-    QTest::newRow("range-limit") << QStringList{"range-limit", "on"};
-    QTest::newRow("midi") << QStringList{"midi", "1"};
-    QTest::newRow("note-filter") << QStringList{"note-filter", "C3"};
-    QTest::newRow("restore") << QStringList{"restore", "BACKUP"};
+    QTest::addColumn<QStringList>("words");  // BACKUP and PRESET stand for files
+    QTest::addColumn<int>("exitCode");
+    QTest::newRow("status") << QStringList{"status"} << 0;
+    QTest::newRow("set") << QStringList{"set", "Dry", "angle=10"} << 0;
+    QTest::newRow("bypass") << QStringList{"bypass", "on"} << 0;
+    QTest::newRow("upload") << QStringList{"upload"} << 0;
+    QTest::newRow("tuning") << QStringList{"tuning", "1", "-1"} << 0;
+    QTest::newRow("tuning-data") << QStringList{"tuning-data"} << 0;
+    QTest::newRow("assign") << QStringList{"assign", "control2=Dry HPF"} << 0;
+    QTest::newRow("footswitch") << QStringList{"footswitch", "short=preset"} << 0;
+    QTest::newRow("store") << QStringList{"store"} << 0;
+    QTest::newRow("preset save") << QStringList{"preset", "save", "PRESET"} << 0;
+    QTest::newRow("preset load") << QStringList{"preset", "load", "PRESET"} << 0;
+    QTest::newRow("range") << QStringList{"range", "low"} << 0;
+    QTest::newRow("bypass-storing") << QStringList{"bypass-storing", "on"} << 0;
+    QTest::newRow("range-limit") << QStringList{"range-limit", "on"} << 0;
+    QTest::newRow("midi") << QStringList{"midi", "1"} << 0;
+    QTest::newRow("note-filter") << QStringList{"note-filter", "C3"} << 0;
+    QTest::newRow("firmware-upgrade") << QStringList{"firmware-upgrade"} << 0;
+    QTest::newRow("erase-settings") << QStringList{"erase-settings", "--check"} << 0;
+    // A new simulated pedal's settings memory holds zeros, which the check calls not empty.
+    QTest::newRow("eeprom read") << QStringList{"eeprom", "read"} << 1;
+    QTest::newRow("raw") << QStringList{"raw", "000B", "007FE000"} << 0;
+    QTest::newRow("list") << QStringList{"list"} << 0;
+    QTest::newRow("restore") << QStringList{"restore", "BACKUP"} << 0;
 }
 
 void CliSettingsTest::simulatedPedal() {
     QFETCH(QStringList, words);
+    QFETCH(int, exitCode);
     QTemporaryDir dir;
     const QString backup = dir.filePath("backup.json");
+    const QString preset = dir.filePath("preset.txt");
     QCOMPARE(runCli({"--simulate", "backup", backup}).exitCode, 0);
+    QCOMPARE(runCli({"--simulate", "preset", "save", preset}).exitCode, 0);
     words.replaceInStrings(QRegularExpression("^BACKUP$"), backup);
+    words.replaceInStrings(QRegularExpression("^PRESET$"), preset);
     const CliRun run = runCli(QStringList{"--simulate", "--yes"} + words);
-    QVERIFY2(run.exitCode == 0, run.describe());
+    QVERIFY2(run.exitCode == exitCode, run.describe());
+    QVERIFY2(!(run.out + run.err).isEmpty(), run.describe());
 }
 
 QTEST_GUILESS_MAIN(CliSettingsTest)

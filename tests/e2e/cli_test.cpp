@@ -91,6 +91,8 @@ void CliTest::statusText() {
     QVERIFY2(run.out.contains("Firmware: 13\n"), run.out);
     QVERIFY2(run.out.contains("Algorithm: 0014\n"), run.out);
     QVERIFY2(run.out.contains("Bypass: off\n"), run.out);
+    QVERIFY2(run.out.contains("Control I: Not Assigned\n"), run.out);
+    QVERIFY2(run.out.contains("Remote footswitch: Not Assigned\n"), run.out);
 }
 
 void CliTest::bypassChangesThePedal_data() {
