@@ -30,6 +30,7 @@ public:
 class SerialTransport;
 class Transport;
 struct Services;
+struct TwoItemSetting;
 
 // korvanne-cli: one command per run over the operations the editor's windows use. Results go to
 // standard output; messages, questions and failures to standard error.
@@ -80,6 +81,8 @@ private:
     int midi(CommandArguments& args);
     int noteFilter(CommandArguments& args);
 
+    // range, bypass-storing and range-limit: one word clicks one of two menu items.
+    int twoItemSetting(CommandArguments& args, const TwoItemSetting& setting);
     // A command with no arguments; 0 when there are none.
     int noArguments(CommandArguments& args, const QString& command);
     // A command whose one argument is one of `choices` (letter case ignored), put in `chosen`

@@ -188,60 +188,70 @@ int CliApp::store(CommandArguments& args) {
     return ExitDone;
 }
 
-int CliApp::range(CommandArguments& args) {
+// A pedal-wide setting with two menu items, one command word each.
+struct TwoItemSetting {
+    const char* command;
+    QStringList words;  // the first word clicks the first item
+    Control menu;       // enabled while the setting may be changed
+    void (PedalSettings::*first)();
+    void (PedalSettings::*second)();
+    const char* said;  // %1 is the word
+    bool confirms;     // the operation asks before it sends
+};
+
+namespace {
+
+const TwoItemSetting InstrumentRange{"range",
+                                     {"standard", "low"},
+                                     Control::menuInstrumentRange,
+                                     &PedalSettings::menuStandardClick,
+                                     &PedalSettings::menuLowClick,
+                                     "Instrument range %1.",
+                                     true};
+const TwoItemSetting BypassStoring{"bypass-storing",
+                                   {"on", "off"},
+                                   Control::menuBypassStatus,
+                                   &PedalSettings::menuStoreBypassStatusClick,
+                                   &PedalSettings::menuDoNotStoreBypassStatusClick,
+                                   "Bypass storing %1.",
+                                   false};
+const TwoItemSetting RangeLimit{"range-limit",
+                                {"on", "off"},
+                                Control::menuRangeLimit,
+                                &PedalSettings::menuRangeLimitONClick,
+                                &PedalSettings::menuRangeLimitOFFClick,
+                                "Range limit %1.",
+                                false};
+
+}  // namespace
+
+int CliApp::twoItemSetting(CommandArguments& args, const TwoItemSetting& setting) {
     QString chosen;
-    if (int r = oneOf(args, {"standard", "low"}, QStringLiteral("range wants standard or low."),
-                      chosen)) {
-        return r;
+    const QString wants = QStringLiteral("%1 wants %2.")
+                              .arg(QLatin1String(setting.command), setting.words.join(" or "));
+    if (int r = oneOf(args, setting.words, wants, chosen)) return r;
+    if (setting.confirms) {
+        if (int r = confirmable()) return r;
     }
-    if (int r = confirmable()) return r;
     if (int r = linkPedal()) return r;
-    if (int r = refuseUnless(view_.isEnabled(Control::menuInstrumentRange))) return r;
+    if (int r = refuseUnless(view_.isEnabled(setting.menu))) return r;
     PedalSettings& settings = controller_->pedalSettings();
-    if (chosen == "standard") {
-        settings.menuStandardClick();
-    } else {
-        settings.menuLowClick();
-    }
+    (settings.*(chosen == setting.words[0] ? setting.first : setting.second))();
     if (int r = confirmationOutcome()) return r;
-    print(QStringLiteral("Instrument range %1.").arg(chosen));
+    print(QString::fromLatin1(setting.said).arg(chosen));
     return ExitDone;
+}
+
+int CliApp::range(CommandArguments& args) {
+    return twoItemSetting(args, InstrumentRange);
 }
 
 int CliApp::bypassStoring(CommandArguments& args) {
-    QString chosen;
-    if (int r =
-            oneOf(args, {"on", "off"}, QStringLiteral("bypass-storing wants on or off."), chosen)) {
-        return r;
-    }
-    if (int r = linkPedal()) return r;
-    if (int r = refuseUnless(view_.isEnabled(Control::menuBypassStatus))) return r;
-    PedalSettings& settings = controller_->pedalSettings();
-    if (chosen == "on") {
-        settings.menuStoreBypassStatusClick();
-    } else {
-        settings.menuDoNotStoreBypassStatusClick();
-    }
-    print(QStringLiteral("Bypass storing %1.").arg(chosen));
-    return ExitDone;
+    return twoItemSetting(args, BypassStoring);
 }
 
 int CliApp::rangeLimit(CommandArguments& args) {
-    QString chosen;
-    if (int r =
-            oneOf(args, {"on", "off"}, QStringLiteral("range-limit wants on or off."), chosen)) {
-        return r;
-    }
-    if (int r = linkPedal()) return r;
-    if (int r = refuseUnless(view_.isEnabled(Control::menuRangeLimit))) return r;
-    PedalSettings& settings = controller_->pedalSettings();
-    if (chosen == "on") {
-        settings.menuRangeLimitONClick();
-    } else {
-        settings.menuRangeLimitOFFClick();
-    }
-    print(QStringLiteral("Range limit %1.").arg(chosen));
-    return ExitDone;
+    return twoItemSetting(args, RangeLimit);
 }
 
 int CliApp::midi(CommandArguments& args) {
