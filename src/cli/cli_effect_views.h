@@ -39,9 +39,9 @@ public:
     }
     // The entry of `list` whose text is `text`, letter case ignored; -1 when there is none.
     int entryIndex(AssignList list, const QString& text) const {
-        const QStringList& entries = lists_[at(list)];
-        for (int i = 0; i < entries.size(); ++i) {
-            if (entries[i].compare(text, Qt::CaseInsensitive) == 0) return i;
+        const QStringList& names = lists_[at(list)];
+        for (int i = 0; i < names.size(); ++i) {
+            if (names[i].compare(text, Qt::CaseInsensitive) == 0) return i;
         }
         return -1;
     }

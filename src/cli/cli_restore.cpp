@@ -53,12 +53,12 @@ int CliApp::restore(CommandArguments& args) {
         return fail(ExitFailed,
                     QStringLiteral("Cannot read %1: %2.").arg(words[0], file.errorString()));
     }
-    const std::optional<PedalSnapshot> backup = snapshotFromJson(file.readAll(), error);
-    if (!backup) {
+    const std::optional<PedalSnapshot> read = snapshotFromJson(file.readAll(), error);
+    if (!read) {
         return fail(ExitFailed,
                     QStringLiteral("%1 is not a pedal backup: %2.").arg(words[0], error));
     }
-    const PedalSnapshot& wanted = *backup;
+    const PedalSnapshot& wanted = *read;
     createController();
     std::array<int, AssignLists> assignments{};
     for (int i = 0; i < AssignLists; ++i) {
@@ -109,13 +109,13 @@ int CliApp::restore(CommandArguments& args) {
     bool assignmentsDiffer = false;
     const qsizetype messagesBefore = dialogs_.messages().size();
     for (int i = 0; i < AssignLists; ++i) {
-        const auto list = AssignList(i);
-        const QString before = assignmentView_.assignText(list);
-        assignmentView_.selectAssign(list, assignments[std::size_t(i)]);
-        if (assignmentView_.assignText(list) == before) continue;
+        const auto control = AssignList(i);
+        const QString before = assignmentView_.assignText(control);
+        assignmentView_.selectAssign(control, assignments[std::size_t(i)]);
+        if (assignmentView_.assignText(control) == before) continue;
         assignmentsDiffer = true;
         changed(QStringLiteral("assignments.%1").arg(AssignmentKeys[i]), before,
-                assignmentView_.assignText(list));
+                assignmentView_.assignText(control));
     }
     // The operation turned a choice back and said why.
     if (dialogs_.messages().size() > messagesBefore) return ExitFailed;

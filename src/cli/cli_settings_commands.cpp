@@ -115,11 +115,12 @@ int CliApp::assign(CommandArguments& args) {
     for (int i = 0; i < AssignLists; ++i) {
         const auto it = named.find(keys[i]);
         if (it == named.end()) continue;
-        const auto list = AssignList(i);
-        wanted[std::size_t(i)] = assignmentView_.entryIndex(list, it->second);
+        const auto control = AssignList(i);
+        wanted[std::size_t(i)] = assignmentView_.entryIndex(control, it->second);
         if (wanted[std::size_t(i)] < 0) {
-            return usage(QStringLiteral("'%1' cannot be assigned to %2; the choices are: %3.")
-                             .arg(it->second, keys[i], assignmentView_.entries(list).join(", ")));
+            return usage(
+                QStringLiteral("'%1' cannot be assigned to %2; the choices are: %3.")
+                    .arg(it->second, keys[i], assignmentView_.entries(control).join(", ")));
         }
     }
     if (int r = confirmable()) return r;
@@ -155,16 +156,16 @@ int CliApp::footswitch(CommandArguments& args) {
     if (int r = refuseUnless(view_.isEnabled(Control::btnSetFootswitchMode))) return r;
     // A press not named keeps what the pedal reported.
     using B = FootswitchButton;
-    const auto bypass = [&](const QString& key) {
+    const auto isBypass = [&](const QString& key) {
         return named.at(key).compare("bypass", Qt::CaseInsensitive) == 0;
     };
     if (named.count("short")) {
-        assignmentView_.setFootswitchChecked(bypass("short") ? B::chkBypassShortPress
-                                                             : B::chkChangePresetShortPress);
+        assignmentView_.setFootswitchChecked(isBypass("short") ? B::chkBypassShortPress
+                                                               : B::chkChangePresetShortPress);
     }
     if (named.count("long")) {
-        assignmentView_.setFootswitchChecked(bypass("long") ? B::chkBypassLongPress
-                                                            : B::chkChangePresetLongPress);
+        assignmentView_.setFootswitchChecked(isBypass("long") ? B::chkBypassLongPress
+                                                              : B::chkChangePresetLongPress);
     }
     controller_->controlAssignments().btnSetFootswitchModeClick();
     const auto text = [&](B bypassButton) {
