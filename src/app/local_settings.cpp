@@ -78,8 +78,12 @@ std::optional<int> LocalSettings::readLookNumber() const {
     QFile file(QDir(home_.settingsFolder()).filePath(StyleFile));
     if (!file.exists()) return std::nullopt;
     if (!file.open(QIODevice::ReadOnly)) return 0;
+    return lookNumberFromBytes(file.readAll());
+}
+
+int LocalSettings::lookNumberFromBytes(const QByteArray& bytes) {
     bool ok = false;
-    const int n = decodeText(file.readAll()).trimmed().toInt(&ok, 10);
+    const int n = decodeText(bytes).trimmed().toInt(&ok, 10);
     return ok ? n : 0;
 }
 
@@ -88,13 +92,17 @@ bool LocalSettings::writeLookNumber(int n) const {
 }
 
 StartupSettings LoadStartupSettings(const LocalSettings& settings) {
-    StartupSettings result;
     const QString show = settings.ReadSettingsFile(LocalSettings::ShowMessageFile, "YES");
-    if (show == "YES") result.ShowUpdateMessage = true;
-    if (show == "NO") result.ShowUpdateMessage = false;
     const QString report = settings.ReadSettingsFile(LocalSettings::ReportUsbErrorsFile, "YES");
-    if (report == "YES") result.ReportUSBErrors = true;
-    if (report == "NO") result.ReportUSBErrors = false;
+    return StartupSettingsFromTexts(show, report);
+}
+
+StartupSettings StartupSettingsFromTexts(const QString& showMessage, const QString& reportErrors) {
+    StartupSettings result;
+    if (showMessage == "YES") result.ShowUpdateMessage = true;
+    if (showMessage == "NO") result.ShowUpdateMessage = false;
+    if (reportErrors == "YES") result.ReportUSBErrors = true;
+    if (reportErrors == "NO") result.ReportUSBErrors = false;
     return result;
 }
 

@@ -38,6 +38,8 @@ public:
     // 0 (the default look) when it does not hold a whole number.
     std::optional<int> readLookNumber() const;
     bool writeLookNumber(int n) const;
+    // The look number in the bytes of "style.txt": 0 when they do not hold a whole number.
+    static int lookNumberFromBytes(const QByteArray& bytes);
 
     // A byte-order mark selects the encoding; otherwise UTF-8, or Latin-1 for bytes that are not
     // valid UTF-8.
@@ -55,6 +57,9 @@ struct StartupSettings {
 };
 
 StartupSettings LoadStartupSettings(const LocalSettings& settings);
+// The values the texts of the two flag files select: "YES" or "NO" exactly; any other text keeps
+// the default.
+StartupSettings StartupSettingsFromTexts(const QString& showMessage, const QString& reportErrors);
 
 // "1.19": major and minor number of the program's version.
 QString GetEditorVersion();

@@ -12,6 +12,7 @@
 #include "app/main_controller.h"
 #include "app/presets.h"
 #include "cli/cli_firmware_view.h"
+#include "cli/value_parsing.h"
 #include "console/console_tools.h"
 #include "console/filter_coefficients.h"
 #include "core/decimal_digits.h"
@@ -49,13 +50,6 @@ void writeTo(std::FILE* stream, const QString& text) {
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
     if (!text.endsWith('\n')) std::fputc('\n', stream);
     std::fflush(stream);
-}
-
-// Exactly `digits` hex digits, with or without 0x, in upper case.
-std::optional<QString> hexDigits(QString text, int digits) {
-    if (text.startsWith("0x", Qt::CaseInsensitive)) text = text.mid(2);
-    if (text.size() != digits || !isHexText(text.toStdString())) return std::nullopt;
-    return text.toUpper();
 }
 
 // How long the memory check may take: the pedal's pause, the dump at line speed, the quiet limit.
@@ -428,60 +422,12 @@ int CliApp::bypass(CommandArguments& args) {
 
 int CliApp::set(CommandArguments& args) {
     QString error;
-    QStringList words = args.positionals(error);
+    const QStringList words = args.positionals(error);
     if (!error.isEmpty()) return usage(error);
-    if (words.size() < 2) return usage(QStringLiteral("set wants NAME and VALUE."));
-    // A name of several words may also come unquoted: all words before the value.
-    const QString value = words.takeLast();
-    const QString name = words.join(' ');
-    const CatalogueEntry* entry = nullptr;
-    for (const CatalogueEntry& e : ParameterCatalogue()) {
-        if (name.compare(QString::fromLatin1(e.name), Qt::CaseInsensitive) == 0) entry = &e;
-    }
-    if (!entry) {
-        return usage(QStringLiteral("'%1' is not a parameter name (\"Dry\", \"Noise Gate "
-                                    "Threshold\", ... as the effect window names them).")
-                         .arg(name));
-    }
+    const std::optional<SetRequest> request = parseSetRequest(words, error);
+    if (!request) return usage(error);
+    const CatalogueEntry* entry = request->entry;
     const QString shownName = QString::fromLatin1(entry->name);
-    const QString kind = value.section('=', 0, 0).toLower();
-    const QString number = value.section('=', 1);
-    bool ok = false;
-    int angle = 0;
-    int pitch = 0;
-    std::uint32_t raw = 0;
-    bool on = false;
-    if (value.contains('=') && kind == "angle") {
-        if (entry->encoding != Encoding::Knob) {
-            return usage(QStringLiteral("%1 is not a knob: angle= does not apply.").arg(shownName));
-        }
-        angle = number.toInt(&ok);
-        if (!ok || angle < -180 || angle > 180) {
-            return usage(QStringLiteral("angle= wants whole degrees from -180 to 180."));
-        }
-    } else if (value.contains('=') && kind == "pitch") {
-        if (entry->param != Param::HarmonicPitch) {
-            return usage(QStringLiteral("pitch= applies to \"1st Harmonic Pitch\" only."));
-        }
-        pitch = number.toInt(&ok);
-        if (!ok || pitch < -12 || pitch > 12) {
-            return usage(QStringLiteral("pitch= wants semitones from -12 to 12."));
-        }
-    } else if (value.contains('=') && kind == "raw") {
-        const std::optional<QString> digits = hexDigits(number, 8);
-        if (!digits) return usage(QStringLiteral("raw= wants 8 hex digits, e.g. 0x007FE000."));
-        raw = digits->toUInt(nullptr, 16);
-    } else if (value == "on" || value == "off") {
-        if (entry->encoding != Encoding::WaveSwitch && entry->encoding != Encoding::Switch &&
-            entry->encoding != Encoding::CheckBox) {
-            return usage(
-                QStringLiteral("%1 is not a switch: on and off do not apply.").arg(shownName));
-        }
-        on = value == "on";
-    } else {
-        return usage(
-            QStringLiteral("VALUE must be angle=DEG, on, off, pitch=N or raw=0xHHHHHHHH."));
-    }
     if (int r = linkPedal()) return r;
     if (int r = refuseUnless(view_.effectControlsEnabled())) return r;
 
@@ -490,25 +436,25 @@ int CliApp::set(CommandArguments& args) {
     FxSettingsView& controls = fx.view();
     const qsizetype messagesBefore = dialogs_.messages().size();
     fx.SendImmediately = true;
-    if (kind == "angle") {
-        controls.showKnobAngle(FxSettings::knobOf(entry->param), angle);
+    if (request->kind == SetRequest::Angle) {
+        controls.showKnobAngle(FxSettings::knobOf(entry->param), request->angle);
         fx.knobChanged(FxSettings::knobOf(entry->param));
-    } else if (kind == "pitch") {
-        controls.showHarmonicPitchEntry(pitch + 12);
+    } else if (request->kind == SetRequest::Pitch) {
+        controls.showHarmonicPitchEntry(request->pitch + 12);
         fx.harmonicPitchChanged();
-    } else if (kind == "raw") {
-        fx.SendSwitchParameter(raw, entry->param);
+    } else if (request->kind == SetRequest::Raw) {
+        fx.SendSwitchParameter(request->raw, entry->param);
     } else if (entry->encoding == Encoding::CheckBox) {
         const NoteCut box = entry->param == Param::DominantNotesCut ? NoteCut::chkDominantNoteCut
                                                                     : NoteCut::chkHighNoteCut;
-        controls.showNoteCut(box, on);
+        controls.showNoteCut(box, request->on);
         fx.noteCutChanged(box);
     } else {
         const Switch s = entry->param == Param::Wave           ? Switch::swtWave
                          : entry->param == Param::Split        ? Switch::swtSplit
                          : entry->param == Param::LimitRangeUp ? Switch::swtLimitRange
                                                                : Switch::swtNoiseGateStatus;
-        controls.showSwitch(s, on);
+        controls.showSwitch(s, request->on);
         fx.switchChanged(s);
     }
     fx.SendImmediately = false;
@@ -748,27 +694,12 @@ int CliApp::coefficients(CommandArguments& args) {
     QString error;
     const QStringList words = args.positionals(error);
     if (!error.isEmpty()) return usage(error);
-    if (words.size() != 3) return usage(QStringLiteral("coefficients wants NOTE GAIN Q."));
+    const std::optional<CoefficientRequest> request = parseCoefficientRequest(words, error);
+    if (!request) return usage(error);
     const auto& names = filter::noteNames();
-    int index = -1;
-    for (int i = 0; i < int(names.size()); ++i) {
-        if (words[0].compare(QString::fromLatin1(names[i].data(), qsizetype(names[i].size())),
-                             Qt::CaseInsensitive) == 0) {
-            index = i;
-        }
-    }
-    if (index < 0) return usage(QStringLiteral("NOTE must be one of A1, A#1, ... G#5."));
-    // Numbers on the command line are read the same way whatever the user's locale.
-    bool gainOk = false;
-    bool qOk = false;
-    const double gain = QLocale::c().toDouble(words[1], &gainOk);
-    const double q = QLocale::c().toDouble(words[2], &qOk);
-    if (!gainOk || !std::isfinite(gain))
-        return usage(QStringLiteral("GAIN must be a number of dB."));
-    if (!qOk || !(q > 0) || !std::isfinite(q))
-        return usage(QStringLiteral("Q must be a number above 0."));
-    const double frequency = filter::CalcNoteFrequency(index - filter::ReferenceIndex);
-    const auto lines = filter::coefficientTable(names[std::size_t(index)], frequency, q, gain);
+    const double frequency = filter::CalcNoteFrequency(request->note - filter::ReferenceIndex);
+    const auto lines = filter::coefficientTable(names[std::size_t(request->note)], frequency,
+                                                request->q, request->gain);
     if (!lines) {
         return fail(ExitFailed, QStringLiteral("The filter cannot be computed for this note, gain "
                                                "and Q."));

@@ -4,9 +4,10 @@ namespace korvanne {
 
 namespace {
 
-// An option is a word starting with "-" that is not a number (-1, -45, -6.5).
+// An option is a word starting with "-" that is not a number (-1, -45, -6.5) nor a parameter
+// name given as one word that starts with one ("-1 Oct").
 bool isOptionWord(const QString& word) {
-    if (!word.startsWith('-') || word.size() < 2) return false;
+    if (!word.startsWith('-') || word.size() < 2 || word[1].isDigit()) return false;
     bool number = false;
     word.toDouble(&number);
     return !number;

@@ -50,7 +50,10 @@ std::uint32_t toFixedPoint(double value) {
     // Reduce modulo 2^32 in floating point: converting a value beyond 64 bits to an integer type
     // would be undefined, and only the low 32 bits are kept anyway.
     constexpr double wrap = 4294967296.0;
-    double low = std::fmod(roundHalfEven(value * FixedPointOne), wrap);
+    const double scaled = value * FixedPointOne;
+    // Nothing sound can be made of a value that does not scale to a finite number.
+    if (!std::isfinite(scaled)) return 0;
+    double low = std::fmod(roundHalfEven(scaled), wrap);
     if (low < 0) low += wrap;
     return static_cast<std::uint32_t>(low);
 }
@@ -91,8 +94,10 @@ std::optional<std::vector<std::string>> coefficientTable(std::string_view noteNa
         return std::nullopt;
     const Coefficients c = peakingEqualiser(frequencyHz, q, boostDb);
     const double values[5] = {c.b0, c.b1, c.b2, c.c3, c.c4};
+    // A coefficient must also stay finite once scaled to fixed point (a huge gain can push it
+    // beyond the largest double).
     for (double v : values) {
-        if (!std::isfinite(v)) return std::nullopt;
+        if (!std::isfinite(v) || !std::isfinite(v * FixedPointOne)) return std::nullopt;
     }
     std::vector<std::string> lines;
     lines.push_back(std::string(noteName) + "_" + shortestDecimal(std::fabs(boostDb), separator) +

@@ -33,8 +33,8 @@ Coefficients peakingEqualiser(double frequencyHz, double q, double boostDb);
 
 // Nearest integer, a half going to the even neighbour (2.5 -> 2, 3.5 -> 4, -2.5 -> -2).
 double roundHalfEven(double value);
-// value x 2^23 rounded half to even, as the low 32 bits of its two's complement. The value must
-// be finite.
+// value x 2^23 rounded half to even, as the low 32 bits of its two's complement; 0 when value x
+// 2^23 is not a finite number.
 std::uint32_t toFixedPoint(double value);
 
 // The shortest decimal text that reads back as the same number, never with an exponent, the
@@ -43,7 +43,7 @@ std::string shortestDecimal(double value, std::string_view separator = ".");
 
 // The six lines the generator prints: the header (note, gain, cut or boost, Q) and one line of
 // four quoted byte pairs per coefficient. Nothing when the filter cannot be computed (Q not above
-// 0, or a coefficient that is not a finite number).
+// 0, or a coefficient that is not a finite number even once scaled to fixed point).
 std::optional<std::vector<std::string>> coefficientTable(std::string_view noteName,
                                                          double frequencyHz, double q,
                                                          double boostDb,

@@ -177,6 +177,14 @@ std::optional<std::int64_t> VirtualClock::nextEventAfterNow() const {
     return best;
 }
 
+std::optional<std::int64_t> VirtualClock::nextTimerAfterNow() const {
+    std::optional<std::int64_t> best;
+    for (const VTimer* t : timers_) {
+        if (t->active_ && t->dueUs_ > nowUs_ && (!best || t->dueUs_ < *best)) best = t->dueUs_;
+    }
+    return best;
+}
+
 bool VirtualClock::waitUntil(const std::function<bool()>& ready, int timeoutMs) {
     WaitScope scope(*this);
     const std::int64_t deadline = nowUs_ + std::int64_t(std::max(timeoutMs, 0)) * 1000;
@@ -185,8 +193,12 @@ bool VirtualClock::waitUntil(const std::function<bool()>& ready, int timeoutMs) 
         if (nowUs_ >= deadline) return false;
         std::int64_t step = deadline;
         if (auto event = nextEventAfterNow(); event && *event < step) step = *event;
-        // Wake at least every millisecond, as a real wait does, so a due timer can run.
-        step = std::min(step, nowUs_ + 1000);
+        if (jumpBetweenEvents_) {
+            if (auto due = nextTimerAfterNow(); due && *due < step) step = *due;
+        } else {
+            // Wake at least every millisecond, as a real wait does, so a due timer can run.
+            step = std::min(step, nowUs_ + 1000);
+        }
         advanceTo(step);
     }
     return true;

@@ -99,16 +99,24 @@ public:
     int addEventSource(EventSource source);
     void removeEventSource(int id);
 
+    // A wait wakes every millisecond, as a real wait does. Where every condition waited for can
+    // change only when an event source says something changes or a timer fires, a wait may jump
+    // straight from one such moment to the next instead: the same outcome without the idle
+    // wake-ups (the fuzz harnesses run such waits by the million).
+    void setWaitsJumpBetweenEvents(bool jump) { jumpBetweenEvents_ = jump; }
+
 private:
     class VTimer;
     friend class VTimer;
     void advanceTo(std::int64_t targetUs);
     std::optional<std::int64_t> nextEventAfterNow() const;
+    std::optional<std::int64_t> nextTimerAfterNow() const;
 
     std::int64_t nowUs_ = 0;
     std::vector<VTimer*> timers_;
     std::vector<std::pair<int, EventSource>> sources_;
     int nextSourceId_ = 1;
+    bool jumpBetweenEvents_ = false;
 };
 
 }  // namespace korvanne

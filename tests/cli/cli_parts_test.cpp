@@ -5,6 +5,7 @@
 #include "cli/command_line.h"
 #include "cli/terminal_dialogs.h"
 #include "cli/terminal_progress.h"
+#include "cli/value_parsing.h"
 
 using namespace korvanne;
 
@@ -52,6 +53,11 @@ private Q_SLOTS:
     void progressBar();
     void grammar_data();
     void grammar();
+    void setRequest_data();
+    void setRequest();
+    void coefficientRequest_data();
+    void coefficientRequest();
+    void wordValues();
 };
 
 void CliPartsTest::confirmation_data() {
@@ -182,6 +188,156 @@ void CliPartsTest::grammar() {
     QCOMPARE(line->arguments, arguments);
     QCOMPARE(line->options.port, port);
     QCOMPARE(line->options.yes, yes);
+}
+
+void CliPartsTest::setRequest_data() {
+    QTest::addColumn<QStringList>("words");
+    QTest::addColumn<QString>("parameter");
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<qint64>("value");  // angle, pitch, raw or on (1) / off (0)
+    QTest::addColumn<QString>("error");
+
+    using R = SetRequest;
+    QTest::newRow("angle") << QStringList{"dry", "angle=-45"} << "Dry" << int(R::Angle)
+                           << qint64(-45) << "";
+    QTest::newRow("name of several words")
+        << QStringList{"Noise", "Gate", "Threshold", "ANGLE=180"} << "Noise Gate Threshold"
+        << int(R::Angle) << qint64(180) << "";
+    // A quoted name that starts like a negative number is a name, not an option.
+    QTest::newRow("quoted name starting with -1")
+        << QStringList{"-1 Oct", "angle=30"} << "-1 Oct" << int(R::Angle) << qint64(30) << "";
+    QTest::newRow("unquoted name starting with -2")
+        << QStringList{"-2", "Oct", "angle=0"} << "-2 Oct" << int(R::Angle) << qint64(0) << "";
+    QTest::newRow("pitch") << QStringList{"1st Harmonic Pitch", "pitch=-12"} << "1st Harmonic Pitch"
+                           << int(R::Pitch) << qint64(-12) << "";
+    QTest::newRow("raw with 0x") << QStringList{"Input Level", "raw=0x00123abc"} << "Input Level"
+                                 << int(R::Raw) << qint64(0x00123ABC) << "";
+    QTest::newRow("raw without 0x")
+        << QStringList{"Wave", "raw=FFFFFFFF"} << "Wave" << int(R::Raw) << qint64(0xFFFFFFFF) << "";
+    QTest::newRow("switch") << QStringList{"wave", "on"} << "Wave" << int(R::OnOff) << qint64(1)
+                            << "";
+    QTest::newRow("check box") << QStringList{"High Notes Cut", "off"} << "High Notes Cut"
+                               << int(R::OnOff) << qint64(0) << "";
+
+    const QString noAngle = "angle= wants whole degrees from -180 to 180.";
+    QTest::newRow("angle beyond 180")
+        << QStringList{"Dry", "angle=181"} << "" << 0 << qint64(0) << noAngle;
+    QTest::newRow("angle empty") << QStringList{"Dry", "angle="} << "" << 0 << qint64(0) << noAngle;
+    QTest::newRow("angle with decimals")
+        << QStringList{"Dry", "angle=4.5"} << "" << 0 << qint64(0) << noAngle;
+    QTest::newRow("angle on a switch") << QStringList{"Split", "angle=10"} << "" << 0 << qint64(0)
+                                       << "Split is not a knob: angle= does not apply.";
+    QTest::newRow("pitch beyond 12") << QStringList{"1st Harmonic Pitch", "pitch=13"} << "" << 0
+                                     << qint64(0) << "pitch= wants semitones from -12 to 12.";
+    QTest::newRow("pitch on a knob") << QStringList{"Dry", "pitch=1"} << "" << 0 << qint64(0)
+                                     << "pitch= applies to \"1st Harmonic Pitch\" only.";
+    QTest::newRow("raw of 7 digits") << QStringList{"Dry", "raw=0x1234567"} << "" << 0 << qint64(0)
+                                     << "raw= wants 8 hex digits, e.g. 0x007FE000.";
+    QTest::newRow("raw not hex") << QStringList{"Dry", "raw=0x0012345G"} << "" << 0 << qint64(0)
+                                 << "raw= wants 8 hex digits, e.g. 0x007FE000.";
+    QTest::newRow("on for a knob") << QStringList{"Dry", "on"} << "" << 0 << qint64(0)
+                                   << "Dry is not a switch: on and off do not apply.";
+    QTest::newRow("ON is not on") << QStringList{"Wave", "ON"} << "" << 0 << qint64(0)
+                                  << "VALUE must be angle=DEG, on, off, pitch=N or raw=0xHHHHHHHH.";
+    QTest::newRow("unknown name") << QStringList{"Volume", "angle=0"} << "" << 0 << qint64(0)
+                                  << "'Volume' is not a parameter name (\"Dry\", \"Noise Gate "
+                                     "Threshold\", ... as the effect window names them).";
+    QTest::newRow("value only") << QStringList{"angle=0"} << "" << 0 << qint64(0)
+                                << "set wants NAME and VALUE.";
+}
+
+void CliPartsTest::setRequest() {
+    QFETCH(QStringList, words);
+    QFETCH(QString, parameter);
+    QFETCH(int, kind);
+    QFETCH(qint64, value);
+    QFETCH(QString, error);
+    // The words come to the command as its arguments do.
+    QString got;
+    const QStringList positionals = CommandArguments(words).positionals(got);
+    QCOMPARE(got, QString());
+    const std::optional<SetRequest> request = parseSetRequest(positionals, got);
+    QCOMPARE(got, error);
+    QCOMPARE(request.has_value(), error.isEmpty());
+    if (!request) return;
+    QCOMPARE(QString::fromLatin1(request->entry->name), parameter);
+    QCOMPARE(int(request->kind), kind);
+    const qint64 taken = request->kind == SetRequest::Angle   ? request->angle
+                         : request->kind == SetRequest::Pitch ? request->pitch
+                         : request->kind == SetRequest::Raw   ? qint64(request->raw)
+                                                              : qint64(request->on);
+    QCOMPARE(taken, value);
+}
+
+void CliPartsTest::coefficientRequest_data() {
+    QTest::addColumn<QStringList>("words");
+    QTest::addColumn<int>("note");
+    QTest::addColumn<double>("gain");
+    QTest::addColumn<double>("q");
+    QTest::addColumn<QString>("error");
+
+    QTest::newRow("A2") << QStringList{"A2", "-6", "11"} << 12 << -6.0 << 11.0 << "";
+    QTest::newRow("lower case, decimals")
+        << QStringList{"g#5", "6.5", "0.7"} << 47 << 6.5 << 0.7 << "";
+    QTest::newRow("first note") << QStringList{"A1", "0", "1e-3"} << 0 << 0.0 << 0.001 << "";
+    QTest::newRow("unknown note") << QStringList{"H2", "6", "1"} << 0 << 0.0 << 0.0
+                                  << "NOTE must be one of A1, A#1, ... G#5.";
+    // A decimal comma is not a number, whatever the user's locale.
+    QTest::newRow("decimal comma")
+        << QStringList{"A2", "6,5", "1"} << 0 << 0.0 << 0.0 << "GAIN must be a number of dB.";
+    QTest::newRow("infinite gain")
+        << QStringList{"A2", "inf", "1"} << 0 << 0.0 << 0.0 << "GAIN must be a number of dB.";
+    QTest::newRow("Q of 0") << QStringList{"A2", "6", "0"} << 0 << 0.0 << 0.0
+                            << "Q must be a number above 0.";
+    QTest::newRow("Q not a number")
+        << QStringList{"A2", "6", "nan"} << 0 << 0.0 << 0.0 << "Q must be a number above 0.";
+    QTest::newRow("two words") << QStringList{"A2", "6"} << 0 << 0.0 << 0.0
+                               << "coefficients wants NOTE GAIN Q.";
+}
+
+void CliPartsTest::coefficientRequest() {
+    QFETCH(QStringList, words);
+    QFETCH(int, note);
+    QFETCH(double, gain);
+    QFETCH(double, q);
+    QFETCH(QString, error);
+    QString got;
+    const std::optional<CoefficientRequest> request = parseCoefficientRequest(words, got);
+    QCOMPARE(got, error);
+    QCOMPARE(request.has_value(), error.isEmpty());
+    if (!request) return;
+    QCOMPARE(request->note, note);
+    QCOMPARE(request->gain, gain);
+    QCOMPARE(request->q, q);
+}
+
+void CliPartsTest::wordValues() {
+    // Hex digits: exactly so many, 0x optional, given back in upper case.
+    QCOMPARE(hexDigits("000b", 4), std::optional<QString>("000B"));
+    QCOMPARE(hexDigits("0X007fe000", 8), std::optional<QString>("007FE000"));
+    for (const QString& word :
+         QStringList{"B", "0x", "00B", "0000B", "00 B", "+00B", "0x0x0B", "\u00B9000"})
+        QVERIFY2(!hexDigits(word, 4), qPrintable(word));
+
+    // Whole numbers in a range; negative ones too.
+    QCOMPARE(wholeNumber("-5", -5, 3), std::optional<int>(-5));
+    QCOMPARE(wholeNumber("3", -5, 3), std::optional<int>(3));
+    for (const QString& word : QStringList{"-6", "4", "", "1.0", "0x1", "99999999999"})
+        QVERIFY2(!wholeNumber(word, -5, 3), qPrintable(word));
+
+    // Note cut notes by their names, letter case ignored.
+    QCOMPARE(noteCutCode("A2"), std::optional<int>(0));
+    QCOMPARE(noteCutCode("a#2"), std::optional<int>(1));
+    QCOMPARE(noteCutCode("E3"), std::optional<int>(7));
+    for (const QString& word : QStringList{"F3", "A1", "", "Bb2"})
+        QVERIFY2(!noteCutCode(word), qPrintable(word));
+
+    // MIDI channels as their menu captions.
+    QCOMPARE(midiChannelCaption("omni"), std::optional<QString>("OMNI"));
+    QCOMPARE(midiChannelCaption("16"), std::optional<QString>("16"));
+    QCOMPARE(midiChannelCaption("1"), std::optional<QString>("1"));
+    for (const QString& word : QStringList{"0", "17", "-1", "all", ""})
+        QVERIFY2(!midiChannelCaption(word), qPrintable(word));
 }
 
 QTEST_GUILESS_MAIN(CliPartsTest)

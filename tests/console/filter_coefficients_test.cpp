@@ -118,6 +118,7 @@ private Q_SLOTS:
         QTest::newRow("negative half to even") << -2.5 * lsb << 0xFFFFFFFEu;
         QTest::newRow("just above half") << 2.5000001 * lsb << 3u;
         QTest::newRow("beyond 32 bits keeps the low bits") << 512.0 + lsb << 1u;
+        QTest::newRow("beyond any double once scaled") << 1e308 << 0u;
     }
     void roundingAndWrap() {
         QFETCH(double, value);
@@ -160,6 +161,8 @@ private Q_SLOTS:
         QTest::newRow("Q below 0") << -1.0 << 6.0;
         QTest::newRow("Q not a number") << std::nan("") << 6.0;
         QTest::newRow("gain beyond range") << 1.0 << 1e308;
+        // b0 is about 7e302: a finite double, but not once scaled by 2^23.
+        QTest::newRow("coefficient beyond fixed point") << 1.0 << 12200.0;
     }
     void noFilterWithoutAPositiveQ() {
         QFETCH(double, q);

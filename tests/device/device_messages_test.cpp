@@ -245,6 +245,59 @@ private Q_SLOTS:
         QTEST(int(result), "result");
         QTEST(int(link.clock.nowMs()), "endMs");
     }
+
+    // A clock whose waits jump from arrival to arrival reads every reply as one that wakes each
+    // millisecond does, ending at the same moments.
+    void waitsThatJumpBetweenArrivalsReadAlike_data() {
+        QTest::addColumn<QList<int>>("atMs");
+        QTest::addColumn<QStringList>("pieces");
+        const std::string wire = statusWire(statusValues());
+        const QString half = QString::fromStdString(wire.substr(0, wire.size() / 2));
+        const QString rest = QString::fromStdString(wire.substr(wire.size() / 2));
+        QTest::newRow("nothing") << QList<int>{} << QStringList{};
+        QTest::newRow("whole status, then an answer")
+            << QList<int>{50, 3000} << QStringList{QString::fromStdString(wire), "UPLOAD OK"};
+        QTest::newRow("status in two pieces, the line quiet between")
+            << QList<int>{40, 40 + DeviceMessages::QuietLimitMs + 30} << QStringList{half, rest};
+        QTest::newRow("status in two close pieces, a late answer")
+            << QList<int>{40, 97, 9000, 9099, 9300}
+            << QStringList{half, rest, "UPLOAD ", "OK", " 0014"};
+        QTest::newRow("answer only, after the first limit")
+            << QList<int>{DeviceMessages::FirstByteLimitMs + 1} << QStringList{"late"};
+    }
+    void waitsThatJumpBetweenArrivalsReadAlike() {
+        QFETCH(QList<int>, atMs);
+        QFETCH(QStringList, pieces);
+        struct Outcome {
+            Reply status;
+            std::vector<std::uint8_t> entries;
+            QString first, second;
+            std::int64_t endUs;
+            QStringList log;
+        };
+        auto read = [&](bool jump) {
+            Link link;
+            link.clock.setWaitsJumpBetweenEvents(jump);
+            for (qsizetype i = 0; i < atMs.size(); ++i)
+                link.transport.arrive(atMs[i], pieces[i].toStdString());
+            Outcome o;
+            o.status = link.messages.ReadStatusReply();
+            o.entries = link.messages.received_bytes_array;
+            o.first = link.messages.ReadReplyText();
+            o.second = link.messages.ReadReplyText(nullptr, 15'000);
+            o.endUs = link.clock.nowUs();
+            o.log = link.log.lines;
+            return o;
+        };
+        const Outcome stepping = read(false);
+        const Outcome jumping = read(true);
+        QCOMPARE(jumping.status, stepping.status);
+        QCOMPARE(jumping.entries, stepping.entries);
+        QCOMPARE(jumping.first, stepping.first);
+        QCOMPARE(jumping.second, stepping.second);
+        QCOMPARE(jumping.endUs, stepping.endUs);
+        QCOMPARE(jumping.log, stepping.log);
+    }
 };
 
 QTEST_GUILESS_MAIN(DeviceMessagesTest)

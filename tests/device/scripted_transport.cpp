@@ -20,9 +20,11 @@ ScriptedTransport::~ScriptedTransport() {
 }
 
 void ScriptedTransport::arrive(std::int64_t atMs, std::vector<std::uint8_t> bytes) {
-    pending_.emplace_back(atMs * 1000, std::move(bytes));
-    std::stable_sort(pending_.begin(), pending_.end(),
-                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    // After every arrival due at the same time or earlier, so arrivals keep their order.
+    const std::int64_t atUs = atMs * 1000;
+    const auto place = std::upper_bound(pending_.begin(), pending_.end(), atUs,
+                                        [](std::int64_t t, const auto& p) { return t < p.first; });
+    pending_.emplace(place, atUs, std::move(bytes));
 }
 
 void ScriptedTransport::arrive(std::int64_t atMs, std::string_view bytes) {
@@ -34,11 +36,12 @@ std::int64_t ScriptedTransport::nowUs() const {
 }
 
 void ScriptedTransport::settle() {
-    while (!pending_.empty() && pending_.front().first <= nowUs()) {
-        const auto& bytes = pending_.front().second;
-        queue_.insert(queue_.end(), bytes.begin(), bytes.end());
-        pending_.erase(pending_.begin());
+    const std::int64_t now = nowUs();
+    auto due = pending_.begin();
+    for (; due != pending_.end() && due->first <= now; ++due) {
+        queue_.insert(queue_.end(), due->second.begin(), due->second.end());
     }
+    pending_.erase(pending_.begin(), due);
 }
 
 FtStatus ScriptedTransport::check(const char* operation, FtHandle handle, bool needsLine) const {
