@@ -2,6 +2,7 @@
 // the pedal-wide settings: each runs the operation the editor's own control runs.
 #include "app/main_controller.h"
 #include "cli/cli_app.h"
+#include "cli/value_parsing.h"
 #include "effect/control_assignments.h"
 #include "effect/fx_settings.h"
 #include "effect/note_tracking_filter.h"
@@ -38,28 +39,9 @@ int CliApp::keyValues(CommandArguments& args, const QStringList& keys, const QSt
     QString error;
     const QStringList words = args.positionals(error);
     if (!error.isEmpty()) return usage(error);
-    QString last;
-    for (const QString& word : words) {
-        const qsizetype eq = word.indexOf('=');
-        if (eq < 0) {
-            if (last.isEmpty()) {
-                return usage(QStringLiteral("%1 wants KEY=VALUE words (%2), not '%3'.")
-                                 .arg(command, keys.join(", "), word));
-            }
-            values[last] += ' ' + word;
-            continue;
-        }
-        const QString key = word.left(eq).toLower();
-        if (!keys.contains(key)) {
-            return usage(QStringLiteral("%1 knows %2, not '%3'.")
-                             .arg(command, keys.join(", "), word.left(eq)));
-        }
-        if (values.count(key)) {
-            return usage(QStringLiteral("%1 is given twice.").arg(key));
-        }
-        values[key] = word.mid(eq + 1);
-        last = key;
-    }
+    std::optional<std::map<QString, QString>> read = parseKeyValues(words, keys, command, error);
+    if (!read) return usage(error);
+    values = std::move(*read);
     return ExitDone;
 }
 
@@ -68,16 +50,16 @@ int CliApp::tuning(CommandArguments& args) {
     const QStringList words = args.positionals(error);
     if (!error.isEmpty()) return usage(error);
     if (words.size() != 2) return usage(QStringLiteral("tuning wants TUNING and SEMITONES."));
-    bool ok = false;
-    const int number = words[0].toInt(&ok);
-    if (!ok || number < 0 || number >= Tunings::TuningEntries.size()) {
+    const std::optional<int> tuning =
+        wholeNumber(words[0], 0, int(Tunings::TuningEntries.size()) - 1);
+    if (!tuning) {
         return usage(QStringLiteral("TUNING must be a number from 0 to 8 (0 is \"%1\").")
                          .arg(Tunings::TuningEntries[0]));
     }
-    const int semitones = words[1].toInt(&ok);
-    if (!ok || semitones < -Tunings::SemitoneOffset || semitones > 3) {
-        return usage(QStringLiteral("SEMITONES must be a number from -5 to 3."));
-    }
+    const std::optional<int> shift = wholeNumber(words[1], -Tunings::SemitoneOffset, 3);
+    if (!shift) return usage(QStringLiteral("SEMITONES must be a number from -5 to 3."));
+    const int number = *tuning;
+    const int semitones = *shift;
     if (int r = confirmable()) return r;
     if (int r = linkPedal()) return r;
     if (int r = refuseUnless(view_.isEnabled(Control::btnSetTuning))) return r;
@@ -256,19 +238,16 @@ int CliApp::rangeLimit(CommandArguments& args) {
 }
 
 int CliApp::midi(CommandArguments& args) {
-    QStringList channels;
-    for (int i = 0; i < PedalSettingsView::MidiChannelItems; ++i) {
-        channels << PedalSettings::midiChannelCaption(i);
-    }
-    QString chosen;
-    if (int r = oneOf(args, channels, QStringLiteral("midi wants omni or a channel from 1 to 16."),
-                      chosen)) {
-        return r;
-    }
+    QString error;
+    const QStringList words = args.positionals(error);
+    if (!error.isEmpty()) return usage(error);
+    const std::optional<QString> caption =
+        words.size() == 1 ? midiChannelCaption(words[0]) : std::nullopt;
+    if (!caption) return usage(QStringLiteral("midi wants omni or a channel from 1 to 16."));
     if (int r = linkPedal()) return r;
     if (int r = refuseUnless(view_.isEnabled(Control::menuMIDI))) return r;
-    controller_->pedalSettings().menuMIDIchannelsClickItem(chosen);
-    print(QStringLiteral("MIDI channel %1.").arg(chosen));
+    controller_->pedalSettings().menuMIDIchannelsClickItem(*caption);
+    print(QStringLiteral("MIDI channel %1.").arg(*caption));
     return ExitDone;
 }
 
@@ -282,17 +261,17 @@ int CliApp::noteFilter(CommandArguments& args) {
     std::array<bool, NoteTrackingFilter::Notes> checked{};
     QStringList names;
     for (const QString& word : words) {
-        const auto& notes = NoteTrackingFilter::NoteNames;
-        const auto it = std::find_if(notes.begin(), notes.end(), [&](const QString& note) {
-            return note.compare(word, Qt::CaseInsensitive) == 0;
-        });
-        if (it == notes.end()) {
+        const std::optional<int> note = noteCutCode(word);
+        if (!note) {
             return usage(QStringLiteral("'%1' is not a note of the filter; the notes are A2, A#2, "
                                         "B2, C3, C#3, D3, D#3 and E3.")
                              .arg(word));
         }
-        const std::size_t code = std::size_t(it - notes.begin());
-        if (checked[code]) return usage(QStringLiteral("%1 is named twice.").arg(*it));
+        const auto code = std::size_t(*note);
+        if (checked[code]) {
+            return usage(
+                QStringLiteral("%1 is named twice.").arg(NoteTrackingFilter::NoteNames[code]));
+        }
         checked[code] = true;
     }
     if (int r = linkPedal()) return r;
