@@ -113,6 +113,39 @@ struct PtyPedal {
     }
 };
 
+// The editor with what a measurement needs of its seams; the start-up version check is stopped,
+// so nothing asks the maker's server while measuring.
+struct BenchEditor {
+    NullLog log;
+    YesDialogs dialogs;
+    NoShell shell;
+    std::unique_ptr<Editor> editor;
+
+    void start(Clock& clock, const QString& home, Transport& transport) {
+        editor = std::make_unique<Editor>(
+            Services{log, dialogs, clock, shell, SettingsHome(home), transport});
+        editor->controller().TimerCheckWebVersion().stop();
+    }
+};
+
+// ... linked through the serial backend to korvanne-pedal-sim on its pseudo-terminal, paced at
+// the line speed, on the real clock, counting what crosses the wire.
+struct PacedEditor : BenchEditor {
+    PtyPedal pedal;
+    SerialTransport serial;
+    CountingTransport counting{serial};
+    RealClock clock;
+
+    PacedEditor(const QStringList& simArguments, const QString& home) : pedal(simArguments) {
+        serial.setUsbBridgesListed(false);
+        serial.addPortPath(pedal.port);
+        start(clock, home, counting);
+    }
+    ~PacedEditor() { editor.reset(); }  // before the clock and the line it uses
+    PacedEditor(const PacedEditor&) = delete;
+    PacedEditor& operator=(const PacedEditor&) = delete;
+};
+
 double cpuMs() {
     timespec t{};
     clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
@@ -132,18 +165,11 @@ bool reportUnexpected(const YesDialogs& dialogs, const QStringList& expected) {
 
 // The upgrade over the pseudo-terminal: the legacy way in, then the button.
 bool pacedUpgrade(const QString& home) {
-    PtyPedal pedal({"--bootloader", "--firmware", "8", "--baud", "115200"});
-    SerialTransport serial;
-    serial.setUsbBridgesListed(false);
-    serial.addPortPath(pedal.port);
-    CountingTransport counting(serial);
-    NullLog log;
-    YesDialogs dialogs;
-    RealClock clock;
-    NoShell shell;
-    Editor editor(Services{log, dialogs, clock, shell, SettingsHome(home), counting});
-    // No version check against the maker's server while measuring.
-    editor.controller().TimerCheckWebVersion().stop();
+    PacedEditor paced({"--bootloader", "--firmware", "8", "--baud", "115200"}, home);
+    Editor& editor = *paced.editor;
+    YesDialogs& dialogs = paced.dialogs;
+    CountingTransport& counting = paced.counting;
+    RealClock& clock = paced.clock;
     editor.main().action("menuFirmwareUpgradeMode")->trigger();
     editor.main().action("menuScan")->trigger();
     if (!reportUnexpected(dialogs, {"Connection to bootloader succeeded, ready for firmware "
@@ -172,18 +198,11 @@ bool pacedUpgrade(const QString& home) {
 }
 
 bool pacedUpload(const QString& home) {
-    PtyPedal pedal({"--baud", "115200"});
-    SerialTransport serial;
-    serial.setUsbBridgesListed(false);
-    serial.addPortPath(pedal.port);
-    CountingTransport counting(serial);
-    NullLog log;
-    YesDialogs dialogs;
-    RealClock clock;
-    NoShell shell;
-    Editor editor(Services{log, dialogs, clock, shell, SettingsHome(home), counting});
-    // No version check against the maker's server while measuring.
-    editor.controller().TimerCheckWebVersion().stop();
+    PacedEditor paced({"--baud", "115200"}, home);
+    Editor& editor = *paced.editor;
+    YesDialogs& dialogs = paced.dialogs;
+    CountingTransport& counting = paced.counting;
+    RealClock& clock = paced.clock;
     editor.main().action("menuScan")->trigger();
     if (!reportUnexpected(dialogs, {})) return false;
     counting.wireBits = 0;
@@ -203,46 +222,44 @@ bool pacedUpload(const QString& home) {
 
 // Processor time on the in-process pedal, unpaced, on virtual time.
 bool unpacedCpu(const QString& home) {
-    NullLog log;
-    YesDialogs dialogs;
     VirtualClock clock;
-    NoShell shell;
-    SimTransport sim(clock);
-    PedalOptions bootOptions;
-    bootOptions.pacing = false;
-    bootOptions.startInBootloader = true;
-    bootOptions.firmware = 8;
-    sim.addPedal(bootOptions);
     {
-        Editor editor(Services{log, dialogs, clock, shell, SettingsHome(home), sim});
-        // No version check against the maker's server while measuring.
-        editor.controller().TimerCheckWebVersion().stop();
+        SimTransport sim(clock);
+        PedalOptions bootOptions;
+        bootOptions.pacing = false;
+        bootOptions.startInBootloader = true;
+        bootOptions.firmware = 8;
+        sim.addPedal(bootOptions);
+        BenchEditor bench;
+        bench.start(clock, home, sim);
+        Editor& editor = *bench.editor;
         editor.main().action("menuFirmwareUpgradeMode")->trigger();
         editor.main().action("menuScan")->trigger();
-        dialogs.messages.clear();
+        bench.dialogs.messages.clear();
         const double before = cpuMs();
         editor.firmwareUpgrade().findChild<QPushButton*>("btnUpgradeFirmware")->click();
         const double spent = cpuMs() - before;
-        if (!reportUnexpected(dialogs, {FirmwareUpgrade::CompleteMessage})) return false;
+        if (!reportUnexpected(bench.dialogs, {FirmwareUpgrade::CompleteMessage})) return false;
         ratio("firmware-upgrade-cpu-vs-100ms", spent / 100.0);
         std::fprintf(stderr, "upgrade processor time: %.1f ms\n", spent);
+        bench.editor.reset();
     }
-    SimTransport sim2(clock);
+    SimTransport sim(clock);
     PedalOptions linked;
     linked.pacing = false;
     linked.image = builtInAlgorithmImage(14);
-    sim2.addPedal(linked);
-    Editor editor(Services{log, dialogs, clock, shell, SettingsHome(home), sim2});
-    // No version check against the maker's server while measuring.
-    editor.controller().TimerCheckWebVersion().stop();
-    editor.main().action("menuScan")->trigger();
-    dialogs.messages.clear();
+    sim.addPedal(linked);
+    BenchEditor bench;
+    bench.start(clock, home, sim);
+    bench.editor->main().action("menuScan")->trigger();
+    bench.dialogs.messages.clear();
     const double before = cpuMs();
-    editor.main().findChild<QPushButton*>("btnUpload")->click();
+    bench.editor->main().findChild<QPushButton*>("btnUpload")->click();
     const double spent = cpuMs() - before;
-    if (!reportUnexpected(dialogs, {})) return false;
+    if (!reportUnexpected(bench.dialogs, {})) return false;
     ratio("algorithm-upload-cpu-vs-10ms", spent / 10.0);
     std::fprintf(stderr, "upload processor time: %.2f ms\n", spent);
+    bench.editor.reset();
     return true;
 }
 

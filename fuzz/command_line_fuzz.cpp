@@ -1,6 +1,6 @@
 // korvanne-cli's command line: the words (split on NUL bytes, as argv arrives) read by the grammar,
 // then by the command's options and by every value reader its commands use: hex digits, whole
-// numbers, parameter names and values, notes, gains and Qs, MIDI channels.
+// numbers, parameter names and values, notes, gains and Qs, MIDI channels, key=value words.
 #include <QString>
 #include <QStringList>
 #include <cstdint>
@@ -47,6 +47,18 @@ void readValues(const QStringList& words) {
             names[std::size_t(coefficients->note)],
             filter::CalcNoteFrequency(coefficients->note - filter::ReferenceIndex), coefficients->q,
             coefficients->gain);
+    }
+
+    for (const auto& [command, keys] :
+         {std::pair{QStringLiteral("assign"),
+                    QStringList{"control1", "control2", "control3", "control4", "remote"}},
+          std::pair{QStringLiteral("footswitch"), QStringList{"short", "long"}}}) {
+        error.clear();
+        const auto named = parseKeyValues(words.mid(0, 16), keys, command, error);
+        mustExplain(named.has_value(), error);
+        for (const auto& [key, value] : named.value_or(std::map<QString, QString>{})) {
+            if (!keys.contains(key)) __builtin_trap();
+        }
     }
 
     // A command reads a handful of words; reading thousands of them one by one would only slow

@@ -3,11 +3,11 @@
 // inside the image) and deterministic filler. Running it again reproduces the files byte for byte.
 #include <cstdint>
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <iostream>
+#include <string_view>
 #include <vector>
 
+#include "stand_in_files.h"
 #include "transfer/bootloader_frames.h"
 #include "transfer/firmware_image.h"
 
@@ -51,17 +51,8 @@ std::vector<std::uint8_t> buildImage(const StandIn& image) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::cerr << "usage: " << argv[0] << " <firmware folder>\n";
-        return 2;
-    }
-    const std::filesystem::path folder = argv[1];
-    std::error_code ec;
-    std::filesystem::create_directories(folder, ec);
-    if (ec) {
-        std::cerr << "cannot create " << folder << ": " << ec.message() << "\n";
-        return 1;
-    }
+    const auto folder = korvanne::tools::outputFolder(argc, argv, "firmware");
+    if (!folder) return argc != 2 ? 2 : 1;
     bool ok = true;
     for (const StandIn& image : kImages) {
         const std::vector<std::uint8_t> bytes = buildImage(image);
@@ -71,15 +62,8 @@ int main(int argc, char** argv) {
         }
         char name[32];
         std::snprintf(name, sizeof name, "FIRMWARE_%u", image.number);
-        std::ofstream out(folder / name, std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-        out.close();
-        if (!out) {
-            std::cerr << "cannot write " << (folder / name) << "\n";
-            ok = false;
-            continue;
-        }
-        std::cout << "wrote " << (folder / name) << " (" << bytes.size() << " bytes)\n";
+        const std::string_view content(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+        ok = korvanne::tools::writeWhole(*folder / name, content, "bytes") && ok;
     }
     return ok ? 0 : 1;
 }

@@ -4,12 +4,10 @@
 #include <array>
 #include <cstdint>
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
-#include <iostream>
 #include <string>
 #include <vector>
 
+#include "stand_in_files.h"
 #include "transfer/algorithm_image.h"
 
 namespace {
@@ -96,37 +94,17 @@ std::string toHexLine(const std::vector<std::uint8_t>& bytes) {
     return line;
 }
 
-bool writeFile(const std::filesystem::path& path, const std::string& content) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << content;
-    out.close();
-    if (!out) {
-        std::cerr << "cannot write " << path << "\n";
-        return false;
-    }
-    std::cout << "wrote " << path << " (" << content.size() << " characters)\n";
-    return true;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::cerr << "usage: " << argv[0] << " <effects folder>\n";
-        return 2;
-    }
-    const std::filesystem::path folder = argv[1];
-    std::error_code ec;
-    std::filesystem::create_directories(folder, ec);
-    if (ec) {
-        std::cerr << "cannot create " << folder << ": " << ec.message() << "\n";
-        return 1;
-    }
-    bool ok = writeFile(folder / "OCTAVE", "Korvanne MK3 0014\r\n");
+    const auto folder = korvanne::tools::outputFolder(argc, argv, "effects");
+    if (!folder) return argc != 2 ? 2 : 1;
+    using korvanne::tools::writeWhole;
+    bool ok = writeWhole(*folder / "OCTAVE", "Korvanne MK3 0014\r\n", "characters");
     for (const StandIn& image : kImages) {
         char name[32];
         std::snprintf(name, sizeof name, "KORVANNE_MK3_%04u", image.number);
-        ok = writeFile(folder / name, toHexLine(buildImage(image))) && ok;
+        ok = writeWhole(*folder / name, toHexLine(buildImage(image)), "characters") && ok;
     }
     return ok ? 0 : 1;
 }

@@ -171,6 +171,20 @@ void MainController::EnableEffectButtons(bool status) {
     }
 }
 
+void MainController::setAssignEnabled(bool enabled) {
+    view_.setEnabled(Control::btnAssign, enabled);
+}
+
+void MainController::showAllParametersEnabled(bool enabled) {
+    view_.setChecked(Control::menuEnableAllParameters, enabled);
+}
+
+bool MainController::rememberInstrument(const QString& text) {
+    if (settings_.writeProductFile(LocalSettings::InstrumentFile, text)) return true;
+    services_.log.ConsoleLog("could not write " + LocalSettings::InstrumentFile);
+    return false;
+}
+
 void MainController::menuInfoClick() {
     services_.log.ConsoleLog("current app version: " + EditorVersion);
 }

@@ -11,6 +11,8 @@
 #include "device/d2xx_unit.h"
 #include "device/device_messages.h"
 #include "device/link_context.h"
+#include "effect/effect_context.h"
+#include "pedal/pedal_context.h"
 #include "transfer/effect_resources.h"
 #include "transfer/transfer_context.h"
 #include "update/update_context.h"
@@ -39,8 +41,14 @@ class Updater;
 
 // The main window's behaviour without its widgets: start-up, the enabling rules, Info and Support,
 // the look and settings menu items. It is the context the link (LinkContext), the upload and the
-// firmware upgrade (TransferContext) and the version check and updater (UpdateContext) work in.
-class MainController : public LinkContext, public TransferContext, public UpdateContext {
+// firmware upgrade (TransferContext), the version check and updater (UpdateContext), the
+// tunings, assignments, note cut and store (EffectContext) and the pedal-wide settings
+// (PedalContext) work in.
+class MainController : public LinkContext,
+                       public TransferContext,
+                       public UpdateContext,
+                       public EffectContext,
+                       public PedalContext {
 public:
     static constexpr int LookMenuItems = 7;
 
@@ -109,12 +117,15 @@ public:
     Communication& communication() override { return *communication_; }
     AlgorithmUpload& upload() { return *upload_; }
     FirmwareUpgrade& firmwareUpgrade() { return *firmwareUpgrade_; }
-    FxSettings& fxSettings() { return *fxSettings_; }
+    FxSettings& fxSettings() override { return *fxSettings_; }
     Presets& presets() { return *presets_; }
     ConsoleTools& consoleTools() { return *consoleTools_; }
     EraseSettings& eraseSettings() { return *eraseSettings_; }
     PedalSettings& pedalSettings() { return *pedalSettings_; }
-    Tunings& tunings() { return *tunings_; }
+    Tunings& tunings() override { return *tunings_; }
+    void setAssignEnabled(bool enabled) override;
+    void showAllParametersEnabled(bool enabled) override;
+    bool rememberInstrument(const QString& text) override;
     NoteTrackingFilter& noteTrackingFilter() { return *noteTrackingFilter_; }
     ControlAssignments& controlAssignments() { return *controlAssignments_; }
     ParameterStore& parameterStore() { return *parameterStore_; }

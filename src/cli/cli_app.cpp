@@ -20,8 +20,8 @@
 #include "device/communication.h"
 #include "device/ft_error_text.h"
 #include "device/hex_text.h"
-#include "device/message_builders.h"
 #include "device/serial_transport.h"
+#include "effect/control_assignments.h"
 #include "effect/fx_settings.h"
 #include "effect/parameter_catalogue.h"
 #include "sim/built_in_pedal.h"
@@ -86,6 +86,16 @@ const CliApp::Command* CliApp::findCommand(const QString& name) {
         {"coefficients", false, &CliApp::coefficients},
         {"backup", true, &CliApp::backup},
         {"restore", true, &CliApp::restore},
+        {"tuning", true, &CliApp::tuning},
+        {"tuning-data", true, &CliApp::tuningData},
+        {"assign", true, &CliApp::assign},
+        {"footswitch", true, &CliApp::footswitch},
+        {"store", true, &CliApp::store},
+        {"range", true, &CliApp::range},
+        {"bypass-storing", true, &CliApp::bypassStoring},
+        {"range-limit", true, &CliApp::rangeLimit},
+        {"midi", true, &CliApp::midi},
+        {"note-filter", true, &CliApp::noteFilter},
     };
     for (const Command& c : commands) {
         if (name == QLatin1String(c.name)) return &c;
@@ -147,6 +157,14 @@ void CliApp::createController() {
     c.EditorVersion = GetEditorVersion();
     c.catalogue.setLatestFromFirstItem(view_.effectText(0));
     c.MostRecentFirmware = MostRecentFirmwareNumber;
+
+    // The assignment lists take what the link reads, as the effect window's lists do.
+    ControlAssignments& assignments = c.controlAssignments();
+    assignmentView_.onChange = [&assignments](AssignList list) {
+        assignments.assignOnChange(list);
+    };
+    assignments.setView(&assignmentView_);
+    assignments.FormCreate();
 }
 
 int CliApp::linkPedal(LinkFor purpose) {
@@ -308,6 +326,9 @@ PedalSnapshot CliApp::readSnapshot() const {
     s.storeBypassStatus = entry(23, 0) == 1;
     s.instrumentRange = entry(24, 255);
     s.midiChannel = entry(25, 0);
+    for (int i = 0; i < AssignLists; ++i) {
+        s.assignments[AssignmentKeys[i]] = assignmentView_.assignText(AssignList(i));
+    }
     const ParameterRecords& records = controller_->fxSettings().records;
     for (const CatalogueEntry& e : ParameterCatalogue()) {
         s.parameters[QString::fromLatin1(e.name)] = records.value(e.param);
@@ -376,6 +397,12 @@ int CliApp::status(CommandArguments& args) {
     for (const auto& [label, key] : rows) {
         if (o.contains(key)) print(QString(label) + ": " + text(o[key]));
     }
+    const QJsonObject assignments = o["assignments"].toObject();
+    const char* const controls[] = {"Control I", "Control II", "Control III", "Control IV",
+                                    "Remote footswitch"};
+    for (int i = 0; i < AssignLists; ++i) {
+        print(QString(controls[i]) + ": " + assignments[AssignmentKeys[i]].toString());
+    }
     return ExitDone;
 }
 
@@ -388,9 +415,7 @@ int CliApp::bypass(CommandArguments& args) {
     }
     if (int r = linkPedal()) return r;
     if (int r = refuseUnless(view_.effectControlsEnabled())) return r;
-    DeviceMessages& messages = controller_->messages();
-    DeviceMessages::BusyGuard guard(messages);
-    messages.SendText(msg::bypass(words[0] == "on"), 2);
+    controller_->fxSettings().SendBypass(words[0] == "on");
     print(QStringLiteral("Bypass %1.").arg(words[0]));
     return ExitDone;
 }
@@ -587,27 +612,6 @@ int CliApp::backup(CommandArguments& args) {
     }
     print(QStringLiteral("Backup written to %1.").arg(words[0]));
     return ExitDone;
-}
-
-int CliApp::restore(CommandArguments& args) {
-    const bool noStore = args.flag("--no-store");
-    QString error;
-    const QStringList words = args.positionals(error);
-    if (!error.isEmpty()) return usage(error);
-    if (words.size() != 1) return usage(QStringLiteral("restore wants the backup FILE to read."));
-    // The file is judged before the pedal is touched, so a bad one sends nothing.
-    QFile file(words[0]);
-    if (!file.open(QIODevice::ReadOnly)) {
-        return fail(ExitFailed,
-                    QStringLiteral("Cannot read %1: %2.").arg(words[0], file.errorString()));
-    }
-    const std::optional<PedalSnapshot> wanted = snapshotFromJson(file.readAll(), error);
-    if (!wanted) {
-        return fail(ExitFailed,
-                    QStringLiteral("%1 is not a pedal backup: %2.").arg(words[0], error));
-    }
-    Q_UNUSED(noStore);
-    return fail(ExitFailed, QStringLiteral("restore is not available in this version."));
 }
 
 int CliApp::raw(CommandArguments& args) {

@@ -2,8 +2,10 @@
 
 #include <QJsonObject>
 #include <QString>
+#include <map>
 #include <memory>
 
+#include "cli/cli_effect_views.h"
 #include "cli/cli_view.h"
 #include "cli/command_line.h"
 #include "cli/pedal_snapshot.h"
@@ -28,6 +30,7 @@ public:
 class SerialTransport;
 class Transport;
 struct Services;
+struct TwoItemSetting;
 
 // korvanne-cli: one command per run over the operations the editor's windows use. Results go to
 // standard output; messages, questions and failures to standard error.
@@ -66,6 +69,30 @@ private:
     int coefficients(CommandArguments& args);
     int backup(CommandArguments& args);
     int restore(CommandArguments& args);
+    // The tunings, assignments, store and pedal-wide settings.
+    int tuning(CommandArguments& args);
+    int tuningData(CommandArguments& args);
+    int assign(CommandArguments& args);
+    int footswitch(CommandArguments& args);
+    int store(CommandArguments& args);
+    int range(CommandArguments& args);
+    int bypassStoring(CommandArguments& args);
+    int rangeLimit(CommandArguments& args);
+    int midi(CommandArguments& args);
+    int noteFilter(CommandArguments& args);
+
+    // range, bypass-storing and range-limit: one word clicks one of two menu items.
+    int twoItemSetting(CommandArguments& args, const TwoItemSetting& setting);
+    // A command with no arguments; 0 when there are none.
+    int noArguments(CommandArguments& args, const QString& command);
+    // A command whose one argument is one of `choices` (letter case ignored), put in `chosen`
+    // as written in `choices`; 0 when it is.
+    int oneOf(CommandArguments& args, const QStringList& choices, const QString& sentence,
+              QString& chosen);
+    // Words of the form key=value; a word without "=" continues the value before it, so a
+    // parameter name of several words may come unquoted. 0 when every key is in `keys`, once.
+    int keyValues(CommandArguments& args, const QStringList& keys, const QString& command,
+                  std::map<QString, QString>& values);
 
     // The pedal.
     void createController();
@@ -102,6 +129,8 @@ private:
     std::unique_ptr<Services> services_;
     CliView view_;
     CliConsoleView consoleView_;
+    CliAssignmentView assignmentView_;
+    CliNoteCutView noteCutView_;
     std::unique_ptr<MainController> controller_;
     bool linked_ = false;
 };

@@ -175,7 +175,8 @@ Commands:
          [remote=bypass|preset] assign parameters to the controls (a control not named becomes
                                 "Not Assigned")
   footswitch short=bypass|preset long=bypass|preset
-                                set what a short and a long press do
+                                set what a short and a long press do (a press not named
+                                stays as it is)
   store                         "Save Parameters": store the values just read from the pedal
   preset save FILE              save the pedal's parameters as a preset file
   preset load FILE              load a preset file into the pedal
@@ -195,8 +196,8 @@ Commands:
   coefficients NOTE GAIN Q      print a peaking filter's coefficients (no pedal needed)
   check-update                  ask the maker's web server for a newer editor (no pedal needed)
   backup FILE                   write the pedal's whole state as the JSON of `status --json`
-  restore FILE [--no-store]     send what differs from FILE's state, then "Save Parameters"
-                                unless --no-store
+  restore FILE [--no-store]     send what differs from FILE's state (a backup), each change
+                                printed, then "Save Parameters" unless --no-store
 
 Negative numbers are accepted wherever a number is expected (tuning 1 -1, set Dry angle=-45).
 

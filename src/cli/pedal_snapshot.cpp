@@ -2,6 +2,9 @@
 
 #include <QJsonDocument>
 #include <QRegularExpression>
+#include <algorithm>
+
+#include "effect/parameter_catalogue.h"
 
 namespace korvanne {
 
@@ -74,7 +77,8 @@ std::optional<PedalSnapshot> snapshotFromJson(const QByteArray& bytes, QString& 
     if (!integer("tuning", 0, 8, s.tuning)) return std::nullopt;
     if (!integer("semitones", -5, 3, s.semitones)) return std::nullopt;
     if (!boolean("store_bypass_status", s.storeBypassStatus)) return std::nullopt;
-    if (o.contains("bypass") && !boolean("bypass", s.bypass)) return std::nullopt;
+    s.bypassKnown = o.contains("bypass");
+    if (s.bypassKnown && !boolean("bypass", s.bypass)) return std::nullopt;
 
     const QJsonValue range = o.value("instrument_range");
     if (range == QJsonValue("standard")) {
@@ -113,6 +117,13 @@ std::optional<PedalSnapshot> snapshotFromJson(const QByteArray& bytes, QString& 
     static const QRegularExpression eightHex(QStringLiteral("^[0-9A-Fa-f]{8}$"));
     const QJsonObject parameters = o.value("parameters").toObject();
     for (auto it = parameters.begin(); it != parameters.end(); ++it) {
+        const auto& catalogue = ParameterCatalogue();
+        if (std::none_of(catalogue.begin(), catalogue.end(), [&](const CatalogueEntry& e) {
+                return it.key() == QLatin1String(e.name);
+            })) {
+            error = QStringLiteral("\"%1\" is not a parameter name").arg(it.key());
+            return std::nullopt;
+        }
         const QString text = it.value().toString();
         if (!it.value().isString() || !eightHex.match(text).hasMatch()) {
             error = QStringLiteral("the value of \"%1\" must be 8 hex digits").arg(it.key());

@@ -21,6 +21,7 @@ struct PedalSnapshot {
     int semitones = 0;
     std::map<QString, QString> assignments;  // control1..control4, remote: the entry texts
     bool bypass = false;
+    bool bypassKnown = true;  // a backup may leave the bypass out
     bool storeBypassStatus = false;
     int instrumentRange = 255;  // 255 standard, 186 low, or what the pedal reported
     int midiChannel = 0;        // 0 OMNI, 1 to 16, or what the pedal reported

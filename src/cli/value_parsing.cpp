@@ -149,4 +149,36 @@ std::optional<QString> midiChannelCaption(const QString& word) {
     return QString::number(*channel);
 }
 
+std::optional<std::map<QString, QString>> parseKeyValues(const QStringList& words,
+                                                         const QStringList& keys,
+                                                         const QString& command, QString& error) {
+    std::map<QString, QString> values;
+    QString last;
+    for (const QString& word : words) {
+        const qsizetype eq = word.indexOf('=');
+        if (eq < 0) {
+            if (last.isEmpty()) {
+                error = QStringLiteral("%1 wants KEY=VALUE words (%2), not '%3'.")
+                            .arg(command, keys.join(", "), word);
+                return std::nullopt;
+            }
+            values[last] += ' ' + word;
+            continue;
+        }
+        const QString key = word.left(eq).toLower();
+        if (!keys.contains(key)) {
+            error = QStringLiteral("%1 knows %2, not '%3'.")
+                        .arg(command, keys.join(", "), word.left(eq));
+            return std::nullopt;
+        }
+        if (values.count(key)) {
+            error = QStringLiteral("%1 is given twice.").arg(key);
+            return std::nullopt;
+        }
+        values[key] = word.mid(eq + 1);
+        last = key;
+    }
+    return values;
+}
+
 }  // namespace korvanne

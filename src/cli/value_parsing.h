@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 #include <cstdint>
+#include <map>
 #include <optional>
 
 #include "effect/parameter_catalogue.h"
@@ -48,5 +49,12 @@ std::optional<int> noteCutCode(const QString& word);
 
 // A MIDI channel word (omni, letter case ignored, or 1..16) as the caption of its menu item.
 std::optional<QString> midiChannelCaption(const QString& word);
+
+// Words of the form key=value for `command` (assign, footswitch), keys letter case ignored and
+// given back in lower case; a word without "=" continues the value before it, so a parameter
+// name of several words may come unquoted. Every key must be one of `keys`, given once.
+std::optional<std::map<QString, QString>> parseKeyValues(const QStringList& words,
+                                                         const QStringList& keys,
+                                                         const QString& command, QString& error);
 
 }  // namespace korvanne

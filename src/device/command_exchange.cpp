@@ -16,7 +16,9 @@ bool CommandExchange::linkFree(DeviceMessages& messages, const QString& name) {
 }
 
 void CommandExchange::purgeTransmit() {
-    if (started()) messages_.unit().PurgeFTTransmit();
+    if (!started()) return;
+    messages_.letLastWriteLeave();
+    messages_.unit().PurgeFTTransmit();
 }
 
 std::uint32_t CommandExchange::send(std::string_view hex) {

@@ -19,7 +19,8 @@ public:
 
     // False when the door refused: nothing may be sent through this exchange.
     bool started() const { return exchange_.entered(); }
-    // Drops bytes still queued for the pedal.
+    // Drops bytes stuck on their way to the pedal; a message written just before is let leave
+    // first.
     void purgeTransmit();
     // Converts the hex text and writes all its bytes; the count written.
     std::uint32_t send(std::string_view hex);

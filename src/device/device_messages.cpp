@@ -39,7 +39,22 @@ std::uint32_t DeviceMessages::SendText(std::string_view hex, int count) {
     }
     if (n == 0) return 0;
     hexTextToBytes(hex, unit_.TxBuffer.data(), n);
-    return unit_.WriteFTDevice(static_cast<std::uint32_t>(n));
+    const std::uint32_t written = unit_.WriteFTDevice(static_cast<std::uint32_t>(n));
+    if (written > 0) {
+        lastWriteUs_ = clock_.nowUs();
+        lastWriteBytes_ = written;
+    }
+    return written;
+}
+
+void DeviceMessages::letLastWriteLeave() {
+    if (lastWriteBytes_ == 0) return;
+    // Ten bits a byte: start, eight data bits, stop.
+    const std::uint32_t baud = unit_.BaudRate > 0 ? unit_.BaudRate : 115200;
+    const std::int64_t lineUs = std::int64_t(lastWriteBytes_) * 10 * 1'000'000 / baud;
+    const std::int64_t leftUs = lastWriteUs_ + lineUs + LeaveMarginMs * 1000 - clock_.nowUs();
+    lastWriteBytes_ = 0;
+    if (leftUs > 0) clock_.pause(int((leftUs + 999) / 1000));
 }
 
 std::uint32_t DeviceMessages::SendRequest(std::string_view hex, int count) {

@@ -44,6 +44,13 @@ public:
     // from an earlier exchange are never read as the answer to this one.
     std::uint32_t SendRequest(std::string_view hex, int count = -1);
 
+    // Before the transmit side is purged: waits, in the event loop, until the bytes last written
+    // have had the time to leave on the line. A purge drops only what is stuck, never a message
+    // written just before that the driver has not passed on yet.
+    void letLastWriteLeave();
+    // Besides the bytes' own time on the line, for the driver to pass them on.
+    static constexpr int LeaveMarginMs = 20;
+
     // prefix + low 16 bits of word (4 digits) + value (8 digits); logged, converted and written.
     void WriteToDSP(const std::string& prefix, std::uint32_t word, std::uint32_t value);
 
@@ -112,6 +119,9 @@ public:
     LogSink& log() { return log_; }
 
 private:
+    std::int64_t lastWriteUs_ = 0;
+    std::uint32_t lastWriteBytes_ = 0;
+
     void setBusy(bool busy) {
         busy_ = busy;
         if (onBusyChanged) onBusyChanged(busy);

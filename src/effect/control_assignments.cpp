@@ -1,12 +1,13 @@
 #include "effect/control_assignments.h"
 
-#include "app/main_controller.h"
-#include "app/main_view.h"
 #include "core/dialogs.h"
 #include "core/log_sink.h"
+#include "core/services.h"
 #include "device/command_exchange.h"
 #include "device/communication.h"
+#include "device/device_messages.h"
 #include "device/hex_text.h"
+#include "effect/effect_context.h"
 #include "effect/fx_settings.h"
 #include "effect/tunings.h"
 
@@ -24,7 +25,7 @@ bool isControl(AssignList list) {
 
 }  // namespace
 
-ControlAssignments::ControlAssignments(MainController& main) : main_(main) {}
+ControlAssignments::ControlAssignments(EffectContext& main) : main_(main) {}
 
 const std::vector<Param>& ControlAssignments::offered(AssignList list) {
     // Controls I and II take the continuous parameters, III and IV the on/off ones.
@@ -116,9 +117,9 @@ void ControlAssignments::btnAssignClick() {
     CommandExchange exchange(main_.messages(), "Assign");
     exchange.send(text.toStdString());
     // The button rests while the pedal takes the assignments in.
-    main_.view().setEnabled(Control::btnAssign, false);
+    main_.setAssignEnabled(false);
     exchange.pause(AfterWriteMs);
-    main_.view().setEnabled(Control::btnAssign, true);
+    main_.setAssignEnabled(true);
 }
 
 QString ControlAssignments::BuildFootswitchMessage() {

@@ -12,7 +12,7 @@
 
 namespace korvanne {
 
-class MainController;
+class EffectContext;
 
 // Which assignable parameter each of the pedal's four controls operates and what the remote
 // footswitch does, sent with "Assign"; and what the pedal's own footswitch does on a short and a
@@ -27,7 +27,7 @@ public:
     static constexpr std::uint16_t RemotePreset = 0xFFFD;
     static constexpr int AfterWriteMs = 100;
 
-    explicit ControlAssignments(MainController& main);
+    explicit ControlAssignments(EffectContext& main);
     void setView(AssignmentView* view) { view_ = view; }
 
     // Control I, II, III, IV, remote: set while the list shows anything but "Not Assigned".
@@ -64,7 +64,7 @@ private:
     QString recordName(Param p) const;
     ParameterRecords& records() const;
 
-    MainController& main_;
+    EffectContext& main_;
     AssignmentView* view_ = nullptr;
 };
 

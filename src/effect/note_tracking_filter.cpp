@@ -1,18 +1,20 @@
 #include "effect/note_tracking_filter.h"
 
-#include "app/main_controller.h"
 #include "core/dialogs.h"
 #include "core/log_sink.h"
+#include "core/services.h"
 #include "device/command_exchange.h"
 #include "device/communication.h"
+#include "device/device_messages.h"
 #include "device/hex_text.h"
+#include "effect/effect_context.h"
 
 namespace korvanne {
 
 const std::array<QString, NoteTrackingFilter::Notes> NoteTrackingFilter::NoteNames{
     "A2", "A#2", "B2", "C3", "C#3", "D3", "D#3", "E3"};
 
-NoteTrackingFilter::NoteTrackingFilter(MainController& main) : main_(main) {}
+NoteTrackingFilter::NoteTrackingFilter(EffectContext& main) : main_(main) {}
 
 void NoteTrackingFilter::chkNoteChange() {
     if (!view_) return;

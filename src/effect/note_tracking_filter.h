@@ -7,7 +7,7 @@
 
 namespace korvanne {
 
-class MainController;
+class EffectContext;
 
 // The eight note boxes of the note cut window, by note code (0 "A2" to 7 "E3").
 class NoteCutView {
@@ -28,7 +28,7 @@ public:
     static inline const QString NotLinkedMessage =
         QStringLiteral("No pedal is linked. Link the pedal, then save the note cut again.");
 
-    explicit NoteTrackingFilter(MainController& main);
+    explicit NoteTrackingFilter(EffectContext& main);
     void setView(NoteCutView* view) { view_ = view; }
 
     // Number of checked boxes.
@@ -42,7 +42,7 @@ public:
                                   std::string* second = nullptr) const;
 
 private:
-    MainController& main_;
+    EffectContext& main_;
     NoteCutView* view_ = nullptr;
 };
 

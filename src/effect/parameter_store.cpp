@@ -1,18 +1,19 @@
 #include "effect/parameter_store.h"
 
-#include "app/main_controller.h"
-#include "app/main_view.h"
 #include "core/dialogs.h"
 #include "core/log_sink.h"
+#include "core/services.h"
 #include "device/command_exchange.h"
 #include "device/communication.h"
+#include "device/device_messages.h"
 #include "device/message_builders.h"
+#include "effect/effect_context.h"
 #include "effect/fx_settings.h"
 #include "effect/parameter_catalogue.h"
 
 namespace korvanne {
 
-ParameterStore::ParameterStore(MainController& main) : main_(main) {}
+ParameterStore::ParameterStore(EffectContext& main) : main_(main) {}
 
 std::string ParameterStore::storeMessage() const {
     // The nine assignable values in catalogue order; the standard ones are not stored.
@@ -49,7 +50,7 @@ void ParameterStore::btnRequestClick() {
 
 void ParameterStore::OnClickEnableAllParameters() {
     EnableAllParameters = !EnableAllParameters;
-    main_.view().setChecked(Control::menuEnableAllParameters, EnableAllParameters);
+    main_.showAllParametersEnabled(EnableAllParameters);
     if (!view_) return;
     for (Knob knob : {Knob::dialDry, Knob::dialSubMix, Knob::dialMinus1Oct, Knob::dialMinus2Oct,
                       Knob::dialRange}) {

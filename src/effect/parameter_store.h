@@ -7,7 +7,7 @@
 
 namespace korvanne {
 
-class MainController;
+class EffectContext;
 
 // The effect window's knobs that "Enable All Parameters" unlocks.
 class KnobLockView {
@@ -22,7 +22,7 @@ class ParameterStore {
 public:
     static constexpr int AfterWriteMs = 100;
 
-    explicit ParameterStore(MainController& main);
+    explicit ParameterStore(EffectContext& main);
     void setView(KnobLockView* view) { view_ = view; }
 
     // The 37-byte store message for the records' values now.
@@ -35,7 +35,7 @@ public:
     bool EnableAllParameters = false;
 
 private:
-    MainController& main_;
+    EffectContext& main_;
     KnobLockView* view_ = nullptr;
 };
 

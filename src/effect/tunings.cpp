@@ -1,11 +1,13 @@
 #include "effect/tunings.h"
 
-#include "app/main_controller.h"
 #include "core/dialogs.h"
 #include "core/log_sink.h"
+#include "core/services.h"
 #include "device/command_exchange.h"
+#include "device/device_messages.h"
 #include "device/hex_text.h"
 #include "device/message_builders.h"
+#include "effect/effect_context.h"
 #include "effect/fx_settings.h"
 #include "effect/tuning_data.h"
 
@@ -17,7 +19,7 @@ const QStringList Tunings::TuningEntries{
 
 const QStringList Tunings::SemitoneEntries{"-5", "-4", "-3", "-2", "-1", "0", "+1", "+2", "+3"};
 
-Tunings::Tunings(MainController& main) : main_(main) {}
+Tunings::Tunings(EffectContext& main) : main_(main) {}
 
 void Tunings::cmbGuitarTuningChange(int position) {
     if (position >= 0 && position < TuningEntries.size()) {

@@ -8,7 +8,7 @@
 namespace korvanne {
 
 class CommandExchange;
-class MainController;
+class EffectContext;
 
 // The tuning lists of the effect settings window. Selecting an entry from code runs the list's
 // change handler, as a user's choice does.
@@ -31,7 +31,7 @@ public:
     static constexpr int BypassSettleMs = 400;  // the pedal needs it after bypass, before the data
     static constexpr int AfterWriteMs = 100;
 
-    explicit Tunings(MainController& main);
+    explicit Tunings(EffectContext& main);
     void setView(TuningView* view) { view_ = view; }
 
     std::uint8_t CurrentTuning = 0;
@@ -53,7 +53,7 @@ private:
     // Every transfer step puts the pedal in bypass first; this is where the tuning data does it.
     void switchToBypass(CommandExchange& exchange);
 
-    MainController& main_;
+    EffectContext& main_;
     TuningView* view_ = nullptr;
 };
 

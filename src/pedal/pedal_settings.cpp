@@ -1,17 +1,18 @@
 #include "pedal/pedal_settings.h"
 
-#include "app/local_settings.h"
-#include "app/main_controller.h"
 #include "core/dialogs.h"
 #include "core/log_sink.h"
+#include "core/services.h"
 #include "device/command_exchange.h"
 #include "device/communication.h"
+#include "device/device_messages.h"
 #include "device/hex_text.h"
 #include "device/message_builders.h"
+#include "pedal/pedal_context.h"
 
 namespace korvanne {
 
-PedalSettings::PedalSettings(MainController& main) : main_(main) {}
+PedalSettings::PedalSettings(PedalContext& main) : main_(main) {}
 
 QString PedalSettings::midiChannelCaption(int index) {
     return index == 0 ? QStringLiteral("OMNI") : QString::number(index);
@@ -43,10 +44,8 @@ void PedalSettings::chooseRange(std::uint8_t range, const QString& fileText) {
     } else {
         checkPair(PedalMenuItem::menuLow, PedalMenuItem::menuStandard);
     }
-    if (!main_.settings().writeProductFile(LocalSettings::InstrumentFile, fileText)) {
-        // The pedal is still told: the file only remembers the choice for the user.
-        main_.services().log.ConsoleLog("could not write " + LocalSettings::InstrumentFile);
-    }
+    // The pedal is still told when this fails: the file only remembers the choice for the user.
+    main_.rememberInstrument(fileText);
     ChangeInstrument();
 }
 

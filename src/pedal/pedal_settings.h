@@ -8,7 +8,7 @@
 
 namespace korvanne {
 
-class MainController;
+class PedalContext;
 
 // The settings that concern the whole pedal: instrument range, bypass status storing, range limit
 // and MIDI channel. Each choice sends one short command at once; the pedal reports all but the
@@ -18,7 +18,7 @@ public:
     static constexpr std::uint8_t RangeStandard = 255;
     static constexpr std::uint8_t RangeLow = 186;
 
-    explicit PedalSettings(MainController& main);
+    explicit PedalSettings(PedalContext& main);
     void setView(PedalSettingsView* view) { view_ = view; }
 
     // Instrument Range.
@@ -51,7 +51,7 @@ private:
     void checkPair(PedalMenuItem on, PedalMenuItem off);
     void send(const std::string& text, const QString& name);
 
-    MainController& main_;
+    PedalContext& main_;
     PedalSettingsView* view_ = nullptr;
 };
 

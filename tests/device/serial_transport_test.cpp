@@ -12,6 +12,13 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "core/clock.h"
+#include "core/log_sink.h"
+#include "device/command_exchange.h"
+#include "device/d2xx_unit.h"
+#include "device/device_messages.h"
+#include "scripted_dialogs.h"
+
 using namespace korvanne;
 
 namespace {
@@ -283,6 +290,35 @@ private Q_SLOTS:
         QCOMPARE(pedal.receive(int(sizeof next) + 1),
                  QByteArray(reinterpret_cast<const char*>(next), sizeof next));
         QCOMPARE(transport.close(handle), ft::OK);
+    }
+
+    void purgeAfterAWriteDropsNothingWritten() {
+        PtyMaster pedal;
+        if (!pedal.ok()) QSKIP("no pseudo-terminals here");
+        SerialTransport transport;
+        transport.setUsbBridgesListed(false);
+        transport.addPortPath(pedal.path());
+        RealClock clock;
+        NullLog log;
+        test::ScriptedDialogs dialogs;
+        D2xxUnit unit(transport, dialogs);
+        DeviceMessages messages(unit, clock, log);
+        QCOMPARE(unit.Open_USB_Device_By_Serial_Number(pedal.path().toStdString()), ft::OK);
+        unit.SetLineParameters(0);
+
+        // Two commands back to back, the second starting with a purge of the transmit side: the
+        // first one's bytes, still on their way through the driver, arrive whole.
+        {
+            CommandExchange midi(messages, "MIDI channel");
+            midi.send("0710");
+        }
+        {
+            CommandExchange store(messages, "Note Cut");
+            store.purgeTransmit();
+            store.send("090107");
+        }
+        QCOMPARE(pedal.receive(5).toHex(), QByteArray("0710090107"));
+        unit.CloseFTDevice();
     }
 };
 

@@ -8,7 +8,11 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <cstdlib>
+
+#include "pedal_sim_process.h"
+#include "test_files.h"
 
 namespace korvanne::test {
 
@@ -54,5 +58,21 @@ inline CliRun runCli(const QStringList& arguments, const QByteArray& input = {},
     run.err = process.readAllStandardError();
     return run;
 }
+
+// A simulated pedal on its pseudo-terminal for the length of one test; it records every byte it
+// receives.
+struct Pedal {
+    explicit Pedal(const QStringList& arguments = {})
+        : sim(QStringLiteral(KORVANNE_PEDAL_SIM_PATH),
+              arguments + QStringList{"--record", dir.filePath("received.bin")}) {}
+    QStringList cli(const QStringList& words) const {
+        return QStringList{"--port", sim.path()} + words;
+    }
+    // Every byte received so far.
+    QByteArray received() const { return readBytes(dir.filePath("received.bin")); }
+
+    QTemporaryDir dir;
+    PedalSimProcess sim;
+};
 
 }  // namespace korvanne::test

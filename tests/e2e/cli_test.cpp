@@ -6,31 +6,9 @@
 #include <QTest>
 
 #include "cli_process.h"
-#include "pedal_sim_process.h"
 #include "test_files.h"
 
 using namespace korvanne::test;
-
-namespace {
-
-const QString SimPath = QStringLiteral(KORVANNE_PEDAL_SIM_PATH);
-
-// A simulated pedal on its pseudo-terminal for the length of one test; it records every byte it
-// receives.
-struct Pedal {
-    explicit Pedal(const QStringList& arguments = {})
-        : sim(SimPath, arguments + QStringList{"--record", dir.filePath("received.bin")}) {}
-    QStringList cli(const QStringList& words) const {
-        return QStringList{"--port", sim.path()} + words;
-    }
-    // Every byte received so far.
-    QByteArray received() const { return readBytes(dir.filePath("received.bin")); }
-
-    QTemporaryDir dir;
-    PedalSimProcess sim;
-};
-
-}  // namespace
 
 class CliTest : public QObject {
     Q_OBJECT
@@ -113,6 +91,8 @@ void CliTest::statusText() {
     QVERIFY2(run.out.contains("Firmware: 13\n"), run.out);
     QVERIFY2(run.out.contains("Algorithm: 0014\n"), run.out);
     QVERIFY2(run.out.contains("Bypass: off\n"), run.out);
+    QVERIFY2(run.out.contains("Control I: Not Assigned\n"), run.out);
+    QVERIFY2(run.out.contains("Remote footswitch: Not Assigned\n"), run.out);
 }
 
 void CliTest::bypassChangesThePedal_data() {
@@ -194,6 +174,24 @@ void CliTest::failures_data() {
         << "--address wants 50 or 51.";
     QTest::newRow("raw short data") << none << QStringList{"--simulate", "raw", "000B", "7FE"} << 2
                                     << "DATA must be 8 hex digits";
+    QTest::newRow("tuning out of range")
+        << none << QStringList{"--simulate", "tuning", "9", "0"} << 2 << "TUNING must be";
+    QTest::newRow("semitones out of range")
+        << none << QStringList{"--simulate", "tuning", "1", "4"} << 2 << "SEMITONES must be";
+    QTest::newRow("assign unknown control")
+        << none << QStringList{"--simulate", "assign", "control5=Dry"} << 2 << "not 'control5'";
+    QTest::newRow("assign a parameter the control does not offer")
+        << none << QStringList{"--simulate", "assign", "control1=Dry"} << 2
+        << "'Dry' cannot be assigned to control1";
+    QTest::newRow("footswitch maybe")
+        << none << QStringList{"--simulate", "footswitch", "short=maybe"} << 2
+        << "short= wants bypass or preset.";
+    QTest::newRow("midi 17") << none << QStringList{"--simulate", "midi", "17"} << 2
+                             << "midi wants omni or a channel from 1 to 16.";
+    QTest::newRow("note named twice")
+        << none << QStringList{"--simulate", "note-filter", "A2", "a2"} << 2 << "named twice";
+    QTest::newRow("note outside the filter")
+        << none << QStringList{"--simulate", "note-filter", "F3"} << 2 << "'F3' is not a note";
 }
 
 void CliTest::failures() {
@@ -402,6 +400,11 @@ void CliTest::confirmationNeedsATerminalOrYes_data() {
     QTest::addColumn<QStringList>("words");
     QTest::newRow("erase-settings") << QStringList{"erase-settings", "--check"};
     QTest::newRow("eeprom erase") << QStringList{"eeprom", "erase"};
+    QTest::newRow("tuning") << QStringList{"tuning", "1", "0"};
+    QTest::newRow("tuning-data") << QStringList{"tuning-data"};
+    QTest::newRow("assign") << QStringList{"assign"};
+    QTest::newRow("store") << QStringList{"store"};
+    QTest::newRow("range") << QStringList{"range", "low"};
 }
 
 void CliTest::confirmationNeedsATerminalOrYes() {
@@ -491,6 +494,20 @@ void CliTest::malformedBackupIsRefused_data() {
     QTest::newRow("empty object") << QByteArray("{}") << "\"footswitch_mode\" must be";
     QTest::newRow("tuning out of range")
         << QByteArray(R"({"footswitch_mode": 1, "tuning": 9})") << "\"tuning\" must be";
+    // Whole backups but for one thing.
+    const QByteArray valid = R"({"footswitch_mode": 0, "tuning": 0, "semitones": 0,
+        "store_bypass_status": false, "instrument_range": "standard", "midi_channel": "OMNI",
+        "assignments": {"control1": "Not Assigned", "control2": "Not Assigned",
+                        "control3": "Not Assigned", "control4": "Not Assigned",
+                        "remote": "Not Assigned"},
+        "parameters": {"Dry": "007FE000"}})";
+    QTest::newRow("unknown parameter") << QByteArray(valid).replace("\"Dry\"", "\"Loudness\"")
+                                       << "\"Loudness\" is not a parameter name";
+    QTest::newRow("value not 8 hex digits") << QByteArray(valid).replace("007FE000", "7FE000")
+                                            << "the value of \"Dry\" must be 8 hex digits";
+    QTest::newRow("assignment the control does not offer")
+        << QByteArray(valid).replace("{\"control1\": \"Not Assigned\"", "{\"control1\": \"Bypass\"")
+        << "\"Bypass\" cannot be assigned to control1";
 }
 
 void CliTest::malformedBackupIsRefused() {

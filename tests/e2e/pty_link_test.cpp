@@ -4,46 +4,16 @@
 #include <QDeadlineTimer>
 #include <QLabel>
 #include <QProcess>
-#include <QTemporaryDir>
 #include <QTest>
 
-#include "app/editor.h"
 #include "app/main_controller.h"
 #include "app/tform_main.h"
-#include "core/clock.h"
-#include "counting_transport.h"
 #include "device/communication.h"
-#include "device/serial_transport.h"
 #include "pedal_sim_process.h"
-#include "recording_log.h"
-#include "recording_shell.h"
-#include "scripted_dialogs.h"
+#include "pty_editor.h"
 
 using namespace korvanne;
 using namespace korvanne::test;
-
-namespace {
-
-struct PtyEditor {
-    QTemporaryDir home;
-    RecordingLog log;
-    ScriptedDialogs dialogs;
-    RealClock clock;
-    RecordingShell shell;
-    SerialTransport transport;
-    CountingTransport counting{transport};  // counts the calls the editor makes
-    std::unique_ptr<Editor> editor;
-
-    explicit PtyEditor(const QString& port) {
-        transport.setUsbBridgesListed(false);
-        transport.addPortPath(port);
-        editor = std::make_unique<Editor>(
-            Services{log, dialogs, clock, shell, SettingsHome(home.path()), counting});
-    }
-    QString label(const char* name) { return editor->main().findChild<QLabel*>(name)->text(); }
-};
-
-}  // namespace
 
 class TestPtyLink : public QObject {
     Q_OBJECT

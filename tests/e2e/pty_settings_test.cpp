@@ -3,20 +3,14 @@
 #include <QAction>
 #include <QComboBox>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTest>
 
-#include "app/editor.h"
 #include "app/main_controller.h"
 #include "app/tform_main.h"
-#include "core/clock.h"
 #include "device/communication.h"
-#include "device/serial_transport.h"
 #include "effect/tform_fx_settings.h"
 #include "pedal_sim_process.h"
-#include "recording_log.h"
-#include "recording_shell.h"
-#include "scripted_dialogs.h"
+#include "pty_editor.h"
 
 using namespace korvanne;
 using namespace korvanne::test;
@@ -28,17 +22,10 @@ private Q_SLOTS:
     void settingsReadBackAfterANewLink() {
         PedalSimProcess sim(KORVANNE_PEDAL_SIM_PATH, {});
         QVERIFY2(sim.path().startsWith("/dev/"), qPrintable(sim.path()));
-        QTemporaryDir home;
-        RecordingLog log;
-        ScriptedDialogs dialogs;
-        RealClock clock;
-        RecordingShell shell;
-        SerialTransport transport;
-        transport.setUsbBridgesListed(false);
-        transport.addPortPath(sim.path());
-        Editor editor(Services{log, dialogs, clock, shell, SettingsHome(home.path()), transport});
-        // On the real clock the start-up version check would ask the maker's server.
-        editor.controller().TimerCheckWebVersion().stop();
+        PtyEditor pty(sim.path());
+        Editor& editor = *pty.editor;
+        ScriptedDialogs& dialogs = pty.dialogs;
+        RecordingLog& log = pty.log;
         TformMain& main = editor.main();
         auto combo = [&](const char* name) {
             return editor.fxSettings().findChild<QComboBox*>(name);

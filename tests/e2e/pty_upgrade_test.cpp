@@ -7,17 +7,12 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "app/editor.h"
 #include "app/main_controller.h"
 #include "app/tform_main.h"
-#include "core/clock.h"
 #include "core/resources.h"
-#include "device/serial_transport.h"
 #include "parameter_echo.h"
 #include "pedal_sim_process.h"
-#include "recording_log.h"
-#include "recording_shell.h"
-#include "scripted_dialogs.h"
+#include "pty_editor.h"
 #include "test_files.h"
 #include "transfer/tform_firmware_upgrade.h"
 
@@ -34,16 +29,9 @@ private Q_SLOTS:
         PedalSimProcess sim(KORVANNE_PEDAL_SIM_PATH,
                             {"--bootloader", "--firmware", "8", "--no-pacing", "--record", record});
         QVERIFY2(sim.path().startsWith("/dev/"), qPrintable(sim.path()));
-        RecordingLog log;
-        ScriptedDialogs dialogs;
-        RealClock clock;
-        RecordingShell shell;
-        SerialTransport transport;
-        transport.setUsbBridgesListed(false);
-        transport.addPortPath(sim.path());
-        Editor editor(Services{log, dialogs, clock, shell, SettingsHome(dir.path()), transport});
-        // On the real clock the start-up version check would ask the maker's server.
-        editor.controller().TimerCheckWebVersion().stop();
+        PtyEditor pty(sim.path());
+        Editor& editor = *pty.editor;
+        ScriptedDialogs& dialogs = pty.dialogs;
         editor.main().action("menuFirmwareUpgradeMode")->trigger();
         editor.main().action("menuScan")->trigger();
         QCOMPARE(dialogs.messages,
