@@ -83,11 +83,7 @@ int CliApp::restore(CommandArguments& args) {
 
     // The footswitch first, then the tuning: the tracking parameters after it need one.
     if (wanted.footswitchMode != now.footswitchMode) {
-        using B = FootswitchButton;
-        assignmentView_.setFootswitchChecked(
-            wanted.footswitchMode >= 2 ? B::chkChangePresetShortPress : B::chkBypassShortPress);
-        assignmentView_.setFootswitchChecked(
-            wanted.footswitchMode % 2 == 1 ? B::chkBypassLongPress : B::chkChangePresetLongPress);
+        ControlAssignments::CheckFootswitchChoices(assignmentView_, wanted.footswitchMode);
         controller_->controlAssignments().btnSetFootswitchModeClick();
         changed("footswitch_mode", QString::number(now.footswitchMode),
                 QString::number(wanted.footswitchMode));

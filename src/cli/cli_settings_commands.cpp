@@ -71,7 +71,8 @@ int CliApp::tuning(CommandArguments& args) {
     if (int r = confirmationOutcome()) return r;
     print(QStringLiteral("Tuning %1 (%2), semitones %3.")
               .arg(number)
-              .arg(Tunings::TuningEntries[number], Tunings::SemitoneEntries[semitones + 5]));
+              .arg(Tunings::TuningEntries[number],
+                   Tunings::SemitoneEntries[semitones + Tunings::SemitoneOffset]));
     return ExitDone;
 }
 

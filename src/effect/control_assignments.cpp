@@ -146,11 +146,13 @@ void ControlAssignments::ApplyFootswitchMode(const std::vector<std::uint8_t>& en
     FootswitchMode = entries[index];
     main_.services().log.ConsoleLog("Footswitch Mode: " + QString::number(FootswitchMode));
     if (!view_ || FootswitchMode > 3) return;
+    CheckFootswitchChoices(*view_, FootswitchMode);
+}
+
+void ControlAssignments::CheckFootswitchChoices(AssignmentView& view, int mode) {
     using B = FootswitchButton;
-    view_->setFootswitchChecked(FootswitchMode >= 2 ? B::chkChangePresetShortPress
-                                                    : B::chkBypassShortPress);
-    view_->setFootswitchChecked(FootswitchMode % 2 == 1 ? B::chkBypassLongPress
-                                                        : B::chkChangePresetLongPress);
+    view.setFootswitchChecked(mode >= 2 ? B::chkChangePresetShortPress : B::chkBypassShortPress);
+    view.setFootswitchChecked(mode % 2 == 1 ? B::chkBypassLongPress : B::chkChangePresetLongPress);
 }
 
 void ControlAssignments::ApplyAssignments(const std::vector<std::uint8_t>& entries,

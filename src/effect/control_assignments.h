@@ -54,6 +54,8 @@ public:
     // Status reply entry index (footswitch mode) and entries start to start + 14 (assignments).
     void ApplyFootswitchMode(const std::vector<std::uint8_t>& entries, std::size_t index);
     void ApplyAssignments(const std::vector<std::uint8_t>& entries, std::size_t start);
+    // Checks the short- and long-press choices a footswitch mode (0..3) stands for.
+    static void CheckFootswitchChoices(AssignmentView& view, int mode);
 
     // The entries of a list, in order.
     QStringList entries(AssignList list) const;
