@@ -91,7 +91,11 @@ void TformFirmwareUpgrade::setProgressMaximum(int maximum) {
 }
 
 void TformFirmwareUpgrade::setProgress(int position) {
+    // The bar would repaint at once, between one block's acknowledge and the next command; with
+    // updates held it takes the value now and paints in the event loop while the next bytes cross.
+    ProgressBar1->setUpdatesEnabled(false);
     ProgressBar1->setValue(position);
+    ProgressBar1->setUpdatesEnabled(true);
 }
 
 bool TformFirmwareUpgrade::verifyAfterWriting() const {
