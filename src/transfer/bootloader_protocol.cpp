@@ -171,8 +171,7 @@ bool BootloaderProtocol::getCommands(std::vector<std::uint8_t>* codes) {
 
 bool BootloaderProtocol::SendWriteCommand(const QString& step) {
     log_.ConsoleLog("SEND WRITE COMMAND");
-    write(boot::command(boot::CmdWriteMemory)[0]);
-    write(boot::command(boot::CmdWriteMemory)[1]);
+    write(boot::command(boot::CmdWriteMemory));
     if (!expectAck(step, BootloaderAddress)) return false;
     log_.ConsoleLog("SEND ADDRESS + CHECKSUM");
     const auto group = boot::addressGroup(BootloaderAddress);
@@ -187,12 +186,16 @@ bool BootloaderProtocol::writeBlock(std::span<const std::uint8_t> data, const QS
     log_.ConsoleLog("SEND N BYTE + DATA + CHECKSUM");
     const auto n = static_cast<std::uint8_t>(data.size() - 1);
     log_.ConsoleLog("N_byte: " + qhex2(n));
-    write(n);
     log_.ConsoleLog("chunk size: " + QString::number(data.size()));
-    write(data);
     const std::uint8_t checksum = boot::DataChecksum(data);
     log_.ConsoleLog("data checksum: " + qhex2(checksum));
-    write(checksum);
+    // One write for the whole frame, so the line carries it without a gap.
+    std::vector<std::uint8_t> frame;
+    frame.reserve(data.size() + 2);
+    frame.push_back(n);
+    frame.insert(frame.end(), data.begin(), data.end());
+    frame.push_back(checksum);
+    write(frame);
     if (!expectAck(step, BootloaderAddress, boot::BlockLimitMs)) return false;
     BootloaderAddress += static_cast<std::uint32_t>(data.size());
     log_.ConsoleLog("");
@@ -222,8 +225,7 @@ bool BootloaderProtocol::SendGoCommand() {
     log_.ConsoleLog("SEND GO COMMAND");
     BootloaderAddress = boot::FlashStart;
     const QString step = "starting the firmware (Go)";
-    write(boot::command(boot::CmdGo)[0]);
-    write(boot::command(boot::CmdGo)[1]);
+    write(boot::command(boot::CmdGo));
     if (!expectAck(step, BootloaderAddress)) return false;
     log_.ConsoleLog("SEND ADDRESS + CHECKSUM");
     log_.ConsoleLog("Address: " + qhex8(BootloaderAddress));
