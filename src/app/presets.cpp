@@ -34,9 +34,11 @@ QString Presets::ensurePresetFolder() {
 
 void Presets::menuSavePresetClick() {
     // The pedal's own state first: the values written are those it reports.
-    if (!main_.messages().runExchange("Save Preset",
-                                      [this] { main_.communication().ReadDeviceStatus(); }))
-        return;
+    {
+        DeviceMessages::Exchange exchange(main_.messages(), QStringLiteral("Save Preset"));
+        if (!exchange) return;
+        main_.communication().ReadDeviceStatus();
+    }
 
     Dialogs& dialogs = main_.services().dialogs;
     if (const QString error = ensurePresetFolder(); !error.isEmpty()) {
@@ -80,11 +82,7 @@ void Presets::logFields(const QStringList& fields) {
 }
 
 void Presets::menuLoadPresetClick() {
-    if (!main_.messages().mayEnter()) {
-        main_.services().log.ConsoleLog(
-            "Load Preset refused: another exchange with the pedal is in progress");
-        return;
-    }
+    if (!main_.messages().linkFree(QStringLiteral("Load Preset"))) return;
     Dialogs& dialogs = main_.services().dialogs;
     if (const QString error = ensurePresetFolder(); !error.isEmpty()) {
         dialogs.inform(error);
@@ -94,8 +92,8 @@ void Presets::menuLoadPresetClick() {
     if (path.isEmpty()) {
         // Nothing chosen: the labels alone, and the controls keep showing the records.
         logFields({});
-        main_.messages().runExchange("Load Preset",
-                                     [this] { main_.fxSettings().ApplyParameterValues(true); });
+        DeviceMessages::Exchange exchange(main_.messages(), QStringLiteral("Load Preset"));
+        if (exchange) main_.fxSettings().ApplyParameterValues(true);
         return;
     }
     loadPresetFile(path);

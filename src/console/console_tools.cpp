@@ -26,18 +26,14 @@ bool hexDigits(const QString& text, qsizetype count) {
 ConsoleTools::ConsoleTools(Services& services, DeviceMessages& messages)
     : services_(services), messages_(messages) {}
 
-bool ConsoleTools::linkFree(const std::string& hex, bool linkHeld) {
-    if (linkHeld || !messages_.busy()) return true;
-    services_.log.ConsoleLog("not sent, another exchange with the pedal is running: " +
-                             QString::fromStdString(hex));
-    return false;
-}
-
-void ConsoleTools::writeMessage(const std::string& hex, int count, bool purge, int pauseMs) {
-    DeviceMessages::BusyGuard guard(messages_);
+bool ConsoleTools::writeMessage(const QString& name, const Message& message, bool purge,
+                                int pauseMs) {
+    DeviceMessages::Exchange exchange(messages_, name);
+    if (!exchange) return false;
     if (purge) messages_.unit().PurgeFTTransmit();
-    messages_.SendText(hex, count);
-    if (pauseMs > 0) services_.clock.pause(pauseMs);
+    exchange.send(message);
+    exchange.pause(pauseMs);
+    return true;
 }
 
 std::optional<std::uint8_t> ConsoleTools::i2cAddress(const QString& text) {
@@ -52,19 +48,18 @@ std::optional<std::uint8_t> ConsoleTools::i2cAddress(const QString& text) {
 }
 
 void ConsoleTools::btnEraseEepromClick() {
-    if (!view_ || messages_.busy()) return;
+    if (!view_ || !messages_.linkFree(QStringLiteral("Erase EEPROM"))) return;
     if (!services_.dialogs.confirm(EraseQuestion)) return;
     EraseEEPROM(view_->i2cAddressText());
 }
 
-bool ConsoleTools::EraseEEPROM(const QString& i2cAddr, bool linkHeld) {
+bool ConsoleTools::EraseEEPROM(const QString& i2cAddr) {
     const std::optional<std::uint8_t> address = i2cAddress(i2cAddr);
-    if (!address) return false;
-    const std::string text = msg::eepromErase(*address);
-    if (!linkFree(text, linkHeld)) return false;
-    services_.log.ConsoleLog("erase message: " + QString::fromStdString(text));
-    writeMessage(text, -1, true, ErasePauseMs);
-    return true;
+    const QString name = QStringLiteral("Erase EEPROM");
+    if (!address || !messages_.linkFree(name)) return false;
+    const Message message = msg::eepromErase(*address);
+    services_.log.ConsoleLog("erase message: " + QString::fromStdString(hexText(message)));
+    return writeMessage(name, message, true, ErasePauseMs);
 }
 
 void ConsoleTools::btnReadEEPROMClick() {
@@ -72,15 +67,14 @@ void ConsoleTools::btnReadEEPROMClick() {
     ReadEEPROM(view_->i2cAddressText());
 }
 
-bool ConsoleTools::ReadEEPROM(const QString& i2cAddr, bool linkHeld) {
+bool ConsoleTools::ReadEEPROM(const QString& i2cAddr) {
     const std::optional<std::uint8_t> address = i2cAddress(i2cAddr);
-    if (!address) return false;
-    const std::string text = msg::eepromRead(*address);
-    if (!linkFree(text, linkHeld)) return false;
-    services_.log.ConsoleLog("Read message: " + QString::fromStdString(text));
+    const QString name = QStringLiteral("Read EEPROM");
+    if (!address || !messages_.linkFree(name)) return false;
+    const Message message = msg::eepromRead(*address);
+    services_.log.ConsoleLog("Read message: " + QString::fromStdString(hexText(message)));
     // The pause holds the link, so the poll leaves the dump alone until it has arrived.
-    writeMessage(text, -1, false, ReadPauseMs);
-    return true;
+    return writeMessage(name, message, false, ReadPauseMs);
 }
 
 void ConsoleTools::btnSendClick() {
@@ -88,27 +82,34 @@ void ConsoleTools::btnSendClick() {
     rawSend(view_->rawAddressText(), view_->rawDataText());
 }
 
-bool ConsoleTools::rawSend(const QString& address, const QString& data) {
-    Dialogs& dialogs = services_.dialogs;
+std::optional<Message> ConsoleTools::rawMessage(const QString& address, const QString& data,
+                                               QString* why) {
+    QString reason;
     if (!hexDigits(address, 4)) {
-        dialogs.inform(
-            "Not sent: the address must be four hexadecimal digits, for example "
-            "000B; '" +
-            address + "' is not.");
+        reason = "Not sent: the address must be four hexadecimal digits, for example 000B; '" +
+                 address + "' is not.";
+    } else if (!hexDigits(data, 8)) {
+        reason = "Not sent: the data must be eight hexadecimal digits, for example 007FE000; '" +
+                 data + "' is not.";
+    }
+    if (!reason.isEmpty()) {
+        if (why) *why = reason;
+        return std::nullopt;
+    }
+    return msg::parameterWrite(std::uint16_t(address.toUInt(nullptr, 16)), data.toUInt(nullptr, 16));
+}
+
+bool ConsoleTools::rawSend(const QString& address, const QString& data) {
+    QString why;
+    const std::optional<Message> message = rawMessage(address, data, &why);
+    if (!message) {
+        services_.dialogs.inform(why);
         return false;
     }
-    if (!hexDigits(data, 8)) {
-        dialogs.inform(
-            "Not sent: the data must be eight hexadecimal digits, for example "
-            "007FE000; '" +
-            data + "' is not.");
-        return false;
-    }
-    const std::string text = ("01" + address + data).toStdString();
-    if (!linkFree(text, false)) return false;
-    services_.log.ConsoleLog(QString::fromStdString(text));
-    writeMessage(text, RawSendBytes, false, 0);
-    return true;
+    const QString name = QStringLiteral("Send");
+    if (!messages_.linkFree(name)) return false;
+    services_.log.ConsoleLog(QString::fromStdString(hexText(*message)));
+    return writeMessage(name, *message, false, 0);
 }
 
 void ConsoleTools::cmbNotePickerChange(int index) {

@@ -6,6 +6,8 @@
 #include <optional>
 #include <string>
 
+#include "device/message_builders.h"
+
 namespace korvanne {
 
 class DeviceMessages;
@@ -31,7 +33,6 @@ class ConsoleTools {
 public:
     static constexpr int ErasePauseMs = 100;
     static constexpr int ReadPauseMs = 4000;
-    static constexpr int RawSendBytes = 7;
     static inline const QString EraseQuestion = QStringLiteral("Erase EEPROM now?");
 
     // `messages` is the link's door; its bridge is the one the tools write to.
@@ -50,13 +51,16 @@ public:
 
     // Erases the settings memory at the I2C address (two hex digits), then pauses 100 ms.
     // False when the address is not two hex digits (the user is told) or another exchange holds
-    // the link. `linkHeld`: the caller is a command that holds the link for its own exchange.
-    bool EraseEEPROM(const QString& i2cAddr, bool linkHeld = false);
+    // the link. Called from a command's own exchange, it joins that exchange.
+    bool EraseEEPROM(const QString& i2cAddr);
     // Asks the pedal for a dump of the settings memory, then pauses 4000 ms. The dump itself is
     // taken by the poll and judged by the memory check.
-    bool ReadEEPROM(const QString& i2cAddr, bool linkHeld = false);
-    // "01" + four address digits + eight value digits, written as 7 bytes. Other texts are
-    // refused with a message and nothing is sent.
+    bool ReadEEPROM(const QString& i2cAddr);
+    // The parameter write of four address digits and eight value digits (7 bytes), or, when the
+    // texts are not that, nothing and the sentence that says why.
+    static std::optional<Message> rawMessage(const QString& address, const QString& data,
+                                             QString* why);
+    // Sends rawMessage; other texts are refused with a message and nothing is sent.
     bool rawSend(const QString& address, const QString& data);
 
     double CalcNoteFrequency() const;
@@ -72,11 +76,9 @@ public:
     double FilterBoost = -6.0;
 
 private:
-    // False (and logged) when another exchange holds the link, unless the caller holds it.
-    bool linkFree(const std::string& hex, bool linkHeld);
-    // The one way these tools reach the pedal: with the link's busy guard held, optionally
-    // purges the transmit queue, writes `count` bytes of the hex text and pauses.
-    void writeMessage(const std::string& hex, int count, bool purge, int pauseMs);
+    // The one way these tools reach the pedal: as one exchange (refused and logged under `name`
+    // while another runs), optionally purges the transmit queue, writes the message, pauses.
+    bool writeMessage(const QString& name, const Message& message, bool purge, int pauseMs);
     std::optional<std::uint8_t> i2cAddress(const QString& text);
     // The edit's text as a number in the user's number format; tells the user when it is not.
     std::optional<double> readNumber(const QString& text);

@@ -206,9 +206,9 @@ void Communication::ReadDeviceStatus() {
     if (!exchange) return;
 
     main_.Timer_USB_Read().stop();
-    const std::string request = msg::statusRequest();
+    const Message request = msg::statusRequest();
     unit.PurgeFTTransmit();
-    messages.SendRequest(request, 2);
+    messages.SendRequest(request);
     main_.services().clock.pause(200);
     const DeviceMessages::Reply reply = messages.ReadStatusReply();
     if (reply == DeviceMessages::Reply::DeviceGone) {
@@ -335,7 +335,7 @@ void Communication::deviceGoneReported(FtHandle handle) {
 void Communication::Timer_USB_ReadTimer() {
     DeviceMessages& messages = main_.messages();
     // A tick that falls into an exchange leaves the bytes to it.
-    if (!messages.mayEnter()) return;
+    if (!messages.linkFree()) return;
     D2xxUnit& unit = main_.unit();
     unit.ErrorReportEnabled = false;
     const FtStatus status = unit.GetFTQueueStatus();

@@ -21,7 +21,7 @@
 //   an upload may run it afterwards. Such steps open an Exchange too, so they are safe when
 //   called on their own.
 // - Ask the door, not busy(): busy() is also true for the running exchange's own steps. A tick
-//   that should simply skip while another exchange runs tests messages.mayEnter().
+//   that should simply skip while another exchange runs tests messages.linkFree().
 // - Pause and wait only through the Clock (services().clock or the readers below): that is how
 //   the door tells a step of the running exchange from a command the event loop ran meanwhile.
 // - Work that must not be lost (a deferred parameter send) uses messages.runWhenFree(...): it

@@ -20,26 +20,16 @@ constexpr std::uint8_t CR = 0x0D;
 DeviceMessages::DeviceMessages(D2xxUnit& unit, Clock& clock, LogSink& log)
     : unit_(unit), clock_(clock), log_(log) {}
 
-std::uint32_t DeviceMessages::SendText(std::string_view hex, int count) {
-    const std::size_t bytes = hex.size() / 2;
-    const std::size_t n = count < 0 ? bytes : static_cast<std::size_t>(count);
-    // Converting stops at a bad pair and the write would carry stale buffer bytes: refuse.
-    if (!isHexText(hex)) {
-        log_.ConsoleLog("message not sent, not hexadecimal text: " +
-                        QString::fromUtf8(hex.data(), static_cast<qsizetype>(hex.size())));
+std::uint32_t DeviceMessages::Send(const Message& message) {
+    if (message.size() > D2xxUnit::BufferSize) {
+        log_.ConsoleLog(QStringLiteral("message not sent, %1 bytes do not fit the %2-byte buffer")
+                            .arg(message.size())
+                            .arg(D2xxUnit::BufferSize));
         return 0;
     }
-    if (n > bytes || n > D2xxUnit::BufferSize) {
-        log_.ConsoleLog(
-            QStringLiteral("message not sent, %1 bytes asked of a %2-byte text: %3")
-                .arg(n)
-                .arg(bytes)
-                .arg(QString::fromUtf8(hex.data(), static_cast<qsizetype>(hex.size()))));
-        return 0;
-    }
-    if (n == 0) return 0;
-    hexTextToBytes(hex, unit_.TxBuffer.data(), n);
-    const std::uint32_t written = unit_.WriteFTDevice(static_cast<std::uint32_t>(n));
+    if (message.empty()) return 0;
+    std::copy(message.begin(), message.end(), unit_.TxBuffer.begin());
+    const std::uint32_t written = unit_.WriteFTDevice(static_cast<std::uint32_t>(message.size()));
     if (written > 0) {
         lastWriteUs_ = clock_.nowUs();
         lastWriteBytes_ = written;
@@ -57,9 +47,9 @@ void DeviceMessages::letLastWriteLeave() {
     if (leftUs > 0) clock_.pause(int((leftUs + 999) / 1000));
 }
 
-std::uint32_t DeviceMessages::SendRequest(std::string_view hex, int count) {
+std::uint32_t DeviceMessages::SendRequest(const Message& message) {
     unit_.PurgeFTReceive();
-    return SendText(hex, count);
+    return Send(message);
 }
 
 int DeviceMessages::depth() const {
@@ -67,8 +57,14 @@ int DeviceMessages::depth() const {
     return clock_.waitDepth() + QThread::currentThread()->loopLevel();
 }
 
-bool DeviceMessages::mayEnter() const {
-    return !busy_ || depth() == ownerDepth_;
+bool DeviceMessages::linkFree(const QString& name) const {
+    if (!busy_ || depth() == ownerDepth_) return true;
+    if (!name.isEmpty()) refused(name);
+    return false;
+}
+
+void DeviceMessages::refused(const QString& name) const {
+    log_.ConsoleLog(name + " refused: another exchange with the pedal is in progress");
 }
 
 DeviceMessages::Exchange::Exchange(DeviceMessages& m, const QString& name) : m_(m) {
@@ -78,8 +74,8 @@ DeviceMessages::Exchange::Exchange(DeviceMessages& m, const QString& name) : m_(
         m_.setBusy(true);
     } else if (m_.depth() == m_.ownerDepth_) {
         entered_ = true;
-    } else if (!name.isEmpty()) {
-        m_.log_.ConsoleLog(name + " refused: another exchange with the pedal is in progress");
+    } else {
+        m_.refused(name);
     }
 }
 
@@ -94,26 +90,32 @@ DeviceMessages::Exchange::~Exchange() {
     }
 }
 
-bool DeviceMessages::runExchange(const QString& name, const std::function<void()>& command) {
-    Exchange exchange(*this, name);
-    if (!exchange) return false;
-    command();
-    return true;
+std::uint32_t DeviceMessages::Exchange::send(const Message& message) {
+    return entered_ ? m_.Send(message) : 0;
+}
+
+void DeviceMessages::Exchange::purgeTransmit() {
+    if (!entered_) return;
+    m_.letLastWriteLeave();
+    m_.unit_.PurgeFTTransmit();
+}
+
+void DeviceMessages::Exchange::pause(int ms) {
+    if (entered_) m_.clock_.pause(ms);
 }
 
 void DeviceMessages::runWhenFree(std::function<void()> command) {
-    if (mayEnter()) {
+    if (linkFree()) {
         command();
     } else {
         whenFree_.push_back(std::move(command));
     }
 }
 
-void DeviceMessages::WriteToDSP(const std::string& prefix, std::uint32_t word,
-                                std::uint32_t value) {
-    const std::string text = prefix + hex4(word & 0xFFFF) + hex8(value);
-    log_.ConsoleLog("write to DSP msg: " + QString::fromStdString(text));
-    SendText(text);
+void DeviceMessages::WriteToDSP(std::uint32_t word, std::uint32_t value) {
+    const Message message = msg::parameterWrite(std::uint16_t(word & 0xFFFF), value);
+    log_.ConsoleLog("write to DSP msg: " + QString::fromStdString(hexText(message)));
+    Send(message);
 }
 
 DeviceMessages::Reply DeviceMessages::waitForData(int limitMs) {

@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "device/message_builders.h"
+
 namespace korvanne {
 
 class Clock;
@@ -33,16 +35,14 @@ public:
 
     DeviceMessages(D2xxUnit& unit, Clock& clock, LogSink& log);
 
-    // Converts hex text into TxBuffer and writes `count` bytes (half the text length when
-    // count < 0). Returns the count written. Text that is not whole hex pairs, or a count beyond
-    // the text, is refused (logged, nothing written, 0): the write would otherwise carry stale
-    // bytes of an earlier message. Text from the message builders is always valid.
-    std::uint32_t SendText(std::string_view hex, int count = -1);
+    // Places the message at the start of TxBuffer and writes it whole. Returns the count
+    // written. A message longer than TxBuffer is refused (logged, nothing written, 0).
+    std::uint32_t Send(const Message& message);
 
     // A message that asks for an answer: drops whatever waits on the receive side (a late reply
-    // to an earlier request, bytes the pedal sent on its own), then sends as SendText. Bytes left
+    // to an earlier request, bytes the pedal sent on its own), then sends as Send. Bytes left
     // from an earlier exchange are never read as the answer to this one.
-    std::uint32_t SendRequest(std::string_view hex, int count = -1);
+    std::uint32_t SendRequest(const Message& message);
 
     // Before the transmit side is purged: waits, in the event loop, until the bytes last written
     // have had the time to leave on the line. A purge drops only what is stuck, never a message
@@ -51,8 +51,9 @@ public:
     // Besides the bytes' own time on the line, for the driver to pass them on.
     static constexpr int LeaveMarginMs = 20;
 
-    // prefix + low 16 bits of word (4 digits) + value (8 digits); logged, converted and written.
-    void WriteToDSP(const std::string& prefix, std::uint32_t word, std::uint32_t value);
+    // A parameter write of the low 16 bits of word and value, logged ("write to DSP msg: ")
+    // and written.
+    void WriteToDSP(std::uint32_t word, std::uint32_t value);
 
     // Collects and parses the status reply into received_bytes_array (kept as it was when
     // nothing usable arrived). The reply is taken whole: reading goes on until all 102 entries
@@ -80,9 +81,9 @@ public:
     class Exchange {
     public:
         // Enters the door: owns a new exchange when none runs, joins the running one when asked
-        // from its own steps, and is refused (false) when asked from the event loop during a wait
-        // of another. `name` is logged when refused.
-        explicit Exchange(DeviceMessages& m, const QString& name = {});
+        // from its own steps, and is refused (false; logged with `name`) when asked from the
+        // event loop during a wait of another.
+        Exchange(DeviceMessages& m, const QString& name);
         ~Exchange();
         Exchange(const Exchange&) = delete;
         Exchange& operator=(const Exchange&) = delete;
@@ -90,26 +91,31 @@ public:
         explicit operator bool() const { return entered_; }
         bool entered() const { return entered_; }
 
+        // The exchange's steps; each does nothing when the door refused.
+        // Writes the message whole; the count written.
+        std::uint32_t send(const Message& message);
+        // Drops bytes stuck on their way to the pedal; a message written just before is let
+        // leave first.
+        void purgeTransmit();
+        // A fixed pause inside the exchange (the event loop keeps running).
+        void pause(int ms);
+
     private:
         DeviceMessages& m_;
         bool entered_ = false;
         bool owner_ = false;
     };
-    // The earlier name of the door; a BusyGuard is an Exchange.
-    using BusyGuard = Exchange;
 
-    // Runs `command` as one exchange and returns true, or refuses it (false, logged) while
-    // another exchange is running.
-    bool runExchange(const QString& name, const std::function<void()>& command);
+    // The one answer to "is the link free": true when an exchange could start now (none runs,
+    // or asked from the running exchange's own steps). Otherwise false, and a non-empty `name`
+    // is logged as refused. Asked before a question to the user, so nobody answers a question
+    // whose command cannot run; a tick that simply skips asks without a name.
+    bool linkFree(const QString& name = {}) const;
+
     // Runs `command` now when the door is free, otherwise right after the running exchange ends.
     // For work that must not be lost (a deferred parameter send, tidying up after the pedal
-    // went away); user commands are refused instead (runExchange).
+    // went away); user commands are refused instead (Exchange).
     void runWhenFree(std::function<void()> command);
-
-    // An exchange is running.
-    bool busy() const { return busy_; }
-    // The door would let a command in now (free, or asked from the running exchange's steps).
-    bool mayEnter() const;
 
     // Told when an exchange starts and ends, so the windows can show it (the busy cursor).
     std::function<void(bool)> onBusyChanged;
@@ -122,6 +128,7 @@ private:
     std::int64_t lastWriteUs_ = 0;
     std::uint32_t lastWriteBytes_ = 0;
 
+    void refused(const QString& name) const;
     void setBusy(bool busy) {
         busy_ = busy;
         if (onBusyChanged) onBusyChanged(busy);

@@ -79,4 +79,15 @@ std::string hex8(std::uint32_t value) {
     return hexDigits(value, 8);
 }
 
+std::string hexText(const std::vector<std::uint8_t>& bytes) {
+    static constexpr char digits[] = "0123456789ABCDEF";
+    std::string text;
+    text.reserve(bytes.size() * 2);
+    for (std::uint8_t b : bytes) {
+        text += digits[b >> 4];
+        text += digits[b & 0x0F];
+    }
+    return text;
+}
+
 }  // namespace korvanne

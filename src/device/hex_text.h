@@ -38,4 +38,7 @@ std::string hex2(std::uint32_t value);
 std::string hex4(std::uint32_t value);
 std::string hex8(std::uint32_t value);
 
+// The bytes as upper-case hex text, two digits a byte: how a message is shown in the log.
+std::string hexText(const std::vector<std::uint8_t>& bytes);
+
 }  // namespace korvanne

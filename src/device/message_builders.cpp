@@ -1,98 +1,108 @@
 #include "device/message_builders.h"
 
-#include "device/hex_text.h"
-
 namespace korvanne::msg {
 
 namespace {
-std::string byteText(std::uint32_t value) {
-    return hex2(value & 0xFF);
+void putWord(Message& m, std::uint32_t value) {
+    m.push_back(std::uint8_t(value >> 8));
+    m.push_back(std::uint8_t(value));
 }
-std::string wordText(std::uint32_t value) {
-    return hex4(value & 0xFFFF);
+void putLong(Message& m, std::uint32_t value) {
+    putWord(m, value >> 16);
+    putWord(m, value);
 }
 }  // namespace
 
-std::string statusRequest() {
-    return "0200";
+Message statusRequest() {
+    return {0x02, 0x00};
 }
 
-std::string parameterWrite(std::uint16_t address, std::uint32_t value) {
-    return "01" + wordText(address) + hex8(value);
+Message parameterWrite(std::uint16_t address, std::uint32_t value) {
+    Message m{0x01};
+    putWord(m, address);
+    putLong(m, value);
+    return m;
 }
 
-std::string storeParameters(const std::array<std::uint32_t, 9>& values) {
-    std::string text = "03";
-    for (std::uint32_t v : values) text += hex8(v);
-    return text;
+Message storeParameters(const std::array<std::uint32_t, 9>& values) {
+    Message m{0x03};
+    for (std::uint32_t v : values) putLong(m, v);
+    return m;
 }
 
-std::string assign(const std::array<bool, 5>& flags, const std::array<std::uint16_t, 4>& addresses,
-                   std::uint16_t remoteCode) {
-    std::string text = "04";
-    for (bool f : flags) text += f ? "01" : "00";
-    for (std::uint16_t a : addresses) text += wordText(a);
-    return text + wordText(remoteCode);
+Message assign(const std::array<bool, 5>& flags, const std::array<std::uint16_t, 4>& addresses,
+               std::uint16_t remoteCode) {
+    Message m{0x04};
+    for (bool f : flags) m.push_back(f ? 0x01 : 0x00);
+    for (std::uint16_t a : addresses) putWord(m, a);
+    putWord(m, remoteCode);
+    return m;
 }
 
-std::string firmwareUpgradeEntry() {
-    return "0500010203040506";
+Message firmwareUpgradeEntry() {
+    return {0x05, 0x00, 0x01, 0x02, 0x03, 0x04, 0x05, 0x06};
 }
 
-std::string midiChannel(std::uint8_t channel) {
-    return "07" + byteText(channel);
+Message midiChannel(std::uint8_t channel) {
+    return {0x07, channel};
 }
 
-std::string footswitchMode(std::uint8_t shortPress, std::uint8_t longPress) {
-    return "08" + byteText(shortPress) + byteText(longPress);
+Message footswitchMode(std::uint8_t shortPress, std::uint8_t longPress) {
+    return {0x08, shortPress, longPress};
 }
 
-std::string setTuning(std::uint8_t index, int semitones) {
-    return "09" + byteText(index) + byteText(static_cast<std::uint32_t>(semitones));
+Message setTuning(std::uint8_t index, int semitones) {
+    return {0x09, index, std::uint8_t(semitones)};
 }
 
-std::string noteFilter(std::uint8_t first, std::uint8_t second) {
-    return "09" + byteText(first) + byteText(second);
+Message noteFilter(std::uint8_t first, std::uint8_t second) {
+    return {0x09, first, second};
 }
 
-std::string eepromErase(std::uint8_t i2c) {
-    return "0B" + byteText(i2c) + "00" + "0000";
+Message eepromErase(std::uint8_t i2c) {
+    return {0x0B, i2c, 0x00, 0x00, 0x00};
 }
 
-std::string eepromRead(std::uint8_t i2c) {
-    return "0C" + byteText(i2c) + "0000" + "0000";
+Message eepromRead(std::uint8_t i2c) {
+    return {0x0C, i2c, 0x00, 0x00, 0x00, 0x00};
 }
 
-std::string bypass(bool on) {
-    return on ? "0D01" : "0D00";
+Message bypass(bool on) {
+    return {0x0D, std::uint8_t(on ? 0x01 : 0x00)};
 }
 
-std::string tuningData(std::string_view tableHex) {
-    return "0E" + std::string(tableHex);
+Message tuningData(std::span<const std::uint32_t> words) {
+    Message m{0x0E};
+    m.reserve(1 + words.size() * 4);
+    for (std::uint32_t w : words) putLong(m, w);
+    return m;
 }
 
-std::string instrumentRange(std::uint8_t range) {
-    std::string text;
+Message instrumentRange(std::uint8_t range) {
+    Message m;
     if (range == RangeStandard) {
-        text = "0FFF0102030405";
+        m = {0x0F, RangeStandard, 0x01, 0x02, 0x03, 0x04, 0x05};
     } else if (range == RangeLow) {
-        text = "0FBA0203040506";
+        m = {0x0F, RangeLow, 0x02, 0x03, 0x04, 0x05, 0x06};
     } else {
         return {};
     }
-    return text + hex2(XorChecksum(text, 7));
+    std::uint8_t sum = 0;
+    for (std::uint8_t b : m) sum ^= b;
+    m.push_back(sum);
+    return m;
 }
 
-std::string bypassStoring(bool store) {
-    return store ? "1001" : "10FF";
+Message bypassStoring(bool store) {
+    return {0x10, std::uint8_t(store ? 0x01 : 0xFF)};
 }
 
-std::string rangeLimit(std::uint8_t status) {
-    return status == 1 ? "1101" : "11FF";
+Message rangeLimit(std::uint8_t status) {
+    return {0x11, std::uint8_t(status == 1 ? 0x01 : 0xFF)};
 }
 
-std::string bootloaderSync() {
-    return "7F";
+Message bootloaderSync() {
+    return {0x7F};
 }
 
 }  // namespace korvanne::msg

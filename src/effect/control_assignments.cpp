@@ -3,10 +3,10 @@
 #include "core/dialogs.h"
 #include "core/log_sink.h"
 #include "core/services.h"
-#include "device/command_exchange.h"
 #include "device/communication.h"
 #include "device/device_messages.h"
 #include "device/hex_text.h"
+#include "device/message_builders.h"
 #include "effect/effect_context.h"
 #include "effect/fx_settings.h"
 #include "effect/tunings.h"
@@ -85,9 +85,9 @@ void ControlAssignments::assignOnChange(AssignList list) {
     }
 }
 
-QString ControlAssignments::BuildAssignMessage() {
-    std::string text = "04";
-    for (bool flag : AssignFlags) text += flag ? "01" : "00";
+Message ControlAssignments::BuildAssignMessage() {
+    std::array<std::uint16_t, 4> addresses{};
+    std::uint16_t remote = RemoteNone;
     for (int i = 0; i < AssignLists; ++i) {
         const auto list = static_cast<AssignList>(i);
         const QString chosen = view_ ? view_->assignText(list) : NotAssigned;
@@ -100,44 +100,48 @@ QString ControlAssignments::BuildAssignMessage() {
                 if (recordName(p) == chosen) code = records().address(p);
             }
         }
-        text += hex4(code);
+        if (isControl(list)) {
+            addresses[std::size_t(i)] = code;
+        } else {
+            remote = code;
+        }
     }
-    const QString message = QString::fromStdString(text);
+    const Message message = msg::assign(AssignFlags, addresses, remote);
     LogSink& log = main_.services().log;
-    log.ConsoleLog("lenght of assign message in bytes: " + QString::number(message.size() / 2));
-    log.ConsoleLog("assign message: " + message);
+    log.ConsoleLog("lenght of assign message in bytes: " + QString::number(message.size()));
+    log.ConsoleLog("assign message: " + QString::fromStdString(hexText(message)));
     return message;
 }
 
 void ControlAssignments::btnAssignClick() {
     Dialogs& dialogs = main_.services().dialogs;
-    const QString text = BuildAssignMessage();
-    if (!CommandExchange::linkFree(main_.messages(), "Assign")) return;
+    const Message message = BuildAssignMessage();
+    if (!main_.messages().linkFree("Assign")) return;
     if (!dialogs.confirm(QStringLiteral("Upload Assignments?"))) return;
-    CommandExchange exchange(main_.messages(), "Assign");
-    exchange.send(text.toStdString());
+    DeviceMessages::Exchange exchange(main_.messages(), "Assign");
+    exchange.send(message);
     // The button rests while the pedal takes the assignments in.
     main_.setAssignEnabled(false);
     exchange.pause(AfterWriteMs);
     main_.setAssignEnabled(true);
 }
 
-QString ControlAssignments::BuildFootswitchMessage() {
+Message ControlAssignments::BuildFootswitchMessage() {
     using B = FootswitchButton;
     auto on = [this](B b) { return view_ && view_->footswitchChecked(b); };
     // Note the opposite meanings: 00 is Bypass for the short press, Change Preset for the long.
-    const QString shortPress = on(B::chkChangePresetShortPress) ? "01" : "00";
-    const QString longPress = on(B::chkBypassLongPress) ? "01" : "00";
-    const QString text = "08" + shortPress + longPress;
-    main_.services().log.ConsoleLog("footswitch behaviour message: " + text);
-    return text;
+    const Message message = msg::footswitchMode(on(B::chkChangePresetShortPress) ? 0x01 : 0x00,
+                                                on(B::chkBypassLongPress) ? 0x01 : 0x00);
+    main_.services().log.ConsoleLog("footswitch behaviour message: " +
+                                    QString::fromStdString(hexText(message)));
+    return message;
 }
 
 void ControlAssignments::btnSetFootswitchModeClick() {
-    const QString text = BuildFootswitchMessage();
-    main_.services().log.ConsoleLog(text);
-    CommandExchange exchange(main_.messages(), "Set Footswitch Mode");
-    exchange.send(text.toStdString());
+    const Message message = BuildFootswitchMessage();
+    main_.services().log.ConsoleLog(QString::fromStdString(hexText(message)));
+    DeviceMessages::Exchange exchange(main_.messages(), "Set Footswitch Mode");
+    exchange.send(message);
 }
 
 void ControlAssignments::ApplyFootswitchMode(const std::vector<std::uint8_t>& entries,

@@ -7,6 +7,7 @@
 #include <optional>
 #include <vector>
 
+#include "device/message_builders.h"
 #include "effect/assignment_view.h"
 #include "effect/parameter_catalogue.h"
 
@@ -22,9 +23,9 @@ public:
     static inline const QString NotAssigned = QStringLiteral("Not Assigned");
     static inline const QString TuningRuleMessage =
         QStringLiteral("No tuning selected, Select a tuning before assigning this parameter");
-    static constexpr std::uint16_t RemoteNone = 0xFFFF;
-    static constexpr std::uint16_t RemoteBypass = 0xFFFE;
-    static constexpr std::uint16_t RemotePreset = 0xFFFD;
+    static constexpr std::uint16_t RemoteNone = msg::RemoteNone;
+    static constexpr std::uint16_t RemoteBypass = msg::RemoteBypass;
+    static constexpr std::uint16_t RemotePreset = msg::RemotePreset;
     static constexpr int AfterWriteMs = 100;
 
     explicit ControlAssignments(EffectContext& main);
@@ -46,9 +47,9 @@ public:
     void ControlQUATTROAssignOnChange() { assignOnChange(AssignList::QUATTRO); }
     void RemoteAssignOnChange() { assignOnChange(AssignList::Remote); }
 
-    QString BuildAssignMessage();
+    Message BuildAssignMessage();
     void btnAssignClick();
-    QString BuildFootswitchMessage();
+    Message BuildFootswitchMessage();
     void btnSetFootswitchModeClick();
 
     // Status reply entry index (footswitch mode) and entries start to start + 14 (assignments).

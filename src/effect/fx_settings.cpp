@@ -195,8 +195,8 @@ void FxSettings::runNoteCutRule(NoteCut box) {
     const Param p = noteCutRecord(box);
     const std::uint32_t value = view_->noteCutChecked(box) ? 1 : 0;
     records.setValue(p, value);
-    const std::string text = ParameterWriteMessage(records.address(p), value);
-    log_.ConsoleLog("write to DSP msg: " + qs(text));
+    const Message text = msg::parameterWrite(records.address(p), value);
+    log_.ConsoleLog("write to DSP msg: " + qs(hexText(text)));
     sendToPedal(text);
 }
 
@@ -218,10 +218,10 @@ void FxSettings::SendKnobParameter(Knob knob, Param record) {
     // Out of the dead zone first; the snapped angle is what the user then sees.
     if (encoded.angle != view_->knobAngle(knob)) view_->showKnobAngle(knob, encoded.angle);
     records.setValue(record, encoded.value);
-    const std::string text = ParameterWriteMessage(records.address(record), encoded.value);
+    const Message text = msg::parameterWrite(records.address(record), encoded.value);
     log_.ConsoleLog("Send " + qs(records.name(record)) + " string (" +
                     (records.isAssignable(record) ? "assignable" : "standard") +
-                    " par): " + qs(text));
+                    " par): " + qs(hexText(text)));
     if (SendImmediately) {
         sendToPedal(text);
         return;
@@ -234,28 +234,28 @@ void FxSettings::Timer1Timer() {
     timer1_->stop();
     if (pendingKnob_.empty()) return;
     // Another exchange holds the link: try again later, so only the latest message waits.
-    if (!messages_.mayEnter()) {
+    if (!messages_.linkFree()) {
         timer1_->start(DeferredSendMs);
         return;
     }
-    const std::string text = std::move(pendingKnob_);
+    const Message text = std::move(pendingKnob_);
     pendingKnob_.clear();
     sendToPedal(text);
 }
 
 void FxSettings::SendSwitchParameter(std::uint32_t value, Param record) {
     records.setValue(record, value);
-    const std::string text = ParameterWriteMessage(records.address(record), value);
+    const Message text = msg::parameterWrite(records.address(record), value);
     log_.ConsoleLog("Send " + qs(records.name(record)) + " string (" +
                     (records.isAssignable(record) ? "assignable" : "standard") +
-                    " par): " + qs(text));
+                    " par): " + qs(hexText(text)));
     sendToPedal(text);
 }
 
 void FxSettings::SendHarmonicPitch(int entry) {
     const std::uint32_t value = HarmonicPitchTable[static_cast<std::size_t>(entry)];
-    const std::string text = ParameterWriteMessage(records.address(Param::HarmonicPitch), value);
-    log_.ConsoleLog("Send Harmonic Pitch string: " + qs(text));
+    const Message text = msg::parameterWrite(records.address(Param::HarmonicPitch), value);
+    log_.ConsoleLog("Send Harmonic Pitch string: " + qs(hexText(text)));
     sendToPedal(text);
     records.setValue(Param::HarmonicPitch, value);
 }
@@ -314,9 +314,9 @@ void FxSettings::getBypassStatus(const std::vector<std::uint8_t>& entries,
 
 // The door.
 
-void FxSettings::sendToPedal(const std::string& text) {
+void FxSettings::sendToPedal(const Message& text) {
     messages_.runWhenFree([this, text, generation = generation_] {
-        if (generation == generation_) messages_.SendText(text);
+        if (generation == generation_) messages_.Send(text);
     });
 }
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "effect/fx_settings_view.h"
+#include "device/message_builders.h"
 #include "effect/parameter_catalogue.h"
 
 namespace korvanne {
@@ -104,7 +105,7 @@ public:
     void getBypassStatus(const std::vector<std::uint8_t>& entries, std::size_t bufferIndex);
 
     // The message held for the deferred send (empty when none).
-    const std::string& pendingKnobMessage() const { return pendingKnob_; }
+    const Message& pendingKnobMessage() const { return pendingKnob_; }
 
     static Param recordOf(Knob knob);
     static Knob knobOf(Param p);
@@ -117,7 +118,7 @@ private:
     // while another exchange holds the link goes out when that exchange ends, never in the
     // middle of it. The window's own steps of a running exchange (the status reply's appliers,
     // a preset load) go in at once.
-    void sendToPedal(const std::string& text);
+    void sendToPedal(const Message& text);
     void runNoteCutRule(NoteCut box);
 
     LogSink& log_;
@@ -128,7 +129,7 @@ private:
     FxControlState headless_;
     FxSettingsView* view_ = &headless_;
     std::unique_ptr<Timer> timer1_;
-    std::string pendingKnob_;
+    Message pendingKnob_;
     // Counts the times the controls were disabled: a message held for the door is dropped when
     // this changed meanwhile.
     int generation_ = 0;

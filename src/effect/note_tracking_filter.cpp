@@ -3,10 +3,10 @@
 #include "core/dialogs.h"
 #include "core/log_sink.h"
 #include "core/services.h"
-#include "device/command_exchange.h"
 #include "device/communication.h"
 #include "device/device_messages.h"
 #include "device/hex_text.h"
+#include "device/message_builders.h"
 #include "effect/effect_context.h"
 
 namespace korvanne {
@@ -27,39 +27,32 @@ void NoteTrackingFilter::chkNoteChange() {
     }
 }
 
-std::string NoteTrackingFilter::noteFilterMessage(std::string* first, std::string* second) const {
-    std::string byte1 = "FF";
-    std::string byte2 = "FF";
+Message NoteTrackingFilter::noteFilterMessage() const {
+    std::uint8_t first = msg::NoNote;
+    std::uint8_t second = msg::NoNote;
     for (int code = 0; view_ && code < Notes; ++code) {
         if (!view_->isBoxChecked(code)) continue;
-        if (byte1 == "FF") {
-            byte1 = hex2(static_cast<std::uint32_t>(code));
-        } else {
-            byte2 = hex2(static_cast<std::uint32_t>(code));
-        }
+        (first == msg::NoNote ? first : second) = std::uint8_t(code);
     }
-    if (first) *first = byte1;
-    if (second) *second = byte2;
-    return "09" + byte1 + byte2;
+    return msg::noteFilter(first, second);
 }
 
 void NoteTrackingFilter::btnSaveClick() {
     LogSink& log = main_.services().log;
     Dialogs& dialogs = main_.services().dialogs;
-    std::string byte1, byte2;
-    const std::string text = noteFilterMessage(&byte1, &byte2);
-    log.ConsoleLog("byte 1: " + QString::fromStdString(byte1));
-    log.ConsoleLog("byte 2: " + QString::fromStdString(byte2));
-    log.ConsoleLog("Set note filters: " + QString::fromStdString(text));
-    log.ConsoleLog(QString::number(text.size() / 2));
+    const Message message = noteFilterMessage();
+    log.ConsoleLog("byte 1: " + QString::fromStdString(hex2(message[1])));
+    log.ConsoleLog("byte 2: " + QString::fromStdString(hex2(message[2])));
+    log.ConsoleLog("Set note filters: " + QString::fromStdString(hexText(message)));
+    log.ConsoleLog(QString::number(message.size()));
     // The window can be opened at any time; without a pedal there is nobody to tell.
     if (!main_.communication().Linked) {
         dialogs.inform(NotLinkedMessage);
         return;
     }
-    CommandExchange exchange(main_.messages(), "Note Cut");
+    DeviceMessages::Exchange exchange(main_.messages(), "Note Cut");
     exchange.purgeTransmit();
-    exchange.send(text);
+    exchange.send(message);
     exchange.pause(AfterWriteMs);
 }
 

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "device/message_builders.h"
+
 namespace korvanne {
 
 class EffectContext;
@@ -38,8 +40,7 @@ public:
     void chkNoteChange();
     void btnSaveClick();
     // The message for the boxes checked now.
-    std::string noteFilterMessage(std::string* first = nullptr,
-                                  std::string* second = nullptr) const;
+    Message noteFilterMessage() const;
 
 private:
     EffectContext& main_;

@@ -157,9 +157,6 @@ std::optional<int> harmonicPitchEntry(std::uint32_t value);
 // The entries' texts "-12" ... "0" ... "+12".
 std::string harmonicPitchText(int entry);
 
-// "01" + address (4 hex digits) + value (8 hex digits): the 7-byte parameter write.
-std::string ParameterWriteMessage(std::uint16_t address, std::uint32_t value);
-
 // The nineteen 32-bit big-endian values that a status reply carries from `start` on, as far as
 // the reply holds them whole (a short reply gives fewer).
 inline constexpr std::size_t ParameterBlockStart = 26;

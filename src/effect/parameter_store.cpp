@@ -3,9 +3,9 @@
 #include "core/dialogs.h"
 #include "core/log_sink.h"
 #include "core/services.h"
-#include "device/command_exchange.h"
 #include "device/communication.h"
 #include "device/device_messages.h"
+#include "device/hex_text.h"
 #include "device/message_builders.h"
 #include "effect/effect_context.h"
 #include "effect/fx_settings.h"
@@ -15,7 +15,7 @@ namespace korvanne {
 
 ParameterStore::ParameterStore(EffectContext& main) : main_(main) {}
 
-std::string ParameterStore::storeMessage() const {
+Message ParameterStore::storeMessage() const {
     // The nine assignable values in catalogue order; the standard ones are not stored.
     std::array<std::uint32_t, 9> values{};
     const ParameterRecords& records = main_.fxSettings().records;
@@ -28,20 +28,20 @@ std::string ParameterStore::storeMessage() const {
 void ParameterStore::btnSaveParametersClick() {
     LogSink& log = main_.services().log;
     Dialogs& dialogs = main_.services().dialogs;
-    const std::string text = storeMessage();
-    log.ConsoleLog("Store settings message (HEX): " + QString::fromStdString(text));
-    log.ConsoleLog(QString::number(text.size() / 2));
-    if (!CommandExchange::linkFree(main_.messages(), "Save Parameters")) return;
+    const Message message = storeMessage();
+    log.ConsoleLog("Store settings message (HEX): " + QString::fromStdString(hexText(message)));
+    log.ConsoleLog(QString::number(message.size()));
+    if (!main_.messages().linkFree("Save Parameters")) return;
     if (!dialogs.confirm(QStringLiteral("Save Parameters to pedal?"))) return;
-    CommandExchange exchange(main_.messages(), "Save Parameters");
+    DeviceMessages::Exchange exchange(main_.messages(), "Save Parameters");
     exchange.purgeTransmit();
-    exchange.send(text);
+    exchange.send(message);
     exchange.pause(AfterWriteMs);
 }
 
 void ParameterStore::btnRequestClick() {
     Communication& communication = main_.communication();
-    if (!CommandExchange::linkFree(main_.messages(), "Request")) return;
+    if (!main_.messages().linkFree("Request")) return;
     // Values read back are shown without being sent back; the handshake clears the flag when it
     // has applied the whole reply.
     communication.RequestInProgress = true;

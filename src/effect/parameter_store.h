@@ -3,6 +3,7 @@
 #include <QString>
 #include <string>
 
+#include "device/message_builders.h"
 #include "effect/fx_settings_view.h"
 
 namespace korvanne {
@@ -26,7 +27,7 @@ public:
     void setView(KnobLockView* view) { view_ = view; }
 
     // The 37-byte store message for the records' values now.
-    std::string storeMessage() const;
+    Message storeMessage() const;
 
     void btnSaveParametersClick();
     void btnRequestClick();

@@ -3,7 +3,6 @@
 #include "core/dialogs.h"
 #include "core/log_sink.h"
 #include "core/services.h"
-#include "device/command_exchange.h"
 #include "device/device_messages.h"
 #include "device/hex_text.h"
 #include "device/message_builders.h"
@@ -35,19 +34,19 @@ void Tunings::cmbSemitonesVariationChange(const QString& text) {
     }
 }
 
-std::string Tunings::tuningMessage() const {
+Message Tunings::tuningMessage() const {
     return msg::setTuning(CurrentTuning, SemitoneVariation);
 }
 
 void Tunings::btnSetTuningClick() {
     Dialogs& dialogs = main_.services().dialogs;
-    const std::string text = tuningMessage();
-    main_.services().log.ConsoleLog("Tuning Message: " + QString::fromStdString(text));
-    if (!CommandExchange::linkFree(main_.messages(), "Set Tuning")) return;
+    const Message message = tuningMessage();
+    main_.services().log.ConsoleLog("Tuning Message: " + QString::fromStdString(hexText(message)));
+    if (!main_.messages().linkFree("Set Tuning")) return;
     if (!dialogs.confirm(QStringLiteral("Set new tuning?"))) return;
-    CommandExchange exchange(main_.messages(), "Set Tuning");
+    DeviceMessages::Exchange exchange(main_.messages(), "Set Tuning");
     exchange.purgeTransmit();
-    exchange.send(text);
+    exchange.send(message);
     exchange.pause(AfterWriteMs);
 }
 
@@ -72,23 +71,25 @@ QString Tunings::BuildTuningData() {
     return text;
 }
 
-void Tunings::switchToBypass(CommandExchange& exchange) {
+void Tunings::switchToBypass(DeviceMessages::Exchange& exchange) {
     // Sent from this exchange's own step, the bypass goes out now, before the pause.
-    if (exchange.started()) main_.fxSettings().SendBypass(true);
+    if (exchange.entered()) main_.fxSettings().SendBypass(true);
 }
 
 void Tunings::menuUploadTuningsDataClick() {
     Dialogs& dialogs = main_.services().dialogs;
-    const QString data = BuildTuningData();
-    if (!CommandExchange::linkFree(main_.messages(), "Upload Tuning Data")) return;
+    BuildTuningData();  // logs the table it sends
+    if (!main_.messages().linkFree("Upload Tuning Data")) return;
     if (!dialogs.confirm(QStringLiteral("Upload Tuning Data?"))) return;
-    CommandExchange exchange(main_.messages(), "Upload Tuning Data");
+    DeviceMessages::Exchange exchange(main_.messages(), "Upload Tuning Data");
     switchToBypass(exchange);
     exchange.pause(BypassSettleMs);
-    const std::string text = msg::tuningData(data.toStdString());
-    main_.services().log.ConsoleLog("num_of_bytes: " + QString::number(text.size() / 2));
+    std::vector<std::uint32_t> words;
+    for (const TuningRecord& record : TuningData) words.insert(words.end(), record.begin(), record.end());
+    const Message message = msg::tuningData(words);
+    main_.services().log.ConsoleLog("num_of_bytes: " + QString::number(message.size()));
     exchange.purgeTransmit();
-    exchange.send(text);
+    exchange.send(message);
     exchange.pause(AfterWriteMs);
 }
 

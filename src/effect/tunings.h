@@ -5,9 +5,11 @@
 #include <cstdint>
 #include <vector>
 
+#include "device/device_messages.h"
+#include "device/message_builders.h"
+
 namespace korvanne {
 
-class CommandExchange;
 class EffectContext;
 
 // The tuning lists of the effect settings window. Selecting an entry from code runs the list's
@@ -47,11 +49,11 @@ public:
     void menuUploadTuningsDataClick();
 
     // The "Set Tuning" message for the current choice.
-    std::string tuningMessage() const;
+    Message tuningMessage() const;
 
 private:
     // Every transfer step puts the pedal in bypass first; this is where the tuning data does it.
-    void switchToBypass(CommandExchange& exchange);
+    void switchToBypass(DeviceMessages::Exchange& exchange);
 
     EffectContext& main_;
     TuningView* view_ = nullptr;

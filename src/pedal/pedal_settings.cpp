@@ -3,7 +3,6 @@
 #include "core/dialogs.h"
 #include "core/log_sink.h"
 #include "core/services.h"
-#include "device/command_exchange.h"
 #include "device/communication.h"
 #include "device/device_messages.h"
 #include "device/hex_text.h"
@@ -24,9 +23,10 @@ void PedalSettings::checkPair(PedalMenuItem on, PedalMenuItem off) {
     view_->setItemChecked(off, false);
 }
 
-void PedalSettings::send(const std::string& text, const QString& name) {
-    CommandExchange exchange(main_.messages(), name);
-    exchange.send(text);
+void PedalSettings::send(const Message& message, const QString& name) {
+    main_.services().log.ConsoleLog(QString::fromStdString(hexText(message)));
+    DeviceMessages::Exchange exchange(main_.messages(), name);
+    exchange.send(message);
 }
 
 void PedalSettings::menuStandardClick() {
@@ -52,14 +52,13 @@ void PedalSettings::chooseRange(std::uint8_t range, const QString& fileText) {
 void PedalSettings::ChangeInstrument() {
     LogSink& log = main_.services().log;
     Dialogs& dialogs = main_.services().dialogs;
-    const std::string text = msg::instrumentRange(main_.communication().InstrumentRange);
+    const Message message = msg::instrumentRange(main_.communication().InstrumentRange);
     // Only the two ranges have a command; any other value has nothing to send.
-    if (text.empty()) return;
-    log.ConsoleLog("checksum byte: " + QString::fromStdString(text.substr(14, 2)));
-    if (!CommandExchange::linkFree(main_.messages(), "Instrument Range")) return;
+    if (message.empty()) return;
+    log.ConsoleLog("checksum byte: " + QString::fromStdString(hex2(message.back())));
+    if (!main_.messages().linkFree("Instrument Range")) return;
     if (!dialogs.confirm(QStringLiteral("Change current Instrument?"))) return;
-    log.ConsoleLog(QString::fromStdString(text));
-    send(text, "Instrument Range");
+    send(message, "Instrument Range");
 }
 
 void PedalSettings::menuStoreBypassStatusClick() {
@@ -73,9 +72,7 @@ void PedalSettings::menuDoNotStoreBypassStatusClick() {
 }
 
 void PedalSettings::ChangeStoreBypassStatus(bool store) {
-    const std::string text = msg::bypassStoring(store);
-    main_.services().log.ConsoleLog(QString::fromStdString(text));
-    send(text, "Bypass Status");
+    send(msg::bypassStoring(store), "Bypass Status");
 }
 
 void PedalSettings::menuRangeLimitONClick() {
@@ -89,9 +86,7 @@ void PedalSettings::menuRangeLimitOFFClick() {
 }
 
 void PedalSettings::RangeLimit(std::uint8_t status) {
-    const std::string text = msg::rangeLimit(status);
-    main_.services().log.ConsoleLog(QString::fromStdString(text));
-    send(text, "Limit Range");
+    send(msg::rangeLimit(status), "Limit Range");
 }
 
 void PedalSettings::menuMIDIchannelsClickItem(const QString& caption) {
@@ -105,9 +100,7 @@ void PedalSettings::menuMIDIchannelsClickItem(const QString& caption) {
         if (!ok || n < 1 || n > 16) return;
         channel = static_cast<std::uint8_t>(n);
     }
-    const std::string text = msg::midiChannel(channel);
-    log.ConsoleLog(QString::fromStdString(text));
-    send(text, "MIDI channel");
+    send(msg::midiChannel(channel), "MIDI channel");
 }
 
 void PedalSettings::ShowMidiChannel(std::uint8_t entry) {

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "device/message_builders.h"
 #include "pedal/pedal_settings_view.h"
 
 namespace korvanne {
@@ -15,8 +16,8 @@ class PedalContext;
 // range limit in its status reply.
 class PedalSettings {
 public:
-    static constexpr std::uint8_t RangeStandard = 255;
-    static constexpr std::uint8_t RangeLow = 186;
+    static constexpr std::uint8_t RangeStandard = msg::RangeStandard;
+    static constexpr std::uint8_t RangeLow = msg::RangeLow;
 
     explicit PedalSettings(PedalContext& main);
     void setView(PedalSettingsView* view) { view_ = view; }
@@ -49,7 +50,8 @@ public:
 private:
     void chooseRange(std::uint8_t range, const QString& fileText);
     void checkPair(PedalMenuItem on, PedalMenuItem off);
-    void send(const std::string& text, const QString& name);
+    // Logs the message as hex text and sends it as one exchange.
+    void send(const Message& message, const QString& name);
 
     PedalContext& main_;
     PedalSettingsView* view_ = nullptr;

@@ -105,13 +105,11 @@ void AlgorithmUpload::btnUploadClick() {
     log.ConsoleLog("size: " + QString::number(text.size() / 2));
     log.ConsoleLog(EffectCatalogue::fileContentLogLine(text));
     const std::string line = text.toStdString();
-    const ImageLineConversion converted = convertImageLine(line, unit.TxBuffer);
-    log.ConsoleLog("num of bytes: " + QString::number(converted.converted));
-    // Only converted bytes are sent: the rest of the buffer holds an earlier message. The
-    // request drops stale received bytes first, so they are not taken for the answer.
-    if (converted.converted > 0) {
-        messages.SendRequest(std::string_view(line).substr(0, converted.converted * 2));
-    }
+    const Message image = decodeImageLine(line);
+    log.ConsoleLog("num of bytes: " + QString::number(image.size()));
+    // Only converted bytes are sent. The request drops stale received bytes first, so they are
+    // not taken for the answer.
+    if (!image.empty()) messages.SendRequest(image);
 
     log.ConsoleLog("write to device");
     view.setStatusText("Uploading...");

@@ -127,7 +127,7 @@ BootloaderProtocol::Answer BootloaderProtocol::readExact(std::size_t count,
 BootloaderProtocol::SyncResult BootloaderProtocol::synchronise(const QString& logPrefix) {
     SyncResult result;
     // A request: whatever waits on the receive side is dropped first, not taken for the answer.
-    messages_.SendRequest(msg::bootloaderSync(), 1);
+    messages_.SendRequest(msg::bootloaderSync());
     ++bytesSent;
     DeviceMessages::Reply reply = DeviceMessages::Reply::Received;
     result.answer = messages_.ReadReplyText(&reply, boot::StepLimitMs);

@@ -59,16 +59,17 @@ EraseSettings::~EraseSettings() = default;
 void EraseSettings::menuEraseSettingsClick() {
     DeviceMessages& messages = main_.messages();
     Dialogs& dialogs = main_.services().dialogs;
-    if (messages.busy()) return;
+    const QString name = QStringLiteral("Erase Settings");
+    if (!messages.linkFree(name)) return;
     if (!dialogs.confirm(Warning())) return;
     {
         // The whole command is one exchange: the window stays live through its pauses, but no
         // other command reaches the pedal and the poll leaves the dump until it is all there.
-        DeviceMessages::BusyGuard guard(messages);
-        if (!tools_.EraseEEPROM(SettingsMemoryAddress, true)) return;
-        main_.services().clock.pause(EraseSettleMs);
+        DeviceMessages::Exchange exchange(messages, name);
+        if (!exchange || !tools_.EraseEEPROM(SettingsMemoryAddress)) return;
+        exchange.pause(EraseSettleMs);
         if (!dialogs.confirm(CheckQuestion)) return;
-        if (!tools_.ReadEEPROM(SettingsMemoryAddress, true)) return;
+        if (!tools_.ReadEEPROM(SettingsMemoryAddress)) return;
         awaitingDump_ = true;
         quietLimit_->start();
     }
@@ -113,7 +114,7 @@ void EraseSettings::judge() {
 void EraseSettings::quietLimitPassed() {
     if (!dump_.collecting() && !awaitingDump_) return;
     // While another exchange holds the link the poll does not read: the rest may be waiting.
-    if (main_.messages().busy()) {
+    if (!main_.messages().linkFree()) {
         quietLimit_->start();
         return;
     }

@@ -58,7 +58,7 @@ void FirmwareUpgrade::menuFirmwareUpgradeModeClick() {
         v.setUpgradeModeChecked(false);
         return;
     }
-    messages.SendText(msg::firmwareUpgradeEntry());
+    messages.Send(msg::firmwareUpgradeEntry());
     main_.services().clock.pause(200);
     main_.Timer_USB_Read().stop();
     protocol_.enterBootloaderLine();
@@ -260,7 +260,7 @@ void FirmwareUpgrade::RestartDevice() {
 void FirmwareUpgrade::RestartDevice(bool goAcknowledged) {
     TransferView& v = main_.transferView();
     DeviceMessages& messages = main_.messages();
-    DeviceMessages::Exchange exchange(messages);
+    DeviceMessages::Exchange exchange(messages, QStringLiteral("Restart"));
     main_.unit().ErrorReportEnabled = true;
     protocol_.leaveBootloaderLine();
     if (goAcknowledged) {
@@ -284,7 +284,7 @@ void FirmwareUpgrade::RestartDevice(bool goAcknowledged) {
 
 bool FirmwareUpgrade::FormClose() {
     LogSink& log = main_.services().log;
-    if (running_ || !main_.messages().mayEnter()) {
+    if (running_ || !main_.messages().linkFree()) {
         log.ConsoleLog("the upgrade window stays open while an exchange with the pedal runs");
         return false;
     }

@@ -6,6 +6,7 @@
 
 #include "app/presets.h"
 #include "device/hex_text.h"
+#include "device/message_builders.h"
 #include "editor_fixture.h"
 #include "effect/fx_settings.h"
 #include "effect/knob_dial.h"
@@ -139,8 +140,8 @@ private Q_SLOTS:
         ParameterValues values = f.fx().records.values();
         values[order(Param::Split)] = values[order(Param::Split)] ? 0 : 1;
         f.load(f.fileIn("split.txt", "\xEF\xBB\xBF" + presetOf(values)));
-        QCOMPARE(f.sent(), QString::fromStdString(
-                               ParameterWriteMessage(0x00C9, values[order(Param::Split)])));
+        QCOMPARE(f.sent(), QString::fromStdString(hexText(
+                               msg::parameterWrite(0x00C9, values[order(Param::Split)]))));
     }
 
     void olderPresetsOfSeventeenLinesLoad() {

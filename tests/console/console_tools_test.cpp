@@ -146,7 +146,7 @@ private Q_SLOTS:
         during->setSingleShot(true);
         during->onTimeout([&] {
             ranDuringPause = true;
-            busyDuringPause = l.f.controller().messages().busy();
+            busyDuringPause = !l.f.controller().messages().linkFree();
             l.f.main().action("menuDisconnect")->trigger();
             l.console().btnEraseEeprom->click();  // refused without a question
         });

@@ -55,35 +55,32 @@ class DeviceMessagesTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void sendText_data() {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<int>("count");
-        QTest::addColumn<QByteArray>("written");
-        QTest::newRow("half the text") << "0200" << -1 << QByteArray::fromHex("0200");
-        QTest::newRow("fixed count")
-            << "01000B007FE000" << 7 << QByteArray::fromHex("01000B007FE000");
-        QTest::newRow("lower case") << "0d01" << -1 << QByteArray::fromHex("0D01");
-        // Each of these would have sent stale bytes of the earlier message.
-        QTest::newRow("not hexadecimal") << "01addrdata" << 7 << QByteArray();
-        QTest::newRow("count beyond the text") << "01000B" << 7 << QByteArray();
-        QTest::newRow("odd length") << "020" << -1 << QByteArray();
+    void send_data() {
+        QTest::addColumn<QByteArray>("message");
+        QTest::addColumn<bool>("sent");
+        QTest::newRow("status request") << QByteArray::fromHex("0200") << true;
+        QTest::newRow("parameter write") << QByteArray::fromHex("01000B007FE000") << true;
+        QTest::newRow("a full buffer") << QByteArray(int(D2xxUnit::BufferSize), '\x5A') << true;
+        QTest::newRow("empty") << QByteArray() << false;
+        // Would run past the transmit buffer.
+        QTest::newRow("longer than the buffer")
+            << QByteArray(int(D2xxUnit::BufferSize) + 1, '\x5A') << false;
     }
-    void sendText() {
-        QFETCH(QString, text);
-        QFETCH(int, count);
-        QFETCH(QByteArray, written);
+    void send() {
+        QFETCH(QByteArray, message);
+        QFETCH(bool, sent);
         Link link;
         link.unit.TxBuffer.fill(0xEE);  // an earlier message
-        const std::uint32_t n = link.messages.SendText(text.toStdString(), count);
-        QCOMPARE(int(n), int(written.size()));
-        QCOMPARE(link.transport.written, bytesOf(written));
+        const std::uint32_t n = link.messages.Send(bytesOf(message));
+        QCOMPARE(int(n), sent ? int(message.size()) : 0);
+        QCOMPARE(link.transport.written, sent ? bytesOf(message) : std::vector<std::uint8_t>{});
         // Only a refusal is traced here; senders log their own messages.
-        QCOMPARE(link.log.lines.size(), written.isEmpty() ? 1 : 0);
+        QCOMPARE(link.log.lines.size(), !sent && !message.isEmpty() ? 1 : 0);
     }
 
     void writeToDspLogsAndSendsSevenBytes() {
         Link link;
-        link.messages.WriteToDSP("01", 0x1000B, 0x007FE000);  // only the word's low 16 bits count
+        link.messages.WriteToDSP(0x1000B, 0x007FE000);  // only the word's low 16 bits count
         QCOMPARE(link.log.lines, QStringList{"write to DSP msg: 01000B007FE000"});
         QCOMPARE(link.transport.written, bytesOf(QByteArray::fromHex("01000B007FE000")));
     }

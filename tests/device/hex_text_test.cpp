@@ -118,8 +118,8 @@ private Q_SLOTS:
     void builders_data() {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("expected");
-        auto row = [](const char* name, const std::string& text, const char* expected) {
-            QTest::newRow(name) << QString::fromStdString(text) << expected;
+        auto row = [](const char* name, const korvanne::Message& message, const char* expected) {
+            QTest::newRow(name) << QString::fromStdString(hexText(message)) << expected;
         };
         using namespace korvanne::msg;
         row("status request", statusRequest(), "0200");
@@ -164,7 +164,8 @@ private Q_SLOTS:
         row("eeprom read", eepromRead(), "0C5000000000");
         row("bypass on", bypass(true), "0D01");
         row("bypass off", bypass(false), "0D00");
-        row("tuning data", tuningData("007FF5EC"), "0E007FF5EC");
+        row("tuning data", tuningData(std::vector<std::uint32_t>{0x007FF5EC, 0xFFFFFFFE}),
+            "0E007FF5ECFFFFFFFE");
         row("range standard", instrumentRange(RangeStandard), "0FFF0102030405F1");
         row("range low", instrumentRange(RangeLow), "0FBA0203040506B3");
         row("range unknown", instrumentRange(0), "");

@@ -159,8 +159,7 @@ private Q_SLOTS:
         QCOMPARE(state.image.size(), std::size_t(4352));
         QCOMPARE(state.algorithm, 14);
         // Parameter writes land where the image's address table says (Dry is word 0).
-        const std::string write = msg::parameterWrite(0x0027, 0x007FE000);
-        const std::vector<std::uint8_t> message = *HexToBytes(write);
+        const Message message = msg::parameterWrite(0x0027, 0x007FE000);
         transport->pedal(0).receive(message.data(), message.size(), 0);
         QCOMPARE(state.values[0], 0x007FE000u);
     }
@@ -221,7 +220,7 @@ private Q_SLOTS:
         std::unique_ptr<Timer> click = f.clock.createTimer();
         click->setSingleShot(true);
         Qt::CursorShape cursorMeanwhile = Qt::ArrowCursor;
-        const std::string write = msg::parameterWrite(0x0027, 0x007FE000);
+        const Message write = msg::parameterWrite(0x0027, 0x007FE000);
         click->onTimeout([&] {
             cursorMeanwhile = f.main().cursor().shape();
             if (command == "Scan And Link") c.menuScanClick();
@@ -229,7 +228,7 @@ private Q_SLOTS:
             if (command == "Unlink") c.menuDisconnectClick();
             if (command == "Status request") c.ReadDeviceStatus();
             c.Timer_USB_ReadTimer();
-            messages.runWhenFree([&] { messages.SendText(write); });
+            messages.runWhenFree([&] { messages.Send(write); });
         });
         click->start(clickAtMs);
         f.main().action("menuScan")->trigger();
@@ -238,14 +237,14 @@ private Q_SLOTS:
             f.log.contains(command + " refused: another exchange with the pedal is in progress"));
         // The handshake's bytes alone, then the deferred send once it has ended.
         std::vector<std::uint8_t> expected = statusRequestThenWaveEcho;
-        const std::vector<std::uint8_t> writeBytes = *HexToBytes(write);
+        const std::vector<std::uint8_t>& writeBytes = write;
         expected.insert(expected.end(), writeBytes.begin(), writeBytes.end());
         QCOMPARE(pedal.received(), expected);
         QVERIFY(c.Linked);
         QCOMPARE(label(f.main(), "lblFirmwareVersion"), QString("Device Firmware: 13"));
         QCOMPARE(f.dialogs.messages, QStringList());
         QCOMPARE(f.main().cursor().shape(), Qt::ArrowCursor);
-        QVERIFY(!messages.busy());
+        QVERIFY(messages.linkFree());
     }
 
     void stepsOfAnExchangeJoinIt() {
@@ -256,15 +255,17 @@ private Q_SLOTS:
         DeviceMessages& messages = f.controller().messages();
         // A command that runs the status handshake as one of its steps (as Request does).
         bool ran = false;
-        QVERIFY(messages.runExchange("Request", [&] {
+        {
+            DeviceMessages::Exchange request(messages, "Request");
+            QVERIFY(request);
             f.controller().communication().ReadDeviceStatus();
             ran = true;
-        }));
+        }
         QVERIFY(ran);
         std::vector<std::uint8_t> expected = statusRequestThenWaveEcho;
         expected.insert(expected.end(), {0x02, 0x00});
         QCOMPARE(pedal.received(), expected);
-        QVERIFY(!messages.busy());
+        QVERIFY(messages.linkFree());
     }
 
     void pedalStateReachesTheMenus() {
@@ -481,7 +482,7 @@ private Q_SLOTS:
             polled += b.size();
         };
         f.log.clear();
-        f.controller().messages().SendText(msg::eepromRead(0x50), 6);
+        f.controller().messages().Send(msg::eepromRead(0x50));
         f.clock.advance(4000);
         QCOMPARE(polled, std::size_t(1 + 16384));
         QCOMPARE(firstByte, std::uint8_t(0xAB));

@@ -14,9 +14,9 @@
 
 #include "core/clock.h"
 #include "core/log_sink.h"
-#include "device/command_exchange.h"
 #include "device/d2xx_unit.h"
 #include "device/device_messages.h"
+#include "device/message_builders.h"
 #include "scripted_dialogs.h"
 
 using namespace korvanne;
@@ -309,13 +309,13 @@ private Q_SLOTS:
         // Two commands back to back, the second starting with a purge of the transmit side: the
         // first one's bytes, still on their way through the driver, arrive whole.
         {
-            CommandExchange midi(messages, "MIDI channel");
-            midi.send("0710");
+            DeviceMessages::Exchange midi(messages, "MIDI channel");
+            midi.send(msg::midiChannel(16));
         }
         {
-            CommandExchange store(messages, "Note Cut");
+            DeviceMessages::Exchange store(messages, "Note Cut");
             store.purgeTransmit();
-            store.send("090107");
+            store.send(msg::noteFilter(1, 7));
         }
         QCOMPARE(pedal.receive(5).toHex(), QByteArray("0710090107"));
         unit.CloseFTDevice();

@@ -9,6 +9,7 @@
 #include "device/d2xx_unit.h"
 #include "device/device_messages.h"
 #include "device/hex_text.h"
+#include "device/message_builders.h"
 #include "recording_log.h"
 #include "scripted_dialogs.h"
 #include "sim/sim_transport.h"
@@ -56,7 +57,7 @@ private:
 };
 
 QString write(std::uint16_t address, std::uint32_t value) {
-    return QString::fromStdString(ParameterWriteMessage(address, value));
+    return QString::fromStdString(hexText(msg::parameterWrite(address, value)));
 }
 
 }  // namespace
@@ -153,10 +154,12 @@ private Q_SLOTS:
         });
         click->start(50);
         QString duringExchange;
-        QVERIFY(f.messages.runExchange("Other", [&] {
+        {
+            DeviceMessages::Exchange other(f.messages, "Other");
+            QVERIFY(other);
             f.clock.pause(250);
             duringExchange = f.sent();
-        }));
+        }
         QCOMPARE(duringExchange, QString());
         f.clock.advance(FxSettings::DeferredSendMs);
         QCOMPARE(f.sent(),

@@ -1,6 +1,9 @@
 // The parameter catalogue and its codecs, from the worked examples of the pedal's encoding.
 #include "effect/parameter_catalogue.h"
 
+#include "device/hex_text.h"
+#include "device/message_builders.h"
+
 #include <QFile>
 #include <QTest>
 
@@ -189,7 +192,7 @@ private Q_SLOTS:
         QFETCH(uint, value);
         ParameterRecords r;
         QCOMPARE(LoadParameterAddresses(imageLine("KORVANNE_MK3_0008"), r), std::string());
-        QTEST(QString::fromStdString(ParameterWriteMessage(r.address(Param(parameter)), value)),
+        QTEST(QString::fromStdString(hexText(msg::parameterWrite(r.address(Param(parameter)), value))),
               "text");
     }
 

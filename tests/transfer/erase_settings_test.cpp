@@ -87,7 +87,7 @@ private Q_SLOTS:
         QCOMPARE(l.sentAfterLink(), bytes({0x0B, 0x50, 0x00, 0x00, 0x00}));
         QCOMPARE(l.f.log.lines.value(0), QString("erase message: 0B50000000"));
         QVERIFY(l.f.clock.nowMs() - before >= 100 + 4000);
-        QVERIFY(!l.f.controller().messages().busy());
+        QVERIFY(l.f.controller().messages().linkFree());
         QCOMPARE(l.f.dialogs.messages, QStringList());
     }
 
@@ -218,7 +218,7 @@ private Q_SLOTS:
         Linked l(options);
         l.pedal->state().settingsMemory.fill(0xFF);
         // A read asked for without the tools' pause, so the poll meets the dump on its way.
-        QVERIFY(l.f.controller().messages().SendText(msg::eepromRead(0x50)) == 6);
+        QVERIFY(l.f.controller().messages().Send(msg::eepromRead(0x50)) == 6);
         l.f.clock.advance(1000);
         const qsizetype reads = l.f.log.lines.filter("num of bytes read: ").size();
         l.f.clock.advance(EraseSettings::DumpQuietLimitMs + 1000);
