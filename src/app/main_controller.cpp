@@ -40,11 +40,21 @@ MainController::MainController(Services& services, MainView& view)
       transferView_(std::make_unique<MainTransferView>(view)),
       updateMenu_(std::make_unique<MainUpdateMenu>(view)),
       communication_(std::make_unique<Communication>(*this)),
-      pedalSettings_(std::make_unique<PedalSettings>(*this)),
-      tunings_(std::make_unique<Tunings>(*this)),
-      noteTrackingFilter_(std::make_unique<NoteTrackingFilter>(*this)),
-      controlAssignments_(std::make_unique<ControlAssignments>(*this)),
-      parameterStore_(std::make_unique<ParameterStore>(*this)),
+      fxSettings_(std::make_unique<FxSettings>(services.log, services.dialogs, services.clock,
+                                               messages_, catalogue,
+                                               communication_->RequestInProgress)),
+      pedalSettings_(std::make_unique<PedalSettings>(
+          services, messages_, *communication_,
+          [this](const QString& text) { return rememberInstrument(text); })),
+      tunings_(std::make_unique<Tunings>(services, messages_, *fxSettings_)),
+      noteTrackingFilter_(
+          std::make_unique<NoteTrackingFilter>(services, messages_, *communication_)),
+      controlAssignments_(std::make_unique<ControlAssignments>(
+          services, messages_, *communication_, fxSettings_->records, *tunings_,
+          [this](bool enabled) { setAssignEnabled(enabled); })),
+      parameterStore_(std::make_unique<ParameterStore>(
+          services, messages_, *communication_, fxSettings_->records,
+          [this](bool enabled) { showAllParametersEnabled(enabled); })),
       upload_(std::make_unique<AlgorithmUpload>(*this)),
       firmwareUpgrade_(std::make_unique<FirmwareUpgrade>(*this)) {
     uploadCheckTimer_->onTimeout([this] { upload_->UploadCheckTimerTimer(); });
@@ -61,9 +71,6 @@ MainController::MainController(Services& services, MainView& view)
     appliers.ApplyMidiChannel = [this](const std::vector<std::uint8_t>& entries, std::size_t i) {
         pedalSettings_->ShowMidiChannel(entries[i]);
     };
-    fxSettings_ =
-        std::make_unique<FxSettings>(services.log, services.dialogs, services.clock, messages_,
-                                     catalogue, communication_->RequestInProgress);
     presets_ = std::make_unique<Presets>(*this);
     usbReadTimer_->onTimeout([this] { communication_->Timer_USB_ReadTimer(); });
     messages_.onBusyChanged = [this](bool busy) {

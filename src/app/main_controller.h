@@ -11,8 +11,6 @@
 #include "device/d2xx_unit.h"
 #include "device/device_messages.h"
 #include "device/link_context.h"
-#include "effect/effect_context.h"
-#include "pedal/pedal_context.h"
 #include "transfer/effect_resources.h"
 #include "transfer/transfer_context.h"
 #include "update/update_context.h"
@@ -40,15 +38,11 @@ class UpdateCheck;
 class Updater;
 
 // The main window's behaviour without its widgets: start-up, the enabling rules, Info and Support,
-// the look and settings menu items. It is the context the link (LinkContext), the upload and the
-// firmware upgrade (TransferContext), the version check and updater (UpdateContext), the
-// tunings, assignments, note cut and store (EffectContext) and the pedal-wide settings
-// (PedalContext) work in.
-class MainController : public LinkContext,
-                       public TransferContext,
-                       public UpdateContext,
-                       public EffectContext,
-                       public PedalContext {
+// the look and settings menu items; and the one place the operations are composed. It is the
+// context the link (LinkContext), the upload and the firmware upgrade (TransferContext) and the
+// version check and updater (UpdateContext) work in; the tunings, assignments, note cut, store
+// and pedal-wide settings are built from the collaborators they use.
+class MainController : public LinkContext, public TransferContext, public UpdateContext {
 public:
     static constexpr int LookMenuItems = 7;
 
@@ -117,15 +111,15 @@ public:
     Communication& communication() override { return *communication_; }
     AlgorithmUpload& upload() { return *upload_; }
     FirmwareUpgrade& firmwareUpgrade() { return *firmwareUpgrade_; }
-    FxSettings& fxSettings() override { return *fxSettings_; }
+    FxSettings& fxSettings() { return *fxSettings_; }
     Presets& presets() { return *presets_; }
     ConsoleTools& consoleTools() { return *consoleTools_; }
     EraseSettings& eraseSettings() { return *eraseSettings_; }
     PedalSettings& pedalSettings() { return *pedalSettings_; }
-    Tunings& tunings() override { return *tunings_; }
-    void setAssignEnabled(bool enabled) override;
-    void showAllParametersEnabled(bool enabled) override;
-    bool rememberInstrument(const QString& text) override;
+    Tunings& tunings() { return *tunings_; }
+    void setAssignEnabled(bool enabled);
+    void showAllParametersEnabled(bool enabled);
+    bool rememberInstrument(const QString& text);
     NoteTrackingFilter& noteTrackingFilter() { return *noteTrackingFilter_; }
     ControlAssignments& controlAssignments() { return *controlAssignments_; }
     ParameterStore& parameterStore() { return *parameterStore_; }
@@ -145,6 +139,7 @@ private:
     std::unique_ptr<MainTransferView> transferView_;
     std::unique_ptr<MainUpdateMenu> updateMenu_;
     std::unique_ptr<Communication> communication_;
+    std::unique_ptr<FxSettings> fxSettings_;
     std::unique_ptr<PedalSettings> pedalSettings_;
     std::unique_ptr<Tunings> tunings_;
     std::unique_ptr<NoteTrackingFilter> noteTrackingFilter_;
@@ -152,7 +147,6 @@ private:
     std::unique_ptr<ParameterStore> parameterStore_;
     std::unique_ptr<AlgorithmUpload> upload_;
     std::unique_ptr<FirmwareUpgrade> firmwareUpgrade_;
-    std::unique_ptr<FxSettings> fxSettings_;
     std::unique_ptr<Presets> presets_;
     std::unique_ptr<ConsoleTools> consoleTools_;
     std::unique_ptr<EraseSettings> eraseSettings_;

@@ -7,7 +7,6 @@
 #include "device/device_messages.h"
 #include "device/hex_text.h"
 #include "device/message_builders.h"
-#include "effect/effect_context.h"
 #include "effect/fx_settings.h"
 #include "effect/tunings.h"
 
@@ -25,7 +24,15 @@ bool isControl(AssignList list) {
 
 }  // namespace
 
-ControlAssignments::ControlAssignments(EffectContext& main) : main_(main) {}
+ControlAssignments::ControlAssignments(Services& services, DeviceMessages& messages, const Communication& link,
+    ParameterRecords& records, const Tunings& tunings,
+    std::function<void(bool)> setAssignEnabled)
+    : services_(services),
+      messages_(messages),
+      link_(link),
+      records_(records),
+      tunings_(tunings),
+      setAssignEnabled_(std::move(setAssignEnabled)) {}
 
 const std::vector<Param>& ControlAssignments::offered(AssignList list) {
     // Controls I and II take the continuous parameters, III and IV the on/off ones.
@@ -74,13 +81,13 @@ void ControlAssignments::assignOnChange(AssignList list) {
     if (!view_) return;
     AssignFlags[at(list)] = view_->assignText(list) != NotAssigned && view_->assignIndex(list) > 0;
     if (list != AssignList::TRE && list != AssignList::QUATTRO) return;
-    if (main_.communication().RequestInProgress) return;
+    if (link_.RequestInProgress) return;
     // The tracking parameters that need a tuning cannot be put on a control without one.
     const QString chosen = view_->assignText(list);
     const bool needsTuning =
         chosen == recordName(Param::DominantNotesCut) || chosen == recordName(Param::HighNotesCut);
-    if (needsTuning && main_.tunings().CurrentTuning == Tunings::NoTuningSelected) {
-        main_.services().dialogs.inform(TuningRuleMessage);
+    if (needsTuning && tunings_.CurrentTuning == Tunings::NoTuningSelected) {
+        services_.dialogs.inform(TuningRuleMessage);
         view_->selectAssign(list, 0);
     }
 }
@@ -107,23 +114,23 @@ Message ControlAssignments::BuildAssignMessage() {
         }
     }
     const Message message = msg::assign(AssignFlags, addresses, remote);
-    LogSink& log = main_.services().log;
+    LogSink& log = services_.log;
     log.ConsoleLog("lenght of assign message in bytes: " + QString::number(message.size()));
     log.ConsoleLog("assign message: " + QString::fromStdString(hexText(message)));
     return message;
 }
 
 void ControlAssignments::btnAssignClick() {
-    Dialogs& dialogs = main_.services().dialogs;
+    Dialogs& dialogs = services_.dialogs;
     const Message message = BuildAssignMessage();
-    if (!main_.messages().linkFree("Assign")) return;
+    if (!messages_.linkFree("Assign")) return;
     if (!dialogs.confirm(QStringLiteral("Upload Assignments?"))) return;
-    DeviceMessages::Exchange exchange(main_.messages(), "Assign");
+    DeviceMessages::Exchange exchange(messages_, "Assign");
     exchange.send(message);
     // The button rests while the pedal takes the assignments in.
-    main_.setAssignEnabled(false);
+    setAssignEnabled_(false);
     exchange.pause(AfterWriteMs);
-    main_.setAssignEnabled(true);
+    setAssignEnabled_(true);
 }
 
 Message ControlAssignments::BuildFootswitchMessage() {
@@ -132,15 +139,15 @@ Message ControlAssignments::BuildFootswitchMessage() {
     // Note the opposite meanings: 00 is Bypass for the short press, Change Preset for the long.
     const Message message = msg::footswitchMode(on(B::chkChangePresetShortPress) ? 0x01 : 0x00,
                                                 on(B::chkBypassLongPress) ? 0x01 : 0x00);
-    main_.services().log.ConsoleLog("footswitch behaviour message: " +
+    services_.log.ConsoleLog("footswitch behaviour message: " +
                                     QString::fromStdString(hexText(message)));
     return message;
 }
 
 void ControlAssignments::btnSetFootswitchModeClick() {
     const Message message = BuildFootswitchMessage();
-    main_.services().log.ConsoleLog(QString::fromStdString(hexText(message)));
-    DeviceMessages::Exchange exchange(main_.messages(), "Set Footswitch Mode");
+    services_.log.ConsoleLog(QString::fromStdString(hexText(message)));
+    DeviceMessages::Exchange exchange(messages_, "Set Footswitch Mode");
     exchange.send(message);
 }
 
@@ -148,7 +155,7 @@ void ControlAssignments::ApplyFootswitchMode(const std::vector<std::uint8_t>& en
                                              std::size_t index) {
     if (entries.size() <= index) return;
     FootswitchMode = entries[index];
-    main_.services().log.ConsoleLog("Footswitch Mode: " + QString::number(FootswitchMode));
+    services_.log.ConsoleLog("Footswitch Mode: " + QString::number(FootswitchMode));
     if (!view_ || FootswitchMode > 3) return;
     CheckFootswitchChoices(*view_, FootswitchMode);
 }
@@ -202,7 +209,7 @@ namespace korvanne {
 
 // The records live with the whole program; everything here reaches them through this one place.
 ParameterRecords& ControlAssignments::records() const {
-    return main_.fxSettings().records;
+    return records_;
 }
 
 }  // namespace korvanne

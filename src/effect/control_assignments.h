@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 #include <QStringList>
 #include <array>
 #include <cstdint>
@@ -13,7 +14,10 @@
 
 namespace korvanne {
 
-class EffectContext;
+struct Services;
+class DeviceMessages;
+class Communication;
+class Tunings;
 
 // Which assignable parameter each of the pedal's four controls operates and what the remote
 // footswitch does, sent with "Assign"; and what the pedal's own footswitch does on a short and a
@@ -28,7 +32,9 @@ public:
     static constexpr std::uint16_t RemotePreset = msg::RemotePreset;
     static constexpr int AfterWriteMs = 100;
 
-    explicit ControlAssignments(EffectContext& main);
+    ControlAssignments(Services& services, DeviceMessages& messages, const Communication& link,
+                       ParameterRecords& records, const Tunings& tunings,
+                       std::function<void(bool)> setAssignEnabled);
     void setView(AssignmentView* view) { view_ = view; }
 
     // Control I, II, III, IV, remote: set while the list shows anything but "Not Assigned".
@@ -67,7 +73,13 @@ private:
     QString recordName(Param p) const;
     ParameterRecords& records() const;
 
-    EffectContext& main_;
+    Services& services_;
+    DeviceMessages& messages_;
+    const Communication& link_;
+    ParameterRecords& records_;
+    const Tunings& tunings_;
+    // The main window's "Assign" button, which rests while the pedal takes the assignments in.
+    std::function<void(bool)> setAssignEnabled_;
     AssignmentView* view_ = nullptr;
 };
 

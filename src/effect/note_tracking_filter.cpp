@@ -7,14 +7,14 @@
 #include "device/device_messages.h"
 #include "device/hex_text.h"
 #include "device/message_builders.h"
-#include "effect/effect_context.h"
 
 namespace korvanne {
 
 const std::array<QString, NoteTrackingFilter::Notes> NoteTrackingFilter::NoteNames{
     "A2", "A#2", "B2", "C3", "C#3", "D3", "D#3", "E3"};
 
-NoteTrackingFilter::NoteTrackingFilter(EffectContext& main) : main_(main) {}
+NoteTrackingFilter::NoteTrackingFilter(Services& services, DeviceMessages& messages, const Communication& link)
+    : services_(services), messages_(messages), link_(link) {}
 
 void NoteTrackingFilter::chkNoteChange() {
     if (!view_) return;
@@ -38,19 +38,19 @@ Message NoteTrackingFilter::noteFilterMessage() const {
 }
 
 void NoteTrackingFilter::btnSaveClick() {
-    LogSink& log = main_.services().log;
-    Dialogs& dialogs = main_.services().dialogs;
+    LogSink& log = services_.log;
+    Dialogs& dialogs = services_.dialogs;
     const Message message = noteFilterMessage();
     log.ConsoleLog("byte 1: " + QString::fromStdString(hex2(message[1])));
     log.ConsoleLog("byte 2: " + QString::fromStdString(hex2(message[2])));
     log.ConsoleLog("Set note filters: " + QString::fromStdString(hexText(message)));
     log.ConsoleLog(QString::number(message.size()));
     // The window can be opened at any time; without a pedal there is nobody to tell.
-    if (!main_.communication().Linked) {
+    if (!link_.Linked) {
         dialogs.inform(NotLinkedMessage);
         return;
     }
-    DeviceMessages::Exchange exchange(main_.messages(), "Note Cut");
+    DeviceMessages::Exchange exchange(messages_, "Note Cut");
     exchange.purgeTransmit();
     exchange.send(message);
     exchange.pause(AfterWriteMs);

@@ -9,7 +9,9 @@
 
 namespace korvanne {
 
-class EffectContext;
+struct Services;
+class DeviceMessages;
+class Communication;
 
 // The eight note boxes of the note cut window, by note code (0 "A2" to 7 "E3").
 class NoteCutView {
@@ -30,7 +32,7 @@ public:
     static inline const QString NotLinkedMessage =
         QStringLiteral("No pedal is linked. Link the pedal, then save the note cut again.");
 
-    explicit NoteTrackingFilter(EffectContext& main);
+    NoteTrackingFilter(Services& services, DeviceMessages& messages, const Communication& link);
     void setView(NoteCutView* view) { view_ = view; }
 
     // Number of checked boxes.
@@ -43,7 +45,9 @@ public:
     Message noteFilterMessage() const;
 
 private:
-    EffectContext& main_;
+    Services& services_;
+    DeviceMessages& messages_;
+    const Communication& link_;
     NoteCutView* view_ = nullptr;
 };
 

@@ -7,18 +7,24 @@
 #include "device/device_messages.h"
 #include "device/hex_text.h"
 #include "device/message_builders.h"
-#include "effect/effect_context.h"
 #include "effect/fx_settings.h"
 #include "effect/parameter_catalogue.h"
 
 namespace korvanne {
 
-ParameterStore::ParameterStore(EffectContext& main) : main_(main) {}
+ParameterStore::ParameterStore(Services& services, DeviceMessages& messages, Communication& link,
+    const ParameterRecords& records,
+    std::function<void(bool)> showAllParametersEnabled)
+    : services_(services),
+      messages_(messages),
+      link_(link),
+      records_(records),
+      showAllParametersEnabled_(std::move(showAllParametersEnabled)) {}
 
 Message ParameterStore::storeMessage() const {
     // The nine assignable values in catalogue order; the standard ones are not stored.
     std::array<std::uint32_t, 9> values{};
-    const ParameterRecords& records = main_.fxSettings().records;
+    const ParameterRecords& records = records_;
     for (std::size_t i = 0; i < values.size(); ++i) {
         values[i] = records.value(static_cast<Param>(order(Param::InputLevel) + int(i)));
     }
@@ -26,22 +32,22 @@ Message ParameterStore::storeMessage() const {
 }
 
 void ParameterStore::btnSaveParametersClick() {
-    LogSink& log = main_.services().log;
-    Dialogs& dialogs = main_.services().dialogs;
+    LogSink& log = services_.log;
+    Dialogs& dialogs = services_.dialogs;
     const Message message = storeMessage();
     log.ConsoleLog("Store settings message (HEX): " + QString::fromStdString(hexText(message)));
     log.ConsoleLog(QString::number(message.size()));
-    if (!main_.messages().linkFree("Save Parameters")) return;
+    if (!messages_.linkFree("Save Parameters")) return;
     if (!dialogs.confirm(QStringLiteral("Save Parameters to pedal?"))) return;
-    DeviceMessages::Exchange exchange(main_.messages(), "Save Parameters");
+    DeviceMessages::Exchange exchange(messages_, "Save Parameters");
     exchange.purgeTransmit();
     exchange.send(message);
     exchange.pause(AfterWriteMs);
 }
 
 void ParameterStore::btnRequestClick() {
-    Communication& communication = main_.communication();
-    if (!main_.messages().linkFree("Request")) return;
+    Communication& communication = link_;
+    if (!messages_.linkFree("Request")) return;
     // Values read back are shown without being sent back; the handshake clears the flag when it
     // has applied the whole reply.
     communication.RequestInProgress = true;
@@ -50,7 +56,7 @@ void ParameterStore::btnRequestClick() {
 
 void ParameterStore::OnClickEnableAllParameters() {
     EnableAllParameters = !EnableAllParameters;
-    main_.showAllParametersEnabled(EnableAllParameters);
+    showAllParametersEnabled_(EnableAllParameters);
     if (!view_) return;
     for (Knob knob : {Knob::dialDry, Knob::dialSubMix, Knob::dialMinus1Oct, Knob::dialMinus2Oct,
                       Knob::dialRange}) {

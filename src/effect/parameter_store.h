@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 #include <string>
 
 #include "device/message_builders.h"
@@ -8,7 +9,10 @@
 
 namespace korvanne {
 
-class EffectContext;
+struct Services;
+class DeviceMessages;
+class Communication;
+class ParameterRecords;
 
 // The effect window's knobs that "Enable All Parameters" unlocks.
 class KnobLockView {
@@ -23,7 +27,9 @@ class ParameterStore {
 public:
     static constexpr int AfterWriteMs = 100;
 
-    explicit ParameterStore(EffectContext& main);
+    ParameterStore(Services& services, DeviceMessages& messages, Communication& link,
+                   const ParameterRecords& records,
+                   std::function<void(bool)> showAllParametersEnabled);
     void setView(KnobLockView* view) { view_ = view; }
 
     // The 37-byte store message for the records' values now.
@@ -36,7 +42,12 @@ public:
     bool EnableAllParameters = false;
 
 private:
-    EffectContext& main_;
+    Services& services_;
+    DeviceMessages& messages_;
+    Communication& link_;
+    const ParameterRecords& records_;
+    // The check mark of "Enable All Parameters" in the main window.
+    std::function<void(bool)> showAllParametersEnabled_;
     KnobLockView* view_ = nullptr;
 };
 

@@ -6,7 +6,6 @@
 #include "device/device_messages.h"
 #include "device/hex_text.h"
 #include "device/message_builders.h"
-#include "effect/effect_context.h"
 #include "effect/fx_settings.h"
 #include "effect/tuning_data.h"
 
@@ -18,7 +17,8 @@ const QStringList Tunings::TuningEntries{
 
 const QStringList Tunings::SemitoneEntries{"-5", "-4", "-3", "-2", "-1", "0", "+1", "+2", "+3"};
 
-Tunings::Tunings(EffectContext& main) : main_(main) {}
+Tunings::Tunings(Services& services, DeviceMessages& messages, FxSettings& fx)
+    : services_(services), messages_(messages), fx_(fx) {}
 
 void Tunings::cmbGuitarTuningChange(int position) {
     if (position >= 0 && position < TuningEntries.size()) {
@@ -39,12 +39,12 @@ Message Tunings::tuningMessage() const {
 }
 
 void Tunings::btnSetTuningClick() {
-    Dialogs& dialogs = main_.services().dialogs;
+    Dialogs& dialogs = services_.dialogs;
     const Message message = tuningMessage();
-    main_.services().log.ConsoleLog("Tuning Message: " + QString::fromStdString(hexText(message)));
-    if (!main_.messages().linkFree("Set Tuning")) return;
+    services_.log.ConsoleLog("Tuning Message: " + QString::fromStdString(hexText(message)));
+    if (!messages_.linkFree("Set Tuning")) return;
     if (!dialogs.confirm(QStringLiteral("Set new tuning?"))) return;
-    DeviceMessages::Exchange exchange(main_.messages(), "Set Tuning");
+    DeviceMessages::Exchange exchange(messages_, "Set Tuning");
     exchange.purgeTransmit();
     exchange.send(message);
     exchange.pause(AfterWriteMs);
@@ -54,7 +54,7 @@ void Tunings::ApplyTuning(const std::vector<std::uint8_t>& entries, std::size_t 
     if (entries.size() < index + 2) return;
     CurrentTuning = entries[index];
     SemitoneVariation = static_cast<std::int8_t>(entries[index + 1]);
-    LogSink& log = main_.services().log;
+    LogSink& log = services_.log;
     log.ConsoleLog("Current Tuning: " + QString::number(CurrentTuning));
     log.ConsoleLog("Semitones variation: " + QString::fromStdString(hex2(entries[index + 1])));
     if (!view_) return;
@@ -67,27 +67,27 @@ void Tunings::ApplyTuning(const std::vector<std::uint8_t>& entries, std::size_t 
 
 QString Tunings::BuildTuningData() {
     const QString text = QString::fromStdString(tuningDataText());
-    main_.services().log.ConsoleLog("tuning data: " + text);
+    services_.log.ConsoleLog("tuning data: " + text);
     return text;
 }
 
 void Tunings::switchToBypass(DeviceMessages::Exchange& exchange) {
     // Sent from this exchange's own step, the bypass goes out now, before the pause.
-    if (exchange.entered()) main_.fxSettings().SendBypass(true);
+    if (exchange.entered()) fx_.SendBypass(true);
 }
 
 void Tunings::menuUploadTuningsDataClick() {
-    Dialogs& dialogs = main_.services().dialogs;
+    Dialogs& dialogs = services_.dialogs;
     BuildTuningData();  // logs the table it sends
-    if (!main_.messages().linkFree("Upload Tuning Data")) return;
+    if (!messages_.linkFree("Upload Tuning Data")) return;
     if (!dialogs.confirm(QStringLiteral("Upload Tuning Data?"))) return;
-    DeviceMessages::Exchange exchange(main_.messages(), "Upload Tuning Data");
+    DeviceMessages::Exchange exchange(messages_, "Upload Tuning Data");
     switchToBypass(exchange);
     exchange.pause(BypassSettleMs);
     std::vector<std::uint32_t> words;
     for (const TuningRecord& record : TuningData) words.insert(words.end(), record.begin(), record.end());
     const Message message = msg::tuningData(words);
-    main_.services().log.ConsoleLog("num_of_bytes: " + QString::number(message.size()));
+    services_.log.ConsoleLog("num_of_bytes: " + QString::number(message.size()));
     exchange.purgeTransmit();
     exchange.send(message);
     exchange.pause(AfterWriteMs);

@@ -10,7 +10,9 @@
 
 namespace korvanne {
 
-class EffectContext;
+struct Services;
+class DeviceMessages;
+class FxSettings;
 
 // The tuning lists of the effect settings window. Selecting an entry from code runs the list's
 // change handler, as a user's choice does.
@@ -33,7 +35,7 @@ public:
     static constexpr int BypassSettleMs = 400;  // the pedal needs it after bypass, before the data
     static constexpr int AfterWriteMs = 100;
 
-    explicit Tunings(EffectContext& main);
+    Tunings(Services& services, DeviceMessages& messages, FxSettings& fx);
     void setView(TuningView* view) { view_ = view; }
 
     std::uint8_t CurrentTuning = 0;
@@ -55,7 +57,9 @@ private:
     // Every transfer step puts the pedal in bypass first; this is where the tuning data does it.
     void switchToBypass(DeviceMessages::Exchange& exchange);
 
-    EffectContext& main_;
+    Services& services_;
+    DeviceMessages& messages_;
+    FxSettings& fx_;  // the one bypass sender
     TuningView* view_ = nullptr;
 };
 

@@ -7,11 +7,15 @@
 #include "device/device_messages.h"
 #include "device/hex_text.h"
 #include "device/message_builders.h"
-#include "pedal/pedal_context.h"
 
 namespace korvanne {
 
-PedalSettings::PedalSettings(PedalContext& main) : main_(main) {}
+PedalSettings::PedalSettings(Services& services, DeviceMessages& messages, Communication& link,
+    std::function<bool(const QString&)> rememberInstrument)
+    : services_(services),
+      messages_(messages),
+      link_(link),
+      rememberInstrument_(std::move(rememberInstrument)) {}
 
 QString PedalSettings::midiChannelCaption(int index) {
     return index == 0 ? QStringLiteral("OMNI") : QString::number(index);
@@ -24,8 +28,8 @@ void PedalSettings::checkPair(PedalMenuItem on, PedalMenuItem off) {
 }
 
 void PedalSettings::send(const Message& message, const QString& name) {
-    main_.services().log.ConsoleLog(QString::fromStdString(hexText(message)));
-    DeviceMessages::Exchange exchange(main_.messages(), name);
+    services_.log.ConsoleLog(QString::fromStdString(hexText(message)));
+    DeviceMessages::Exchange exchange(messages_, name);
     exchange.send(message);
 }
 
@@ -38,25 +42,25 @@ void PedalSettings::menuLowClick() {
 }
 
 void PedalSettings::chooseRange(std::uint8_t range, const QString& fileText) {
-    main_.communication().InstrumentRange = range;
+    link_.InstrumentRange = range;
     if (range == RangeStandard) {
         checkPair(PedalMenuItem::menuStandard, PedalMenuItem::menuLow);
     } else {
         checkPair(PedalMenuItem::menuLow, PedalMenuItem::menuStandard);
     }
     // The pedal is still told when this fails: the file only remembers the choice for the user.
-    main_.rememberInstrument(fileText);
+    rememberInstrument_(fileText);
     ChangeInstrument();
 }
 
 void PedalSettings::ChangeInstrument() {
-    LogSink& log = main_.services().log;
-    Dialogs& dialogs = main_.services().dialogs;
-    const Message message = msg::instrumentRange(main_.communication().InstrumentRange);
+    LogSink& log = services_.log;
+    Dialogs& dialogs = services_.dialogs;
+    const Message message = msg::instrumentRange(link_.InstrumentRange);
     // Only the two ranges have a command; any other value has nothing to send.
     if (message.empty()) return;
     log.ConsoleLog("checksum byte: " + QString::fromStdString(hex2(message.back())));
-    if (!main_.messages().linkFree("Instrument Range")) return;
+    if (!messages_.linkFree("Instrument Range")) return;
     if (!dialogs.confirm(QStringLiteral("Change current Instrument?"))) return;
     send(message, "Instrument Range");
 }
@@ -90,7 +94,7 @@ void PedalSettings::RangeLimit(std::uint8_t status) {
 }
 
 void PedalSettings::menuMIDIchannelsClickItem(const QString& caption) {
-    LogSink& log = main_.services().log;
+    LogSink& log = services_.log;
     log.ConsoleAppend("Midi channel: " + caption);
     std::uint8_t channel = 0;
     if (caption != QLatin1String("OMNI")) {
@@ -114,7 +118,7 @@ void PedalSettings::ShowMidiChannel(std::uint8_t entry) {
             view_->setMidiChannelChecked(entry, true);
         }
     }
-    main_.services().log.ConsoleLog("MIDI channel: " + QString::number(entry));
+    services_.log.ConsoleLog("MIDI channel: " + QString::number(entry));
 }
 
 }  // namespace korvanne

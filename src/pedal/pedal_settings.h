@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 #include <cstdint>
 #include <string>
 
@@ -9,7 +10,9 @@
 
 namespace korvanne {
 
-class PedalContext;
+struct Services;
+class DeviceMessages;
+class Communication;
 
 // The settings that concern the whole pedal: instrument range, bypass status storing, range limit
 // and MIDI channel. Each choice sends one short command at once; the pedal reports all but the
@@ -19,7 +22,8 @@ public:
     static constexpr std::uint8_t RangeStandard = msg::RangeStandard;
     static constexpr std::uint8_t RangeLow = msg::RangeLow;
 
-    explicit PedalSettings(PedalContext& main);
+    PedalSettings(Services& services, DeviceMessages& messages, Communication& link,
+                  std::function<bool(const QString&)> rememberInstrument);
     void setView(PedalSettingsView* view) { view_ = view; }
 
     // Instrument Range.
@@ -53,7 +57,11 @@ private:
     // Logs the message as hex text and sends it as one exchange.
     void send(const Message& message, const QString& name);
 
-    PedalContext& main_;
+    Services& services_;
+    DeviceMessages& messages_;
+    Communication& link_;
+    // Remembers the instrument chosen ("GUITAR" or "BASS") for the user; false when it cannot.
+    std::function<bool(const QString&)> rememberInstrument_;
     PedalSettingsView* view_ = nullptr;
 };
 
