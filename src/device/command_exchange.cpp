@@ -11,7 +11,9 @@ CommandExchange::CommandExchange(DeviceMessages& messages, const QString& name)
 
 bool CommandExchange::linkFree(DeviceMessages& messages, const QString& name) {
     if (messages.mayEnter()) return true;
-    messages.log().ConsoleLog(name + " refused: another exchange with the pedal is in progress");
+    messages.log().ConsoleLog(
+        name + (messages.busy() ? " refused: another exchange with the pedal is in progress"
+                                : " refused: the line talks to the pedal's bootloader"));
     return false;
 }
 

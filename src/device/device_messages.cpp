@@ -21,6 +21,11 @@ DeviceMessages::DeviceMessages(D2xxUnit& unit, Clock& clock, LogSink& log)
     : unit_(unit), clock_(clock), log_(log) {}
 
 std::uint32_t DeviceMessages::SendText(std::string_view hex, int count) {
+    if (talksToBootloader()) {
+        log_.ConsoleLog("message not sent, the line talks to the pedal's bootloader: " +
+                        QString::fromUtf8(hex.data(), static_cast<qsizetype>(hex.size())));
+        return 0;
+    }
     const std::size_t bytes = hex.size() / 2;
     const std::size_t n = count < 0 ? bytes : static_cast<std::size_t>(count);
     // Converting stops at a bad pair and the write would carry stale buffer bytes: refuse.
@@ -67,12 +72,21 @@ int DeviceMessages::depth() const {
     return clock_.waitDepth() + QThread::currentThread()->loopLevel();
 }
 
-bool DeviceMessages::mayEnter() const {
-    return !busy_ || depth() == ownerDepth_;
+bool DeviceMessages::talksToBootloader() const {
+    return unit_.Parity == ft::PARITY_EVEN;
 }
 
-DeviceMessages::Exchange::Exchange(DeviceMessages& m, const QString& name) : m_(m) {
-    if (!m_.busy_) {
+bool DeviceMessages::mayEnter(Talk talk) const {
+    if (busy_) return depth() == ownerDepth_;
+    return talk == Talk::Bootloader || !talksToBootloader();
+}
+
+DeviceMessages::Exchange::Exchange(DeviceMessages& m, const QString& name, Talk talk) : m_(m) {
+    if (!m_.busy_ && talk == Talk::Firmware && m_.talksToBootloader()) {
+        if (!name.isEmpty()) {
+            m_.log_.ConsoleLog(name + " refused: the line talks to the pedal's bootloader");
+        }
+    } else if (!m_.busy_) {
         owner_ = entered_ = true;
         m_.ownerDepth_ = m_.depth();
         m_.setBusy(true);
@@ -102,7 +116,8 @@ bool DeviceMessages::runExchange(const QString& name, const std::function<void()
 }
 
 void DeviceMessages::runWhenFree(std::function<void()> command) {
-    if (mayEnter()) {
+    // Only a running exchange defers it; what it writes is then checked by SendText.
+    if (mayEnter(Talk::Bootloader)) {
         command();
     } else {
         whenFree_.push_back(std::move(command));

@@ -70,6 +70,15 @@ public:
 
     bool FirmwareUpgradeMode = false;
 
+    // The line is set for the pedal's bootloader (even parity). Only the bootloader's exchanges
+    // may use it then: any other message would reach the bootloader as commands, and a torn one
+    // leaves it waiting mid-command, so SendText writes nothing and says so.
+    bool talksToBootloader() const;
+
+    // Which exchanges the door lets in while the line talks to the bootloader: those made for it
+    // (the upgrade's, and linking, unlinking and Upgrade Mode, which set the line themselves).
+    enum class Talk { Firmware, Bootloader };
+
     // ---- One exchange at a time: the door every device command goes through ----
     //
     // An exchange is everything a command does with the pedal, from its first byte written to
@@ -81,8 +90,9 @@ public:
     public:
         // Enters the door: owns a new exchange when none runs, joins the running one when asked
         // from its own steps, and is refused (false) when asked from the event loop during a wait
-        // of another. `name` is logged when refused.
-        explicit Exchange(DeviceMessages& m, const QString& name = {});
+        // of another, or, unless it talks to the bootloader, while the line does. `name` is
+        // logged when refused.
+        explicit Exchange(DeviceMessages& m, const QString& name = {}, Talk talk = Talk::Firmware);
         ~Exchange();
         Exchange(const Exchange&) = delete;
         Exchange& operator=(const Exchange&) = delete;
@@ -108,8 +118,9 @@ public:
 
     // An exchange is running.
     bool busy() const { return busy_; }
-    // The door would let a command in now (free, or asked from the running exchange's steps).
-    bool mayEnter() const;
+    // The door would let a command in now (free, or asked from the running exchange's steps;
+    // a firmware command not while the line talks to the bootloader).
+    bool mayEnter(Talk talk = Talk::Firmware) const;
 
     // Told when an exchange starts and ends, so the windows can show it (the busy cursor).
     std::function<void(bool)> onBusyChanged;
