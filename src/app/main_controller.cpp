@@ -59,6 +59,9 @@ MainController::MainController(Services& services, MainView& view)
       firmwareUpgrade_(std::make_unique<FirmwareUpgrade>(*this)) {
     uploadCheckTimer_->onTimeout([this] { upload_->UploadCheckTimerTimer(); });
     communication_->StartFirmwareUpgrade = [this] { firmwareUpgrade_->StartFirmwareUpgrade(); };
+    communication_->SynchroniseBootloader = [this] {
+        return firmwareUpgrade_->synchroniseWhileLinking();
+    };
     appliers.ApplyFootswitchMode = [this](const std::vector<std::uint8_t>& entries, std::size_t i) {
         controlAssignments_->ApplyFootswitchMode(entries, i);
     };
@@ -231,6 +234,14 @@ void MainController::menuReportUSBErrorsClick() {
 }
 
 void MainController::chkFirmwareUpgradeModeChange(bool checked) {
+    if (checked == messages_.FirmwareUpgradeMode) return;
+    // Answers of a running exchange would be read the other way from here on: refused, and the
+    // tick goes back to what it was.
+    if (!messages_.linkFree(QStringLiteral("Firmware Upgrade Mode"),
+                            DeviceMessages::Talk::Bootloader)) {
+        view_.setChecked(Control::chkFirmwareUpgradeMode, messages_.FirmwareUpgradeMode);
+        return;
+    }
     messages_.FirmwareUpgradeMode = checked;
 }
 

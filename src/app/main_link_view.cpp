@@ -56,6 +56,7 @@ void MainLinkView::showLinked(bool linked) {
 
 void MainLinkView::showBootloaderReached() {
     view_.setEnabled(Control::menuStartFirmwareUpgrade, true);
+    view_.setEnabled(Control::menuEraseSettings, false);
     view_.setEnabled(Control::btnRequest, false);
     view_.setEnabled(Control::btnUpload, false);
 }

@@ -1,6 +1,7 @@
 #include "device/communication.h"
 
 #include "core/clock.h"
+#include "core/decimal_digits.h"
 #include "core/dialogs.h"
 #include "core/log_sink.h"
 #include "core/services.h"
@@ -9,8 +10,7 @@
 #include "device/hex_text.h"
 #include "device/link_context.h"
 #include "device/message_builders.h"
-#include "transfer/bootloader_protocol.h"
-#include "transfer/effect_catalogue.h"
+#include "device/status_reply.h"
 
 namespace korvanne {
 
@@ -79,7 +79,8 @@ void Communication::ScanAndLink() {
     D2xxUnit& unit = main_.unit();
     LinkView& view = main_.linkView();
     LogSink& log = main_.services().log;
-    DeviceMessages::Exchange exchange(main_.messages(), "Scan And Link");
+    DeviceMessages::Exchange exchange(main_.messages(), "Scan And Link",
+                                      DeviceMessages::Talk::Bootloader);
     if (!exchange) return;
 
     view.setDeviceName("Device Name");
@@ -122,6 +123,8 @@ bool Communication::ConnectDevice() {
     if (unit.Open_USB_Device_By_Serial_Number(DeviceSerial.toStdString()) == ft::OK) {
         opened = true;
         view.setDeviceName(view.deviceName() + " linked");
+        // The firmware's line, whatever an earlier bootloader talk left set.
+        unit.SetLineParameters(0);
         unit.SetFTBaudRate();
         unit.SetFTDataCharacteristics();
         log.ConsoleLog("FT_HANDLE: 0x" + QString::fromStdString(hex8(unit.FTHandle)));
@@ -130,12 +133,8 @@ bool Communication::ConnectDevice() {
     if (messages.FirmwareUpgradeMode) {
         // Nothing is written on a bridge that did not open; the check simply fails.
         bool reached = false;
-        if (opened) {
-            BootloaderProtocol bootloader(messages, log);
-            bootloader.enterBootloaderLine();
-            // A bootloader still synchronised from an earlier attempt counts as reached.
-            reached = bootloader.synchronise("received Byte: ").reached;
-        }
+        // A bootloader still synchronised from an earlier attempt counts as reached.
+        if (opened && SynchroniseBootloader) reached = SynchroniseBootloader();
         if (reached) {
             BootloaderReached = true;
             dialogs.inform("Connection to bootloader succeeded, ready for firmware upgrade");
@@ -150,7 +149,7 @@ bool Communication::ConnectDevice() {
 
 void Communication::Link() {
     DeviceMessages& messages = main_.messages();
-    DeviceMessages::Exchange exchange(messages, "Link");
+    DeviceMessages::Exchange exchange(messages, "Link", DeviceMessages::Talk::Bootloader);
     if (!exchange) return;
 
     if (!ConnectDevice()) {
@@ -163,10 +162,12 @@ void Communication::Link() {
     }
     Linked = true;
     main_.linkView().showLinked(true);
-    main_.EnableUSBobjects(true);
-    if (BootloaderReached) {
-        // The pedal talks bootloader now: status requests and uploads would only confuse it.
-        main_.linkView().showBootloaderReached();
+    if (messages.talksToBootloader()) {
+        // Only the upgrade may use the line now: status requests, uploads and parameter writes
+        // would reach the bootloader as commands.
+        showBootloaderLine(BootloaderReached);
+    } else {
+        main_.EnableUSBobjects(true);
     }
     main_.services().log.ConsoleLog(QStringLiteral("firmware upgrade mode: ") +
                                     (messages.FirmwareUpgradeMode ? "True" : "False"));
@@ -175,7 +176,20 @@ void Communication::Link() {
     } else {
         main_.Timer_USB_Read().start();
     }
-    if (!LegacyUpgradeMode) ReadDeviceStatus();
+    if (!LegacyUpgradeMode && !messages.talksToBootloader()) ReadDeviceStatus();
+}
+
+void Communication::showBootloaderLine(bool reached) {
+    main_.Timer_USB_Read().stop();
+    main_.EnableUSBobjects(false);
+    if (reached) main_.linkView().showBootloaderReached();
+}
+
+void Communication::showFirmwareLine() {
+    if (!Linked) return;
+    main_.linkView().showLinked(true);
+    main_.EnableUSBobjects(true);
+    main_.Timer_USB_Read().start();
 }
 
 std::optional<std::uint32_t> Communication::readDecimal(const QString& text) {
@@ -297,11 +311,13 @@ void Communication::ShowInstrumentRange(std::uint8_t entry) {
 void Communication::showUnlinked() {
     main_.linkView().showLinked(false);
     Linked = false;
+    // Nothing is open: the next link starts on the firmware's line.
+    main_.unit().SetLineParameters(0);
     main_.Timer_USB_Read().stop();
 }
 
 void Communication::menuDisconnectClick() {
-    DeviceMessages::Exchange exchange(main_.messages(), "Unlink");
+    DeviceMessages::Exchange exchange(main_.messages(), "Unlink", DeviceMessages::Talk::Bootloader);
     if (!exchange) return;
     if (main_.unit().CloseFTDevice() != ft::OK) return;
     LinkView& view = main_.linkView();

@@ -99,6 +99,16 @@ public:
 
     // Provided by the firmware upgrade: runs when the bootloader answers while linking.
     std::function<void()> StartFirmwareUpgrade;
+    // Provided by the firmware upgrade: sets the line for the bootloader and synchronises with
+    // it while linking in firmware upgrade mode; true when the bootloader listens.
+    std::function<bool()> SynchroniseBootloader;
+
+    // The line is set for the pedal's bootloader: the poll stops and every device control but
+    // the upgrade's is disabled; `reached` when the bootloader answered (the upgrade may start).
+    void showBootloaderLine(bool reached);
+    // The line is the firmware's again (upgrade mode left): a linked pedal's controls and the
+    // poll come back.
+    void showFirmwareLine();
     // Provided by the memory check: receives every chunk the poll reads.
     std::function<void(const std::vector<std::uint8_t>&)> onPolledBytes;
 

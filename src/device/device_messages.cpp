@@ -21,6 +21,11 @@ DeviceMessages::DeviceMessages(D2xxUnit& unit, Clock& clock, LogSink& log)
     : unit_(unit), clock_(clock), log_(log) {}
 
 std::uint32_t DeviceMessages::Send(const Message& message) {
+    if (talksToBootloader()) {
+        log_.ConsoleLog("message not sent, the line talks to the pedal's bootloader: " +
+                        QString::fromStdString(hexText(message)));
+        return 0;
+    }
     if (message.size() > D2xxUnit::BufferSize) {
         log_.ConsoleLog(QStringLiteral("message not sent, %1 bytes do not fit the %2-byte buffer")
                             .arg(message.size())
@@ -57,25 +62,36 @@ int DeviceMessages::depth() const {
     return clock_.waitDepth() + QThread::currentThread()->loopLevel();
 }
 
-bool DeviceMessages::linkFree(const QString& name) const {
-    if (!busy_ || depth() == ownerDepth_) return true;
-    if (!name.isEmpty()) refused(name);
+bool DeviceMessages::talksToBootloader() const {
+    return unit_.Parity == ft::PARITY_EVEN;
+}
+
+QString DeviceMessages::refusal(Talk talk) const {
+    if (busy_) {
+        return depth() == ownerDepth_
+                   ? QString()
+                   : QStringLiteral("another exchange with the pedal is in progress");
+    }
+    if (talk == Talk::Firmware && talksToBootloader()) {
+        return QStringLiteral("the line talks to the pedal's bootloader");
+    }
+    return {};
+}
+
+bool DeviceMessages::linkFree(const QString& name, Talk talk) const {
+    const QString why = refusal(talk);
+    if (why.isEmpty()) return true;
+    if (!name.isEmpty()) log_.ConsoleLog(name + " refused: " + why);
     return false;
 }
 
-void DeviceMessages::refused(const QString& name) const {
-    log_.ConsoleLog(name + " refused: another exchange with the pedal is in progress");
-}
-
-DeviceMessages::Exchange::Exchange(DeviceMessages& m, const QString& name) : m_(m) {
+DeviceMessages::Exchange::Exchange(DeviceMessages& m, const QString& name, Talk talk) : m_(m) {
+    if (!m_.linkFree(name, talk)) return;
+    entered_ = true;
     if (!m_.busy_) {
-        owner_ = entered_ = true;
+        owner_ = true;
         m_.ownerDepth_ = m_.depth();
         m_.setBusy(true);
-    } else if (m_.depth() == m_.ownerDepth_) {
-        entered_ = true;
-    } else {
-        m_.refused(name);
     }
 }
 
@@ -105,7 +121,8 @@ void DeviceMessages::Exchange::pause(int ms) {
 }
 
 void DeviceMessages::runWhenFree(std::function<void()> command) {
-    if (linkFree()) {
+    // Only a running exchange defers it; what it writes is then checked by Send.
+    if (linkFree({}, Talk::Bootloader)) {
         command();
     } else {
         whenFree_.push_back(std::move(command));

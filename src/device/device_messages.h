@@ -71,6 +71,15 @@ public:
 
     bool FirmwareUpgradeMode = false;
 
+    // The line is set for the pedal's bootloader (even parity). Only the bootloader's exchanges
+    // may use it then: any other message would reach the bootloader as commands, and a torn one
+    // leaves it waiting mid-command, so Send writes nothing and says so.
+    bool talksToBootloader() const;
+
+    // Which exchanges the door lets in while the line talks to the bootloader: those made for it
+    // (the upgrade's, and linking, unlinking and Upgrade Mode, which set the line themselves).
+    enum class Talk { Firmware, Bootloader };
+
     // ---- One exchange at a time: the door every device command goes through ----
     //
     // An exchange is everything a command does with the pedal, from its first byte written to
@@ -82,8 +91,9 @@ public:
     public:
         // Enters the door: owns a new exchange when none runs, joins the running one when asked
         // from its own steps, and is refused (false; logged with `name`) when asked from the
-        // event loop during a wait of another.
-        Exchange(DeviceMessages& m, const QString& name);
+        // event loop during a wait of another, or, unless it talks to the bootloader, while the
+        // line does.
+        Exchange(DeviceMessages& m, const QString& name, Talk talk = Talk::Firmware);
         ~Exchange();
         Exchange(const Exchange&) = delete;
         Exchange& operator=(const Exchange&) = delete;
@@ -106,11 +116,12 @@ public:
         bool owner_ = false;
     };
 
-    // The one answer to "is the link free": true when an exchange could start now (none runs,
-    // or asked from the running exchange's own steps). Otherwise false, and a non-empty `name`
-    // is logged as refused. Asked before a question to the user, so nobody answers a question
-    // whose command cannot run; a tick that simply skips asks without a name.
-    bool linkFree(const QString& name = {}) const;
+    // The one answer to "is the link free": true when an exchange of that kind could start now
+    // (none runs, or asked from the running exchange's own steps; a firmware command not while
+    // the line talks to the bootloader). Otherwise false, and a non-empty `name` is logged as
+    // refused. Asked before a question to the user, so nobody answers a question whose command
+    // cannot run; a tick that simply skips asks without a name.
+    bool linkFree(const QString& name = {}, Talk talk = Talk::Firmware) const;
 
     // Runs `command` now when the door is free, otherwise right after the running exchange ends.
     // For work that must not be lost (a deferred parameter send, tidying up after the pedal
@@ -128,7 +139,8 @@ private:
     std::int64_t lastWriteUs_ = 0;
     std::uint32_t lastWriteBytes_ = 0;
 
-    void refused(const QString& name) const;
+    // Why the door would refuse an exchange of that kind now; empty when it would not.
+    QString refusal(Talk talk) const;
     void setBusy(bool busy) {
         busy_ = busy;
         if (onBusyChanged) onBusyChanged(busy);

@@ -101,8 +101,4 @@ Message rangeLimit(std::uint8_t status) {
     return {0x11, std::uint8_t(status == 1 ? 0x01 : 0xFF)};
 }
 
-Message bootloaderSync() {
-    return {0x7F};
-}
-
 }  // namespace korvanne::msg

@@ -61,7 +61,5 @@ Message instrumentRange(std::uint8_t range);
 Message bypassStoring(bool store);
 // 11 01 when status is 1 (range limit on), 11 FF for any other status.
 Message rangeLimit(std::uint8_t status);
-// 7F: synchronisation with the pedal's bootloader.
-Message bootloaderSync();
 
 }  // namespace korvanne::msg

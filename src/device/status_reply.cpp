@@ -49,4 +49,9 @@ std::vector<std::string> statusReplyLogLines(const std::vector<std::uint8_t>& en
     return lines;
 }
 
+std::string algorithmUploadNotice(std::uint32_t latestAlgorithmNumber) {
+    return "Upload the latest version of Korvanne MK3 algorithm:\r\nUpload Korvanne MK3 00" +
+           std::to_string(latestAlgorithmNumber);
+}
+
 }  // namespace korvanne

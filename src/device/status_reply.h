@@ -21,4 +21,8 @@ std::size_t completeStatusEntries(const std::uint8_t* data, std::size_t size);
 std::vector<std::string> statusReplyLogLines(const std::vector<std::uint8_t>& entries,
                                              std::size_t arraySize);
 
+// The notice shown when the pedal runs an older algorithm; two lines joined by CR LF
+// ("... Upload Korvanne MK3 0014" for 14).
+std::string algorithmUploadNotice(std::uint32_t latestAlgorithmNumber);
+
 }  // namespace korvanne

@@ -233,8 +233,9 @@ void FxSettings::SendKnobParameter(Knob knob, Param record) {
 void FxSettings::Timer1Timer() {
     timer1_->stop();
     if (pendingKnob_.empty()) return;
-    // Another exchange holds the link: try again later, so only the latest message waits.
-    if (!messages_.linkFree()) {
+    // Another exchange holds the link: try again later, so only the latest message waits. On
+    // the bootloader's line the door refuses the message (logged) rather than keep it for later.
+    if (!messages_.linkFree({}, DeviceMessages::Talk::Bootloader)) {
         timer1_->start(DeferredSendMs);
         return;
     }

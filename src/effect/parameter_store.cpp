@@ -1,5 +1,7 @@
 #include "effect/parameter_store.h"
 
+#include <QScopeGuard>
+
 #include "core/dialogs.h"
 #include "core/log_sink.h"
 #include "core/services.h"
@@ -51,6 +53,7 @@ void ParameterStore::btnRequestClick() {
     // Values read back are shown without being sent back; the handshake clears the flag when it
     // has applied the whole reply.
     communication.RequestInProgress = true;
+    const auto requestEnds = qScopeGuard([&] { communication.RequestInProgress = false; });
     communication.ReadDeviceStatus();
 }
 

@@ -2,21 +2,52 @@
 
 #include <algorithm>
 #include <cstdio>
-
-#include "transfer/bootloader_frames.h"
-#include "transfer/firmware_image.h"
+#include <span>
 
 namespace korvanne {
 
 namespace {
+
+// The chip's side of the protocol, decoded here with code of its own rather than the editor's
+// frame builders, so a framing fault in the editor shows against it instead of being mirrored.
+namespace chip {
+constexpr std::uint8_t Sync = 0x7F;
+constexpr std::uint8_t Ack = 0x79;
+constexpr std::uint8_t Nack = 0x1F;
+constexpr std::uint8_t CmdGet = 0x00;
+constexpr std::uint8_t CmdGetVersion = 0x01;
+constexpr std::uint8_t CmdGetId = 0x02;
+constexpr std::uint8_t CmdReadMemory = 0x11;
+constexpr std::uint8_t CmdGo = 0x21;
+constexpr std::uint8_t CmdWriteMemory = 0x31;
+constexpr std::uint8_t CmdErase = 0x43;
+constexpr std::uint8_t CmdExtendedErase = 0x44;
+constexpr std::uint32_t FlashStart = 0x08000000;
+constexpr std::size_t FlashSize = 128 * 1024;
+// Where the pedal's firmware keeps its version record: seven zero bytes and the number.
+constexpr std::uint32_t VersionRecordAddress = 0x0801FC00;
+constexpr std::uint32_t StackTop = 0x20005000;
+
+// The XOR of every byte: the checksum of an address (over its four bytes) and of a data block
+// (over its count byte and data).
+std::uint8_t xorOf(std::span<const std::uint8_t> bytes, std::uint8_t start = 0) {
+    for (std::uint8_t b : bytes) start ^= b;
+    return start;
+}
+
+std::uint32_t littleEndianWord(const std::uint8_t* p) {
+    return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 |
+           std::uint32_t(p[3]) << 24;
+}
+}  // namespace chip
 
 constexpr std::uint32_t RamStart = 0x20000000;
 constexpr std::uint32_t RamSize = 20 * 1024;
 constexpr std::uint8_t ParityEven = 2;
 // The commands Get lists, as an STM32F103's bootloader does (it erases with 0x43).
 constexpr std::uint8_t ListedCommands[] = {
-    boot::CmdGet, boot::CmdGetVersion,  boot::CmdGetId, boot::CmdReadMemory,
-    boot::CmdGo,  boot::CmdWriteMemory, boot::CmdErase};
+    chip::CmdGet, chip::CmdGetVersion,  chip::CmdGetId, chip::CmdReadMemory,
+    chip::CmdGo,  chip::CmdWriteMemory, chip::CmdErase};
 
 std::string hex(std::uint32_t v, int digits) {
     char text[16];
@@ -27,12 +58,12 @@ std::string hex(std::uint32_t v, int digits) {
 }  // namespace
 
 Stm32Bootloader::Stm32Bootloader(int firmware, BootloaderFault fault, bool refuseReads)
-    : flash_(boot::FlashSize, 0xFF), fault_(fault), refuseReads_(refuseReads) {
+    : flash_(chip::FlashSize, 0xFF), fault_(fault), refuseReads_(refuseReads) {
     // A running program: its vector table, and the version record it reports.
     const std::uint8_t vectors[8] = {0x00, 0x50, 0x00, 0x20, 0x01, 0x01, 0x00, 0x08};
     std::copy(std::begin(vectors), std::end(vectors), flash_.begin());
     std::fill(flash_.begin() + 8, flash_.begin() + 0x200, 0x00);
-    const std::size_t record = boot::VersionRecordAddress - boot::FlashStart;
+    const std::size_t record = chip::VersionRecordAddress - chip::FlashStart;
     std::fill(flash_.begin() + std::ptrdiff_t(record), flash_.begin() + std::ptrdiff_t(record + 7),
               0x00);
     flash_[record + 7] = static_cast<std::uint8_t>(firmware);
@@ -45,7 +76,7 @@ void Stm32Bootloader::enter() {
 }
 
 std::optional<int> Stm32Bootloader::firmwareNumber() const {
-    const std::size_t record = boot::VersionRecordAddress - boot::FlashStart;
+    const std::size_t record = chip::VersionRecordAddress - chip::FlashStart;
     for (std::size_t i = 0; i < 7; ++i) {
         if (flash_[record + i] != 0x00) return std::nullopt;
     }
@@ -53,11 +84,10 @@ std::optional<int> Stm32Bootloader::firmwareNumber() const {
 }
 
 bool Stm32Bootloader::firmwareRuns() const {
-    const std::span<const std::uint8_t> head(flash_.data(), 8);
-    const std::uint32_t stack = firmware::wordAt(head, 0);
-    const std::uint32_t reset = firmware::wordAt(head, 4);
-    return stack > RamStart && stack <= firmware::StackTop && reset % 2 == 1 &&
-           reset >= boot::FlashStart && reset < boot::FlashStart + boot::FlashSize &&
+    const std::uint32_t stack = chip::littleEndianWord(flash_.data());
+    const std::uint32_t reset = chip::littleEndianWord(flash_.data() + 4);
+    return stack > RamStart && stack <= chip::StackTop && reset % 2 == 1 &&
+           reset >= chip::FlashStart && reset < chip::FlashStart + chip::FlashSize &&
            firmwareNumber().has_value();
 }
 
@@ -83,7 +113,7 @@ void Stm32Bootloader::reply(std::vector<std::uint8_t> bytes, BootloaderHost& hos
             case BootloaderFault::Kind::Nack:
                 note("answer " + std::to_string(answers_) + " turned into a NACK");
                 toStage(Stage::Command, 1);
-                bytes = {boot::Nack};
+                bytes = {chip::Nack};
                 break;
             case BootloaderFault::Kind::None:
                 break;
@@ -94,12 +124,12 @@ void Stm32Bootloader::reply(std::vector<std::uint8_t> bytes, BootloaderHost& hos
 
 void Stm32Bootloader::refuse(BootloaderHost& host) {
     toStage(Stage::Command, 1);
-    reply({boot::Nack}, host);
+    reply({chip::Nack}, host);
 }
 
 bool Stm32Bootloader::inFlash(std::uint32_t address, std::size_t size) const {
-    return address >= boot::FlashStart && size <= boot::FlashSize &&
-           address - boot::FlashStart <= boot::FlashSize - size;
+    return address >= chip::FlashStart && size <= chip::FlashSize &&
+           address - chip::FlashStart <= chip::FlashSize - size;
 }
 
 void Stm32Bootloader::erasePage(std::size_t page) {
@@ -115,15 +145,15 @@ void Stm32Bootloader::receiveByte(std::uint8_t byte, BootloaderHost& host) {
     }
     switch (stage_) {
         case Stage::Sync:
-            if (byte == boot::Sync) {
+            if (byte == chip::Sync) {
                 toStage(Stage::Command, 1);
-                reply({boot::Ack}, host);
+                reply({chip::Ack}, host);
             }
             return;
         case Stage::Command:
             // Already synchronised: a further 0x7F is refused.
-            if (byte == boot::Sync) {
-                reply({boot::Nack}, host);
+            if (byte == chip::Sync) {
+                reply({chip::Nack}, host);
                 return;
             }
             command_ = byte;
@@ -180,43 +210,43 @@ void Stm32Bootloader::onComplement(BootloaderHost& host) {
         return;
     }
     switch (command_) {
-        case boot::CmdGet: {
-            std::vector<std::uint8_t> answer{boot::Ack, std::size(ListedCommands), Version};
+        case chip::CmdGet: {
+            std::vector<std::uint8_t> answer{chip::Ack, std::size(ListedCommands), Version};
             answer.insert(answer.end(), std::begin(ListedCommands), std::end(ListedCommands));
-            answer.push_back(boot::Ack);
+            answer.push_back(chip::Ack);
             toStage(Stage::Command, 1);
             reply(answer, host);
             return;
         }
-        case boot::CmdGetVersion:
+        case chip::CmdGetVersion:
             toStage(Stage::Command, 1);
-            reply({boot::Ack, Version, 0x00, 0x00, boot::Ack}, host);
+            reply({chip::Ack, Version, 0x00, 0x00, chip::Ack}, host);
             return;
-        case boot::CmdGetId:
+        case chip::CmdGetId:
             toStage(Stage::Command, 1);
-            reply({boot::Ack, 0x01, std::uint8_t(ProductId >> 8), std::uint8_t(ProductId & 0xFF),
-                   boot::Ack},
+            reply({chip::Ack, 0x01, std::uint8_t(ProductId >> 8), std::uint8_t(ProductId & 0xFF),
+                   chip::Ack},
                   host);
             return;
-        case boot::CmdReadMemory:
+        case chip::CmdReadMemory:
             if (refuseReads_) {
                 note("read refused: the flash is read-protected");
                 refuse(host);
                 return;
             }
             [[fallthrough]];
-        case boot::CmdGo:
-        case boot::CmdWriteMemory:
+        case chip::CmdGo:
+        case chip::CmdWriteMemory:
             toStage(Stage::Address, 5);
-            reply({boot::Ack}, host);
+            reply({chip::Ack}, host);
             return;
-        case boot::CmdErase:
+        case chip::CmdErase:
             toStage(Stage::EraseCount, 1);
-            reply({boot::Ack}, host);
+            reply({chip::Ack}, host);
             return;
-        case boot::CmdExtendedErase:
+        case chip::CmdExtendedErase:
             toStage(Stage::ExtEraseCount, 2);
-            reply({boot::Ack}, host);
+            reply({chip::Ack}, host);
             return;
         default:
             note("unknown command " + hex(command_, 2) + " refused");
@@ -229,28 +259,28 @@ void Stm32Bootloader::onAddress(BootloaderHost& host) {
     const std::uint32_t address = std::uint32_t(buffer_[0]) << 24 |
                                   std::uint32_t(buffer_[1]) << 16 | std::uint32_t(buffer_[2]) << 8 |
                                   buffer_[3];
-    if (buffer_[4] != boot::AddressChecksum(address)) {
+    if (buffer_[4] != chip::xorOf(std::span(buffer_.data(), 4))) {
         note("address " + hex(address, 8) + " with a wrong checksum refused");
         refuse(host);
         return;
     }
     const bool inRam = address >= RamStart && address < RamStart + RamSize;
-    if (!inFlash(address, 1) && !(command_ == boot::CmdGo && inRam)) {
+    if (!inFlash(address, 1) && !(command_ == chip::CmdGo && inRam)) {
         note("address " + hex(address, 8) + " outside the flash refused");
         refuse(host);
         return;
     }
     address_ = address;
-    if (command_ == boot::CmdGo) {
+    if (command_ == chip::CmdGo) {
         toStage(Stage::Sync, 0);
-        reply({boot::Ack}, host);
+        reply({chip::Ack}, host);
         note("go " + hex(address, 8));
         host.startFirmware();
         return;
     }
-    toStage(command_ == boot::CmdReadMemory ? Stage::ReadCount : Stage::WriteCount,
-            command_ == boot::CmdReadMemory ? 2 : 1);
-    reply({boot::Ack}, host);
+    toStage(command_ == chip::CmdReadMemory ? Stage::ReadCount : Stage::WriteCount,
+            command_ == chip::CmdReadMemory ? 2 : 1);
+    reply({chip::Ack}, host);
 }
 
 void Stm32Bootloader::onReadCount(BootloaderHost& host) {
@@ -259,8 +289,8 @@ void Stm32Bootloader::onReadCount(BootloaderHost& host) {
         refuse(host);
         return;
     }
-    std::vector<std::uint8_t> answer{boot::Ack};
-    const auto first = flash_.begin() + std::ptrdiff_t(address_ - boot::FlashStart);
+    std::vector<std::uint8_t> answer{chip::Ack};
+    const auto first = flash_.begin() + std::ptrdiff_t(address_ - chip::FlashStart);
     answer.insert(answer.end(), first, first + std::ptrdiff_t(count));
     toStage(Stage::Command, 1);
     reply(answer, host);
@@ -270,7 +300,8 @@ void Stm32Bootloader::onWriteData(BootloaderHost& host) {
     // buffer_: N+1 data bytes, then the checksum; the count byte came before.
     const std::size_t count = buffer_.size() - 1;
     const std::span<const std::uint8_t> data(buffer_.data(), count);
-    if (buffer_.back() != boot::DataChecksum(data)) {
+    // The count byte (N-1) is part of the checksum.
+    if (buffer_.back() != chip::xorOf(data, static_cast<std::uint8_t>(count - 1))) {
         note("block at " + hex(address_, 8) + " with a wrong checksum refused");
         refuse(host);
         return;
@@ -281,10 +312,10 @@ void Stm32Bootloader::onWriteData(BootloaderHost& host) {
         return;
     }
     // Programming can only clear bits.
-    const std::size_t at = address_ - boot::FlashStart;
+    const std::size_t at = address_ - chip::FlashStart;
     for (std::size_t i = 0; i < count; ++i) flash_[at + i] &= data[i];
     toStage(Stage::Command, 1);
-    reply({boot::Ack}, host);
+    reply({chip::Ack}, host);
 }
 
 void Stm32Bootloader::onErasePages(BootloaderHost& host, bool extended) {
@@ -301,7 +332,7 @@ void Stm32Bootloader::onErasePages(BootloaderHost& host, bool extended) {
         std::fill(flash_.begin(), flash_.end(), 0xFF);
         note("flash erased");
         toStage(Stage::Command, 1);
-        reply({boot::Ack}, host);
+        reply({chip::Ack}, host);
         return;
     }
     sum =
@@ -317,7 +348,7 @@ void Stm32Bootloader::onErasePages(BootloaderHost& host, bool extended) {
         pages.push_back(extended ? std::size_t(buffer_[i]) << 8 | buffer_[i + 1] : buffer_[i]);
     }
     for (std::size_t page : pages) {
-        if (page >= boot::FlashSize / PageSize) {
+        if (page >= chip::FlashSize / PageSize) {
             refuse(host);
             return;
         }
@@ -325,7 +356,7 @@ void Stm32Bootloader::onErasePages(BootloaderHost& host, bool extended) {
     for (std::size_t page : pages) erasePage(page);
     note("erased " + std::to_string(pages.size()) + " pages");
     toStage(Stage::Command, 1);
-    reply({boot::Ack}, host);
+    reply({chip::Ack}, host);
 }
 
 }  // namespace korvanne

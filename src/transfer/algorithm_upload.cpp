@@ -125,8 +125,9 @@ void AlgorithmUpload::btnUploadClick() {
         case Wait::Answered:
             break;
     }
-    main_.communication().ReadDeviceStatus();
+    // The answer is in: the check must not call it failed during the status request.
     main_.UploadCheckTimer().stop();
+    main_.communication().ReadDeviceStatus();
     main_.Timer_USB_Read().start();
 }
 

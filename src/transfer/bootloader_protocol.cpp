@@ -127,8 +127,8 @@ BootloaderProtocol::Answer BootloaderProtocol::readExact(std::size_t count,
 BootloaderProtocol::SyncResult BootloaderProtocol::synchronise(const QString& logPrefix) {
     SyncResult result;
     // A request: whatever waits on the receive side is dropped first, not taken for the answer.
-    messages_.SendRequest(msg::bootloaderSync());
-    ++bytesSent;
+    messages_.unit().PurgeFTReceive();
+    write(boot::Sync);
     DeviceMessages::Reply reply = DeviceMessages::Reply::Received;
     result.answer = messages_.ReadReplyText(&reply, boot::StepLimitMs);
     log_.ConsoleAppend(logPrefix + result.answer);

@@ -1,6 +1,5 @@
 #include "transfer/effect_catalogue.h"
 
-
 namespace korvanne {
 
 namespace {
@@ -43,11 +42,6 @@ AlgorithmCheck checkDeviceAlgorithm(std::string_view deviceAlgorithm,
     const auto device = decimalFromDigits(deviceAlgorithm);
     if (!device) return AlgorithmCheck::NotANumber;
     return *device >= latestAlgorithmNumber ? AlgorithmCheck::Current : AlgorithmCheck::Older;
-}
-
-std::string algorithmUploadNotice(std::uint32_t latestAlgorithmNumber) {
-    return "Upload the latest version of Korvanne MK3 algorithm:\r\nUpload Korvanne MK3 00" +
-           std::to_string(latestAlgorithmNumber);
 }
 
 }  // namespace korvanne

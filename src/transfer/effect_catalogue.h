@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "core/decimal_digits.h"
+#include "device/status_reply.h"  // algorithmUploadNotice
 
 namespace korvanne {
 
@@ -28,9 +29,5 @@ enum class AlgorithmCheck {
 };
 AlgorithmCheck checkDeviceAlgorithm(std::string_view deviceAlgorithm,
                                     std::uint32_t latestAlgorithmNumber);
-
-// The notice shown when the pedal runs an older algorithm; two lines joined by CR LF
-// ("... Upload Korvanne MK3 0014" for 14).
-std::string algorithmUploadNotice(std::uint32_t latestAlgorithmNumber);
 
 }  // namespace korvanne

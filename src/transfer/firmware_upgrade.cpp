@@ -36,13 +36,14 @@ void FirmwareUpgrade::menuFirmwareUpgradeModeClick() {
     DeviceMessages& messages = main_.messages();
     Dialogs& dialogs = main_.services().dialogs;
     Communication& link = main_.communication();
+    // Either way the mode changes how answers are read and how the line is set: not in the
+    // middle of an exchange (the check mark stays as it was).
+    DeviceMessages::Exchange exchange(messages, "Upgrade Mode", DeviceMessages::Talk::Bootloader);
+    if (!exchange) return;
     if (v.upgradeModeChecked()) {
-        v.setUpgradeModeChecked(false);
-        messages.FirmwareUpgradeMode = false;
+        leaveUpgradeMode();
         return;
     }
-    DeviceMessages::Exchange exchange(messages, "Upgrade Mode");
-    if (!exchange) return;
     v.setUpgradeModeChecked(true);
     messages.FirmwareUpgradeMode = true;
     bool isNumber = false;
@@ -64,6 +65,7 @@ void FirmwareUpgrade::menuFirmwareUpgradeModeClick() {
     protocol_.enterBootloaderLine();
     const BootloaderProtocol::SyncResult sync =
         protocol_.synchronise("received Byte from bootloader: ");
+    link.showBootloaderLine(sync.reached);
     if (!sync.reached) {
         dialogs.inform("Connection to bootloader failed");
         return;
@@ -74,8 +76,34 @@ void FirmwareUpgrade::menuFirmwareUpgradeModeClick() {
     StartFirmwareUpgrade();
 }
 
+bool FirmwareUpgrade::synchroniseWhileLinking() {
+    protocol_.enterBootloaderLine();
+    return protocol_.synchronise("received Byte: ").reached;
+}
+
+void FirmwareUpgrade::leaveUpgradeMode() {
+    DeviceMessages& messages = main_.messages();
+    Communication& link = main_.communication();
+    main_.transferView().setUpgradeModeChecked(false);
+    messages.FirmwareUpgradeMode = false;
+    link.LegacyUpgradeMode = false;
+    if (!messages.talksToBootloader()) return;
+    // Bootloader talk (a synchronisation that failed, or an upgrade not started) ends here: the
+    // line is the firmware's again.
+    main_.services().log.ConsoleLog("upgrade mode left: the line is set for the firmware again");
+    main_.transferView().setStartUpgradeEnabled(false);
+    view_->hideWindow();
+    if (main_.unit().isOpen()) {
+        protocol_.leaveBootloaderLine();
+    } else {
+        main_.unit().SetLineParameters(0);
+    }
+    link.showFirmwareLine();
+}
+
 void FirmwareUpgrade::menuStartFirmwareUpgradeClick() {
-    DeviceMessages::Exchange exchange(main_.messages(), "Start Firmware Upgrade");
+    DeviceMessages::Exchange exchange(main_.messages(), "Start Firmware Upgrade",
+                                      DeviceMessages::Talk::Bootloader);
     if (!exchange) return;
     StartFirmwareUpgrade();
 }
@@ -212,7 +240,8 @@ void FirmwareUpgrade::fail(const QString& text) {
 
 void FirmwareUpgrade::btnUpgradeFirmwareClick() {
     if (running_) return;
-    DeviceMessages::Exchange exchange(main_.messages(), "Upgrade Firmware");
+    DeviceMessages::Exchange exchange(main_.messages(), "Upgrade Firmware",
+                                      DeviceMessages::Talk::Bootloader);
     if (!exchange) return;
     running_ = true;
     lastError_.clear();
@@ -252,7 +281,8 @@ void FirmwareUpgrade::btnUpgradeFirmwareClick() {
 }
 
 void FirmwareUpgrade::RestartDevice() {
-    DeviceMessages::Exchange exchange(main_.messages(), "Restart");
+    DeviceMessages::Exchange exchange(main_.messages(), "Restart",
+                                      DeviceMessages::Talk::Bootloader);
     if (!exchange) return;
     RestartDevice(protocol_.SendGoCommand());
 }
@@ -260,9 +290,12 @@ void FirmwareUpgrade::RestartDevice() {
 void FirmwareUpgrade::RestartDevice(bool goAcknowledged) {
     TransferView& v = main_.transferView();
     DeviceMessages& messages = main_.messages();
-    DeviceMessages::Exchange exchange(messages, QStringLiteral("Restart"));
+    DeviceMessages::Exchange exchange(messages, QStringLiteral("Restart"), DeviceMessages::Talk::Bootloader);
     main_.unit().ErrorReportEnabled = true;
     protocol_.leaveBootloaderLine();
+    // The upgrade ends here, whichever way: later links ask for the status again.
+    main_.communication().LegacyUpgradeMode = false;
+    main_.communication().showFirmwareLine();
     if (goAcknowledged) {
         main_.communication().ReadDeviceStatus();
     } else {
@@ -284,7 +317,7 @@ void FirmwareUpgrade::RestartDevice(bool goAcknowledged) {
 
 bool FirmwareUpgrade::FormClose() {
     LogSink& log = main_.services().log;
-    if (running_ || !main_.messages().linkFree()) {
+    if (running_ || !main_.messages().linkFree({}, DeviceMessages::Talk::Bootloader)) {
         log.ConsoleLog("the upgrade window stays open while an exchange with the pedal runs");
         return false;
     }

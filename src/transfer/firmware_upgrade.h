@@ -35,6 +35,9 @@ public:
     void menuFirmwareUpgradeModeClick();
     void menuStartFirmwareUpgradeClick();
     void StartFirmwareUpgrade();
+    // Linking in firmware upgrade mode: sets the line for the bootloader and synchronises; true
+    // when the bootloader listens.
+    bool synchroniseWhileLinking();
 
     // Upgrade window.
     void FormShow();
@@ -72,6 +75,9 @@ public:
     std::uint64_t eraseToGoBytes = 0;
 
 private:
+    // Upgrade Mode unticked: the flags end, and a line left set for the bootloader is the
+    // firmware's again.
+    void leaveUpgradeMode();
     bool verifyWrittenImage();
     // Bytes in block `chunk` of the loaded image (256 but for a short last one).
     std::size_t blockSize(std::size_t chunk) const;

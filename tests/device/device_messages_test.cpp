@@ -3,6 +3,7 @@
 #include <QTest>
 
 #include "core/clock.h"
+#include "device/message_builders.h"
 #include "device/d2xx_unit.h"
 #include "device/status_reply.h"
 #include "recording_log.h"
@@ -76,6 +77,43 @@ private Q_SLOTS:
         QCOMPARE(link.transport.written, sent ? bytesOf(message) : std::vector<std::uint8_t>{});
         // Only a refusal is traced here; senders log their own messages.
         QCOMPARE(link.log.lines.size(), !sent && !message.isEmpty() ? 1 : 0);
+    }
+
+    // While the line is set for the pedal's bootloader, only its exchanges get in, and no
+    // firmware message is written: the bootloader would read it as commands.
+    void bootloaderLineLetsOnlyItsExchangesIn() {
+        Link link;
+        link.unit.SetLineParameters(2);
+        QVERIFY(link.messages.talksToBootloader());
+        QCOMPARE(int(link.messages.Send(msg::parameterWrite(0x0027, 0x007FE000))), 0);
+        QVERIFY(link.transport.written.empty());
+        QVERIFY(link.log.contains(
+            "message not sent, the line talks to the pedal's bootloader: 010027007FE000"));
+        QVERIFY(!link.messages.linkFree());
+        QVERIFY(!link.messages.linkFree("Save Parameters"));
+        QVERIFY(
+            link.log.contains("Save Parameters refused: the line talks to the pedal's bootloader"));
+        {
+            DeviceMessages::Exchange save(link.messages, "Load Preset");
+            QVERIFY(!save);
+            // Refused, it holds nothing: a bootloader exchange may still start.
+            QVERIFY(link.messages.linkFree({}, DeviceMessages::Talk::Bootloader));
+        }
+        QVERIFY(link.log.contains("Load Preset refused: the line talks to the pedal's bootloader"));
+        {
+            DeviceMessages::Exchange upgrade(link.messages, "Upgrade Firmware",
+                                             DeviceMessages::Talk::Bootloader);
+            QVERIFY(upgrade);
+            // Work that must not be lost still runs; what it writes is checked.
+            bool ran = false;
+            link.messages.runWhenFree([&] { ran = true; });
+            QVERIFY(ran);
+        }
+        // Back on the firmware's line, messages leave again.
+        link.unit.SetLineParameters(0);
+        QVERIFY(link.messages.linkFree());
+        QCOMPARE(int(link.messages.Send(msg::bypass(true))), 2);
+        QCOMPARE(link.transport.written, bytesOf(QByteArray::fromHex("0D01")));
     }
 
     void writeToDspLogsAndSendsSevenBytes() {

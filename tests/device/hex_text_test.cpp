@@ -174,7 +174,6 @@ private Q_SLOTS:
         row("range limit on", rangeLimit(1), "1101");
         row("range limit off", rangeLimit(0), "11FF");
         row("range limit other", rangeLimit(2), "11FF");
-        row("bootloader sync", bootloaderSync(), "7F");
     }
     void builders() {
         QFETCH(QString, text);

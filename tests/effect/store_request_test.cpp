@@ -2,6 +2,7 @@
 // "Enable All Parameters" toggle.
 #include <QAction>
 #include <QComboBox>
+#include <QListWidget>
 #include <QPushButton>
 #include <QTest>
 
@@ -117,6 +118,39 @@ private Q_SLOTS:
             expected.push_back(std::uint8_t(wave >> shift));
         QCOMPARE(e.sent(), expected);
         QVERIFY(!e.controller().communication().RequestInProgress);
+    }
+
+    // A Request whose handshake stops early ends its flag too: the effect window, still enabled,
+    // sends what the user turns afterwards.
+    void requestEndsWithItsHandshake_data() {
+        QTest::addColumn<bool>("unreadableEffect");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("effect digits not decimal") << true << "'0B' is not a valid integer value";
+        QTest::newRow("effect not in the list")
+            << false << "which is not in this editor's effect list.";
+    }
+    void requestEndsWithItsHandshake() {
+        QFETCH(bool, unreadableEffect);
+        QFETCH(QString, message);
+        LinkedEditor e;
+        if (unreadableEffect) {
+            // The pedal falls silent; the last reply it gave carries the effect digits 0B.
+            e.pedal->options().faults.silence = PedalFaults::Silence::StatusRequest;
+            std::vector<std::uint8_t>& last = e.controller().messages().received_bytes_array;
+            last[3] = 0x0B;
+        } else {
+            e.pedal->state().effect = e.main().effectList()->count();
+        }
+        e.dialogs.messages.clear();
+        QTest::mouseClick(button(e, "btnRequest"), Qt::LeftButton);
+        QVERIFY2(e.dialogs.messages.join('\n').contains(message),
+                 qPrintable(e.dialogs.messages.join('\n')));
+        QVERIFY(!e.controller().communication().RequestInProgress);
+        QVERIFY(e.editor->fxSettings().effectControlsEnabled());
+        e.mark();
+        e.controller().fxSettings().setKnob(Knob::dialDry, KnobMaximumAngle);
+        e.clock.advance(FxSettings::DeferredSendMs + 50);
+        QCOMPARE(e.sent(), bytes({0x01, 0x00, 0x27, 0x00, 0x7F, 0xE0, 0x00}));
     }
 
     void enableAllParametersTwice() {

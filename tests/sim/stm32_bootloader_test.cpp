@@ -64,6 +64,15 @@ private Q_SLOTS:
             << hexBytes("7F 44 BB FF FF 00") << hexBytes("79 79 79");
         QTest::newRow("read four bytes of the vector table")
             << hexBytes("7F 11 EE 08 00 00 00 08 03 FC") << hexBytes("79 79 79 79 00 50 00 20");
+        // Bytes meant for the firmware: each pair that is not a command and its complement is
+        // refused, and a byte left over waits for its complement, so what follows is torn too.
+        QTest::newRow("parameter write after the sync")
+            << hexBytes("7F 01 00 27 00 40 00 00") << hexBytes("79 1F 1F 1F");
+        QTest::newRow("erase torn by a byte left over")
+            << hexBytes("7F 01 00 27 00 40 00 00 43 BC FF 00") << hexBytes("79 1F 1F 1F 1F 1F");
+        QTest::newRow("erase retried after it")
+            << hexBytes("7F 01 00 27 00 40 00 00 43 BC FF 00 43 BC FF 00")
+            << hexBytes("79 1F 1F 1F 1F 1F 1F 1F");
         QTest::newRow("read: count not complemented")
             << hexBytes("7F 11 EE 08 00 00 00 08 03 00") << hexBytes("79 79 79 1F");
     }

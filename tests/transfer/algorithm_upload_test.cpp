@@ -84,6 +84,25 @@ private Q_SLOTS:
         QVERIFY(l.f.log.contains("received: UPLOAD OK 0014"));
     }
 
+    void checkTimerLeavesTheAnswerOfAGoodUpload() {
+        // The status request after the answer is slow (its reply comes in pieces for over five
+        // seconds): the 5 s check falls into it and must not call the upload failed.
+        PedalOptions options;
+        options.pacing = false;
+        options.faults.tornPieces = 60;
+        options.faults.tornGapUs = 90'000;
+        Linked l(options);
+        // The link's reply ended with a late LF: let the poll take it.
+        l.f.clock.advance(200);
+        const std::int64_t start = l.f.clock.nowMs();
+        l.clickUpload();
+        QVERIFY(l.f.clock.nowMs() - start > 5000);
+        QCOMPARE(l.status(), QString("UPLOAD OK 0014"));
+        QVERIFY(!l.f.controller().UploadCheckTimer().isActive());
+        QCOMPARE(l.f.main().findChild<QLabel*>("lblAlgorithmVersion")->text(),
+                 QString("Device Algorithm: 0014"));
+    }
+
     void noSendsNothing() {
         Linked l;
         l.clickUpload(false);

@@ -9,11 +9,16 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTest>
+#include <QWheelEvent>
 
 #include "core/resources.h"
 #include "device/communication.h"
 #include "editor_fixture.h"
+#include "effect/fx_settings.h"
+#include "effect/knob_dial.h"
+#include "effect/tform_fx_settings.h"
 #include "parameter_echo.h"
 #include "sim/stm32_bootloader.h"
 #include "transfer/tform_firmware_upgrade.h"
@@ -149,7 +154,8 @@ private Q_SLOTS:
         mode->trigger();
         QVERIFY(!mode->isChecked());
         QVERIFY(!f.controller().messages().FirmwareUpgradeMode);
-        QVERIFY(link.LegacyUpgradeMode);
+        // Leaving upgrade mode ends the legacy way too: later links ask for the status again.
+        QVERIFY(!link.LegacyUpgradeMode);
     }
 
     void fullUpgradeTheLegacyWay() {
@@ -382,6 +388,183 @@ private Q_SLOTS:
         QCOMPARE(u.f.dialogs.messages.value(0), Communication::NoAnswerMessage);
         QCOMPARE(u.label("lblFirmwareVersion"), QString("Device Firmware:"));
         QVERIFY(u.pedal->inBootloader());
+    }
+
+    // While the line talks to the bootloader nothing else reaches it: a knob turned there would
+    // be read as commands and tear the erase that follows.
+    void onlyTheUpgradeTalksToTheBootloader_data() {
+        QTest::addColumn<bool>("legacy");
+        QTest::newRow("current way") << false;
+        QTest::newRow("legacy way") << true;
+    }
+    void onlyTheUpgradeTalksToTheBootloader() {
+        QFETCH(bool, legacy);
+        PedalOptions options;
+        if (legacy) {
+            options.startInBootloader = true;
+            options.firmware = 8;
+        }
+        EditorFixture f;
+        PedalModel& pedal = f.transport.addPedal(options);
+        f.start();
+        if (legacy) {
+            f.main().action("menuFirmwareUpgradeMode")->trigger();
+            f.main().action("menuScan")->trigger();
+        } else {
+            f.main().action("menuScan")->trigger();
+            f.clock.advance(300);
+            f.dialogs.expectConfirm(true, "Keep SHIFT button on the pedal pressed and click YES.");
+            f.main().action("menuFirmwareUpgradeMode")->trigger();
+        }
+        TformFirmwareUpgrade& window = f.editor->firmwareUpgrade();
+        QVERIFY(window.isVisible());
+        // Every device control but the upgrade's shows that it cannot be used now.
+        for (const char* name : {"btnSaveParameters", "btnAssign", "btnSetTuning",
+                                 "btnSetFootswitchMode", "btnRequest", "btnUpload"}) {
+            QVERIFY2(!f.main().findChild<QPushButton*>(name)->isEnabled(), name);
+        }
+        for (const char* name : {"menuLoadPreset", "menuSavePreset", "menuEraseSettings",
+                                 "menuLoadAlgorithmFromFile", "menuUploadTuningsData"}) {
+            QVERIFY2(!f.main().itemEnabled(name), name);
+        }
+        KnobDial* dry = f.editor->fxSettings().knob(Knob::dialDry);
+        QVERIFY(!f.editor->fxSettings().effectControlsEnabled());
+        QVERIFY(f.main().itemEnabled("menuStartFirmwareUpgrade"));
+        QVERIFY(f.main().itemEnabled("menuDisconnect"));
+
+        // A wheel notch on Dry, and a value put on the knob by the program itself: nothing
+        // leaves, the refusal is logged.
+        const std::size_t synced = pedal.received().size();
+        QWheelEvent wheel(QPointF(23, 23), dry->mapToGlobal(QPointF(23, 23)), QPoint(),
+                          QPoint(0, 120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(dry, &wheel);
+        f.controller().fxSettings().setKnob(Knob::dialDry, KnobMaximumAngle);
+        f.clock.advance(3 * FxSettings::DeferredSendMs);
+        QCOMPARE(received(pedal, synced), QByteArray());
+        QVERIFY(!f.log.lines
+                     .filter(QRegularExpression(
+                         "^message not sent, the line talks to the pedal's bootloader: 01"))
+                     .isEmpty());
+
+        // The upgrade then runs as if nothing had happened.
+        f.dialogs.messages.clear();
+        window.findChild<QPushButton*>("btnUpgradeFirmware")->click();
+        QCOMPARE(f.dialogs.messages.value(0), Complete);
+        QCOMPARE(pedal.state().firmware, 13);
+    }
+
+    // Leaving upgrade mode is refused while an exchange runs: the tick stays as it was.
+    void upgradeModeStaysDuringTheUpgrade_data() {
+        QTest::addColumn<bool>("checkBox");
+        QTest::newRow("Upgrade Mode menu item") << false;
+        QTest::newRow("hidden check box") << true;
+    }
+    void upgradeModeStaysDuringTheUpgrade() {
+        QFETCH(bool, checkBox);
+        Upgrade u;
+        u.linkTheLegacyWay();
+        QCheckBox* box = u.f.main().findChild<QCheckBox*>("chkFirmwareUpgradeMode");
+        QAction* item = u.f.main().action("menuFirmwareUpgradeMode");
+        if (checkBox) box->setChecked(true);
+        bool itemChecked = false;
+        bool boxChecked = false;
+        bool modeOn = false;
+        std::unique_ptr<Timer> untick = u.f.clock.createTimer();
+        untick->setSingleShot(true);
+        untick->onTimeout([&] {
+            if (checkBox) {
+                box->setChecked(false);
+            } else {
+                item->trigger();
+            }
+            itemChecked = item->isChecked();
+            boxChecked = box->isChecked();
+            modeOn = u.f.controller().messages().FirmwareUpgradeMode;
+        });
+        untick->start(1000);
+        u.f.dialogs.messages.clear();
+        u.button()->click();
+        QVERIFY(modeOn);
+        if (checkBox) {
+            QVERIFY(boxChecked);
+            QVERIFY(u.f.log.contains(
+                "Firmware Upgrade Mode refused: another exchange with the pedal is in progress"));
+        } else {
+            QVERIFY(itemChecked);
+            QVERIFY(u.f.log.contains(
+                "Upgrade Mode refused: another exchange with the pedal is in progress"));
+        }
+        QCOMPARE(u.f.dialogs.messages.value(0), Complete);
+        QCOMPARE(u.pedal->state().firmware, 13);
+    }
+
+    // A synchronisation that failed leaves the line in bootloader mode; leaving upgrade mode, and
+    // linking, give the firmware its line (8N1) and the poll back.
+    void failedSynchronisationGivesTheLineBack_data() {
+        QTest::addColumn<bool>("relink");
+        QTest::newRow("Upgrade Mode unticked") << false;
+        QTest::newRow("linked again after the check box was unticked") << true;
+    }
+    void failedSynchronisationGivesTheLineBack() {
+        QFETCH(bool, relink);
+        EditorFixture f;
+        PedalOptions options;
+        // The bootloader never answers.
+        options.faults.bootloader = {Kind::Dead, 1};
+        PedalModel& pedal = f.transport.addPedal(options);
+        f.start();
+        QCheckBox* box = f.main().findChild<QCheckBox*>("chkFirmwareUpgradeMode");
+        if (relink) {
+            box->setChecked(true);
+            f.main().action("menuScan")->trigger();
+        } else {
+            f.main().action("menuScan")->trigger();
+            f.dialogs.expectConfirm(true, "Keep SHIFT button on the pedal pressed and click YES.");
+            f.main().action("menuFirmwareUpgradeMode")->trigger();
+        }
+        QVERIFY(f.dialogs.messages.contains("Connection to bootloader failed"));
+        QCOMPARE(pedal.line().parity, ft::PARITY_EVEN);
+        QVERIFY(!f.controller().Timer_USB_Read().isActive());
+        if (relink) {
+            f.main().action("menuDisconnect")->trigger();
+            box->setChecked(false);
+            f.main().action("menuScan")->trigger();
+            QCOMPARE(f.main().findChild<QLabel*>("lblFirmwareVersion")->text(),
+                     QString("Device Firmware: 13"));
+        } else {
+            f.main().action("menuFirmwareUpgradeMode")->trigger();
+            QVERIFY(!f.main().action("menuFirmwareUpgradeMode")->isChecked());
+        }
+        QVERIFY(!f.controller().messages().FirmwareUpgradeMode);
+        QCOMPARE(pedal.line().parity, ft::PARITY_NONE);
+        QVERIFY(f.controller().Timer_USB_Read().isActive());
+    }
+
+    // The legacy way ends with the upgrade, however it ends: a later link asks for the status.
+    void legacyWayEndsWithTheUpgrade_data() {
+        QTest::addColumn<QString>("end");
+        QTest::newRow("upgrade completed") << "completed";
+        QTest::newRow("window closed before upgrading") << "closed";
+        QTest::newRow("Upgrade Mode unticked") << "unticked";
+    }
+    void legacyWayEndsWithTheUpgrade() {
+        QFETCH(QString, end);
+        Upgrade u;
+        u.linkTheLegacyWay();
+        QVERIFY(u.f.controller().communication().LegacyUpgradeMode);
+        if (end == "completed") {
+            u.button()->click();
+        } else if (end == "closed") {
+            u.window().close();
+        } else {
+            u.f.main().action("menuFirmwareUpgradeMode")->trigger();
+        }
+        QVERIFY(!u.f.controller().communication().LegacyUpgradeMode);
+        u.f.main().action("menuDisconnect")->trigger();
+        const std::size_t before = u.pedal->received().size();
+        u.f.main().action("menuScan")->trigger();
+        QVERIFY2(received(*u.pedal, before).startsWith(hex("0200")),
+                 received(*u.pedal, before).toHex().constData());
     }
 
     void otherCommandsWaitForTheUpgrade() {
