@@ -6,6 +6,8 @@
 #include <optional>
 #include <string>
 
+#include "core/outcome.h"
+
 namespace korvanne {
 
 class DeviceMessages;
@@ -40,7 +42,8 @@ public:
     void setView(ConsoleToolsView* view) { view_ = view; }
 
     // The buttons and edits.
-    void btnEraseEepromClick();
+    // Done with the sentence of what was erased.
+    Outcome btnEraseEepromClick();
     void btnReadEEPROMClick();
     void btnSendClick();
     void cmbNotePickerChange(int index);

@@ -85,6 +85,29 @@ void ControlAssignments::assignOnChange(AssignList list) {
     }
 }
 
+QString ControlAssignments::assignedText(AssignList list) const {
+    return view_ ? view_->assignText(list) : NotAssigned;
+}
+
+int ControlAssignments::entryIndex(AssignList list, const QString& text) const {
+    const QStringList names = entries(list);
+    for (int i = 0; i < names.size(); ++i) {
+        if (names[i].compare(text, Qt::CaseInsensitive) == 0) return i;
+    }
+    return -1;
+}
+
+void ControlAssignments::chooseFootswitchMode(int mode) {
+    if (view_) CheckFootswitchChoices(*view_, mode);
+}
+
+Outcome ControlAssignments::choose(AssignList list, int index) {
+    if (!view_) return Outcome::refused(QStringLiteral("There are no assignment lists."));
+    view_->selectAssign(list, index);
+    if (view_->assignIndex(list) != index) return Outcome::refused(TuningRuleMessage);
+    return Outcome::done();
+}
+
 QString ControlAssignments::BuildAssignMessage() {
     std::string text = "04";
     for (bool flag : AssignFlags) text += flag ? "01" : "00";
@@ -109,17 +132,18 @@ QString ControlAssignments::BuildAssignMessage() {
     return message;
 }
 
-void ControlAssignments::btnAssignClick() {
+Outcome ControlAssignments::btnAssignClick() {
     Dialogs& dialogs = main_.services().dialogs;
     const QString text = BuildAssignMessage();
-    if (!CommandExchange::linkFree(main_.messages(), "Assign")) return;
-    if (!dialogs.confirm(QStringLiteral("Upload Assignments?"))) return;
+    if (!CommandExchange::linkFree(main_.messages(), "Assign")) return Outcome::busy();
+    if (!dialogs.confirm(QStringLiteral("Upload Assignments?"))) return Outcome::cancelled();
     CommandExchange exchange(main_.messages(), "Assign");
     exchange.send(text.toStdString());
     // The button rests while the pedal takes the assignments in.
     main_.setAssignEnabled(false);
     exchange.pause(AfterWriteMs);
     main_.setAssignEnabled(true);
+    return Outcome::done();
 }
 
 QString ControlAssignments::BuildFootswitchMessage() {

@@ -25,18 +25,19 @@ std::string ParameterStore::storeMessage() const {
     return msg::storeParameters(values);
 }
 
-void ParameterStore::btnSaveParametersClick() {
+Outcome ParameterStore::btnSaveParametersClick() {
     LogSink& log = main_.services().log;
     Dialogs& dialogs = main_.services().dialogs;
     const std::string text = storeMessage();
     log.ConsoleLog("Store settings message (HEX): " + QString::fromStdString(text));
     log.ConsoleLog(QString::number(text.size() / 2));
-    if (!CommandExchange::linkFree(main_.messages(), "Save Parameters")) return;
-    if (!dialogs.confirm(QStringLiteral("Save Parameters to pedal?"))) return;
+    if (!CommandExchange::linkFree(main_.messages(), "Save Parameters")) return Outcome::busy();
+    if (!dialogs.confirm(QStringLiteral("Save Parameters to pedal?"))) return Outcome::cancelled();
     CommandExchange exchange(main_.messages(), "Save Parameters");
     exchange.purgeTransmit();
     exchange.send(text);
     exchange.pause(AfterWriteMs);
+    return Outcome::done();
 }
 
 void ParameterStore::btnRequestClick() {

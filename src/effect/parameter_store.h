@@ -3,6 +3,7 @@
 #include <QString>
 #include <string>
 
+#include "core/outcome.h"
 #include "effect/fx_settings_view.h"
 
 namespace korvanne {
@@ -28,7 +29,8 @@ public:
     // The 37-byte store message for the records' values now.
     std::string storeMessage() const;
 
-    void btnSaveParametersClick();
+    // Done once sent; Cancelled when the user says No.
+    Outcome btnSaveParametersClick();
     void btnRequestClick();
     void OnClickEnableAllParameters();
 

@@ -39,16 +39,17 @@ std::string Tunings::tuningMessage() const {
     return msg::setTuning(CurrentTuning, SemitoneVariation);
 }
 
-void Tunings::btnSetTuningClick() {
+Outcome Tunings::btnSetTuningClick() {
     Dialogs& dialogs = main_.services().dialogs;
     const std::string text = tuningMessage();
     main_.services().log.ConsoleLog("Tuning Message: " + QString::fromStdString(text));
-    if (!CommandExchange::linkFree(main_.messages(), "Set Tuning")) return;
-    if (!dialogs.confirm(QStringLiteral("Set new tuning?"))) return;
+    if (!CommandExchange::linkFree(main_.messages(), "Set Tuning")) return Outcome::busy();
+    if (!dialogs.confirm(QStringLiteral("Set new tuning?"))) return Outcome::cancelled();
     CommandExchange exchange(main_.messages(), "Set Tuning");
     exchange.purgeTransmit();
     exchange.send(text);
     exchange.pause(AfterWriteMs);
+    return Outcome::done();
 }
 
 void Tunings::ApplyTuning(const std::vector<std::uint8_t>& entries, std::size_t index) {

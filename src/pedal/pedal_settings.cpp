@@ -29,15 +29,15 @@ void PedalSettings::send(const std::string& text, const QString& name) {
     exchange.send(text);
 }
 
-void PedalSettings::menuStandardClick() {
-    chooseRange(RangeStandard, QStringLiteral("GUITAR"));
+Outcome PedalSettings::menuStandardClick() {
+    return chooseRange(RangeStandard, QStringLiteral("GUITAR"));
 }
 
-void PedalSettings::menuLowClick() {
-    chooseRange(RangeLow, QStringLiteral("BASS"));
+Outcome PedalSettings::menuLowClick() {
+    return chooseRange(RangeLow, QStringLiteral("BASS"));
 }
 
-void PedalSettings::chooseRange(std::uint8_t range, const QString& fileText) {
+Outcome PedalSettings::chooseRange(std::uint8_t range, const QString& fileText) {
     main_.communication().InstrumentRange = range;
     if (range == RangeStandard) {
         checkPair(PedalMenuItem::menuStandard, PedalMenuItem::menuLow);
@@ -46,20 +46,21 @@ void PedalSettings::chooseRange(std::uint8_t range, const QString& fileText) {
     }
     // The pedal is still told when this fails: the file only remembers the choice for the user.
     main_.rememberInstrument(fileText);
-    ChangeInstrument();
+    return ChangeInstrument();
 }
 
-void PedalSettings::ChangeInstrument() {
+Outcome PedalSettings::ChangeInstrument() {
     LogSink& log = main_.services().log;
     Dialogs& dialogs = main_.services().dialogs;
     const std::string text = msg::instrumentRange(main_.communication().InstrumentRange);
     // Only the two ranges have a command; any other value has nothing to send.
-    if (text.empty()) return;
+    if (text.empty()) return Outcome::refused(QStringLiteral("There is no such instrument range."));
     log.ConsoleLog("checksum byte: " + QString::fromStdString(text.substr(14, 2)));
-    if (!CommandExchange::linkFree(main_.messages(), "Instrument Range")) return;
-    if (!dialogs.confirm(QStringLiteral("Change current Instrument?"))) return;
+    if (!CommandExchange::linkFree(main_.messages(), "Instrument Range")) return Outcome::busy();
+    if (!dialogs.confirm(QStringLiteral("Change current Instrument?"))) return Outcome::cancelled();
     log.ConsoleLog(QString::fromStdString(text));
     send(text, "Instrument Range");
+    return Outcome::done();
 }
 
 void PedalSettings::menuStoreBypassStatusClick() {
@@ -115,10 +116,8 @@ void PedalSettings::ShowMidiChannel(std::uint8_t entry) {
         for (int i = 0; i < PedalSettingsView::MidiChannelItems; ++i) {
             view_->setMidiChannelChecked(i, false);
         }
-        if (entry == 0 || entry == 255) {
-            view_->setMidiChannelChecked(0, true);
-        } else if (entry <= 16) {
-            view_->setMidiChannelChecked(entry, true);
+        if (const int channel = midiChannelOf(entry); channel <= 16) {
+            view_->setMidiChannelChecked(channel, true);
         }
     }
     main_.services().log.ConsoleLog("MIDI channel: " + QString::number(entry));

@@ -56,25 +56,30 @@ EraseSettings::EraseSettings(LinkContext& main, ConsoleTools& tools)
 
 EraseSettings::~EraseSettings() = default;
 
-void EraseSettings::menuEraseSettingsClick() {
+Outcome EraseSettings::menuEraseSettingsClick() {
     DeviceMessages& messages = main_.messages();
     Dialogs& dialogs = main_.services().dialogs;
-    if (messages.busy()) return;
-    if (!dialogs.confirm(Warning())) return;
+    const Outcome erased = Outcome::done(QStringLiteral("Settings memory erased."));
+    if (messages.busy()) return Outcome::busy();
+    if (!dialogs.confirm(Warning())) return Outcome::cancelled();
     {
         // The whole command is one exchange: the window stays live through its pauses, but no
         // other command reaches the pedal and the poll leaves the dump until it is all there.
         DeviceMessages::BusyGuard guard(messages);
-        if (!tools_.EraseEEPROM(SettingsMemoryAddress, true)) return;
+        if (!tools_.EraseEEPROM(SettingsMemoryAddress, true)) {
+            return Outcome::failed(QStringLiteral("The erase could not be sent."));
+        }
         main_.services().clock.pause(EraseSettleMs);
-        if (!dialogs.confirm(CheckQuestion)) return;
-        if (!tools_.ReadEEPROM(SettingsMemoryAddress, true)) return;
+        if (!dialogs.confirm(CheckQuestion)) return erased;
+        if (!tools_.ReadEEPROM(SettingsMemoryAddress, true)) return erased;
         awaitingDump_ = true;
+        verdict_.reset();
         quietLimit_->start();
     }
     // The poll may not be running (an older algorithm stops it): read what has arrived once, so
     // the check the user asked for still gets its dump.
     if (!main_.Timer_USB_Read().isActive()) main_.communication().Timer_USB_ReadTimer();
+    return erased;
 }
 
 void EraseSettings::CheckMemoryDump(const std::vector<std::uint8_t>& read) {
@@ -107,7 +112,8 @@ void EraseSettings::judge() {
             QStringLiteral("%1 bytes after the memory dump ignored").arg(dump_.surplus()));
     }
     dump_.reset();
-    main_.services().dialogs.inform(empty ? EmptyMessage : NotEmptyMessage);
+    verdict_ = empty ? Outcome::done(EmptyMessage) : Outcome::failed(NotEmptyMessage);
+    main_.services().dialogs.inform(verdict_->sentence);
 }
 
 void EraseSettings::quietLimitPassed() {
@@ -120,8 +126,9 @@ void EraseSettings::quietLimitPassed() {
     const std::size_t received = dump_.content().size();
     dump_.reset();
     awaitingDump_ = false;
-    main_.services().log.ConsoleLog(IncompleteMessage(received));
-    main_.services().dialogs.inform(IncompleteMessage(received));
+    verdict_ = Outcome::failed(IncompleteMessage(received));
+    main_.services().log.ConsoleLog(verdict_->sentence);
+    main_.services().dialogs.inform(verdict_->sentence);
 }
 
 }  // namespace korvanne
