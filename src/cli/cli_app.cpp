@@ -9,6 +9,7 @@
 
 #include "app/local_settings.h"
 #include "app/main_controller.h"
+#include "app/operations_start_up.h"
 #include "app/presets.h"
 #include "cli/cli_firmware_view.h"
 #include "cli/value_parsing.h"
@@ -139,15 +140,8 @@ void CliApp::createController() {
     services_.reset(new Services{log_, dialogs_, clock_, io_.shell, io_.home, *transport_});
     controller_ = std::make_unique<MainController>(*services_, view_);
 
-    // What the editor's start-up prepares for the operations; nothing here touches the settings
-    // files or the network.
     MainController& c = *controller_;
-    c.unit().SetLineParameters(0);
-    c.messages().FirmwareUpgradeMode = false;
-    c.FillEffectList();
-    c.EditorVersion = GetEditorVersion();
-    c.catalogue.setLatestFromFirstItem(view_.effectText(0));
-    c.MostRecentFirmware = MostRecentFirmwareNumber;
+    PrepareOperations(c);
 
     // The assignment lists take what the link reads, as the effect window's lists do.
     ControlAssignments& assignments = c.controlAssignments();

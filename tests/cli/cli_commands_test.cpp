@@ -36,6 +36,7 @@ private Q_SLOTS:
     void setOneParameter();
     void presetRoundTrip();
     void upload();
+    void uploadRefusedByThePedal();
     void firmwareUpgrade_data();
     void firmwareUpgrade();
     void eraseSettings_data();
@@ -324,6 +325,17 @@ void CliCommandsTest::upload() {
     const QByteArray bytes = cli.settled();
     QVERIFY(bytes.endsWith(QByteArray::fromHex("0200")));
     QVERIFY2(bytes.startsWith(QByteArray::fromHex("02000d0100")), bytes.left(8).toHex());
+}
+
+void CliCommandsTest::uploadRefusedByThePedal() {
+    PedalOptions options;
+    options.faults.uploadAnswer = "UPLOAD ERROR 14";
+    CliHarness cli(options);
+    const CliRun run = cli.run({"--yes", "upload"});
+    // The pedal's answer is the failure: said once, on the error stream.
+    QVERIFY2(run.exitCode == 1, run.describe());
+    QCOMPARE(run.err, QByteArray("UPLOAD ERROR 14\n"));
+    QCOMPARE(run.out, QByteArray());
 }
 
 void CliCommandsTest::firmwareUpgrade_data() {
