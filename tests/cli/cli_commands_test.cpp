@@ -37,6 +37,7 @@ private Q_SLOTS:
     void presetRoundTrip();
     void upload();
     void uploadRefusedByThePedal();
+    void uploadFromAFile();
     void firmwareUpgrade_data();
     void firmwareUpgrade();
     void eraseSettings_data();
@@ -336,6 +337,28 @@ void CliCommandsTest::uploadRefusedByThePedal() {
     QVERIFY2(run.exitCode == 1, run.describe());
     QCOMPARE(run.err, QByteArray("UPLOAD ERROR 14\n"));
     QCOMPARE(run.out, QByteArray());
+}
+
+void CliCommandsTest::uploadFromAFile() {
+    QTemporaryDir dir;
+    const QString file = dir.filePath("Korvanne_MK3_0014.dat");
+    const std::vector<std::uint8_t> image = builtInAlgorithmImage(14);
+    QVERIFY(!image.empty());
+    QVERIFY(writeBytes(
+        file, QByteArray(reinterpret_cast<const char*>(image.data()), qsizetype(image.size()))));
+    CliHarness cli;
+    const CliRun run = cli.run({"--yes", "upload", file});
+    QVERIFY2(run.exitCode == 0, run.describe());
+    QCOMPARE(run.out, QByteArray("UPLOAD OK 0014\n"));
+    // The bypass, then the file's bytes as they are.
+    const QByteArray bytes = cli.settled();
+    QVERIFY(bytes.startsWith(QByteArray::fromHex("02000d01")));
+    QCOMPARE(bytes.mid(4, qsizetype(image.size())).size(), qsizetype(image.size()));
+    QVERIFY(bytes.mid(4).startsWith(QByteArray(reinterpret_cast<const char*>(image.data()), 16)));
+
+    const CliRun missing = cli.run({"--yes", "upload", dir.filePath("none.dat")});
+    QCOMPARE(missing.exitCode, 1);
+    QVERIFY2(missing.err.startsWith("Cannot read "), missing.describe());
 }
 
 void CliCommandsTest::firmwareUpgrade_data() {
