@@ -4,6 +4,7 @@
 #include "app/main_transfer_view.h"
 #include "app/main_update_menu.h"
 #include "app/main_view.h"
+#include "app/operations_start_up.h"
 #include "app/presets.h"
 #include "console/console_tools.h"
 #include "core/clock.h"
@@ -133,13 +134,10 @@ void MainController::FormCreate() {
     unit_.ErrorReportEnabled = startup.ReportUSBErrors;
 
     communication_->ListDevices();
-    unit_.SetLineParameters(0);
 
     const QString device = view_.text(Control::lblDeviceName);
     if (device.isEmpty() || device == "No device found")
         view_.setEnabled(Control::menuConnect, false);
-
-    messages_.FirmwareUpgradeMode = false;
 
     for (Control c : {Control::btnRequest, Control::btnAssign, Control::btnSaveParameters,
                       Control::btnUpload, Control::btnSetFootswitchMode, Control::btnSetTuning,
@@ -147,19 +145,15 @@ void MainController::FormCreate() {
         view_.setEnabled(c, false);
     }
 
-    FillEffectList();
+    PrepareOperations(*this);
 
     webVersionTimer_->start();
 
-    EditorVersion = GetEditorVersion();
     view_.setText(Control::menuAppVersion, "Editor Version:  " + EditorVersion);
 
     view_.BuildLookMenu(LookMenuItems);
     ApplySavedLook();
     view_.BuildMidiChannelMenu();
-
-    catalogue.setLatestFromFirstItem(view_.effectText(0));
-    MostRecentFirmware = MostRecentFirmwareNumber;
 }
 
 void MainController::EnableUSBobjects(bool status) {

@@ -4,12 +4,12 @@
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QLocale>
-#include <QSaveFile>
 #include <cmath>
 #include <cstdio>
 
 #include "app/local_settings.h"
 #include "app/main_controller.h"
+#include "app/operations_start_up.h"
 #include "app/presets.h"
 #include "cli/cli_firmware_view.h"
 #include "cli/value_parsing.h"
@@ -20,12 +20,10 @@
 #include "device/communication.h"
 #include "device/ft_error_text.h"
 #include "device/hex_text.h"
-#include "device/serial_transport.h"
 #include "effect/control_assignments.h"
 #include "effect/fx_settings.h"
 #include "effect/parameter_catalogue.h"
-#include "sim/built_in_pedal.h"
-#include "sim/sim_transport.h"
+#include "operations/pedal_backup.h"
 #include "transfer/algorithm_upload.h"
 #include "transfer/erase_settings.h"
 #include "transfer/firmware_upgrade.h"
@@ -34,16 +32,6 @@
 namespace korvanne {
 
 namespace {
-
-// The desktop shell has no place on a terminal: an address is printed for the user to open.
-class TerminalShell final : public Shell {
-public:
-    bool openUrl(const QString& url) override {
-        std::fprintf(stdout, "%s\n", url.toUtf8().constData());
-        return true;
-    }
-    bool startElevated(const QString&, const QStringList&) override { return false; }
-};
 
 void writeTo(std::FILE* stream, const QString& text) {
     const QByteArray bytes = text.toUtf8();
@@ -61,10 +49,17 @@ const QString ConfirmationNeeded = QStringLiteral(
 
 }  // namespace
 
-CliApp::CliApp(CommandLine line, bool interactive)
-    : line_(std::move(line)),
-      dialogs_(line_.options.yes, interactive),
-      shell_(std::make_unique<TerminalShell>()) {}
+bool TerminalShell::openUrl(const QString& url) {
+    writeTo(out_, url);
+    return true;
+}
+
+CliApp::CliApp(QStringList words, CliServices services)
+    : words_(std::move(words)),
+      io_(std::move(services)),
+      log_(io_.log),
+      dialogs_(io_.dialogs),
+      clock_(io_.clock) {}
 
 CliApp::~CliApp() {
     unlink();
@@ -104,7 +99,12 @@ const CliApp::Command* CliApp::findCommand(const QString& name) {
 }
 
 int CliApp::run() {
+    QString parseError;
+    std::optional<CommandLine> parsed = parseCommandLine(words_, parseError);
+    if (!parsed) return usage(parseError);
+    line_ = std::move(*parsed);
     const GlobalOptions& o = line_.options;
+    dialogs_.setAssumeYes(o.yes);
     if (o.help) {
         print(helpText());
         return ExitDone;
@@ -136,27 +136,12 @@ int CliApp::run() {
 
 void CliApp::createController() {
     if (controller_) return;
-    const GlobalOptions& o = line_.options;
-    if (o.simulate) {
-        transport_ = makeBuiltInSimulatedPedal(clock_);
-    } else {
-        auto serial = std::make_unique<SerialTransport>();
-        if (!o.port.isEmpty()) serial->addPortPath(o.port);
-        serialTransport_ = serial.get();
-        transport_ = std::move(serial);
-    }
-    services_.reset(new Services{log_, dialogs_, clock_, *shell_, SettingsHome(), *transport_});
+    transport_ = io_.makeTransport(line_.options);
+    services_.reset(new Services{log_, dialogs_, clock_, io_.shell, io_.home, *transport_});
     controller_ = std::make_unique<MainController>(*services_, view_);
 
-    // What the editor's start-up prepares for the operations; nothing here touches the settings
-    // files or the network.
     MainController& c = *controller_;
-    c.unit().SetLineParameters(0);
-    c.messages().FirmwareUpgradeMode = false;
-    c.FillEffectList();
-    c.EditorVersion = GetEditorVersion();
-    c.catalogue.setLatestFromFirstItem(view_.effectText(0));
-    c.MostRecentFirmware = MostRecentFirmwareNumber;
+    PrepareOperations(c);
 
     // The assignment lists take what the link reads, as the effect window's lists do.
     ControlAssignments& assignments = c.controlAssignments();
@@ -178,16 +163,12 @@ int CliApp::linkPedal(LinkFor purpose) {
         return fail(ExitNoPedal,
                     QStringLiteral("No pedal found: there is no port %1.").arg(o.port));
     }
+    Communication& comm = controller_->communication();
     QStringList serials;
     QStringList descriptions;
-    if (unit.GetFTDeviceCount() == ft::OK) {
-        for (std::uint32_t i = 0; i < unit.FTDeviceCount; ++i) {
-            if (unit.GetFTDeviceSerialNo(i) != ft::OK) continue;
-            serials << QString::fromStdString(unit.FT_Device_String);
-            descriptions << (unit.GetFTDeviceDescription(i) == ft::OK
-                                 ? QString::fromStdString(unit.FT_Device_String)
-                                 : QString());
-        }
+    for (const Bridge& bridge : comm.listBridges().value_or(std::vector<Bridge>{})) {
+        serials << bridge.serial;
+        descriptions << bridge.description;
     }
     int chosen = -1;
     if (!o.port.isEmpty()) {
@@ -209,15 +190,12 @@ int CliApp::linkPedal(LinkFor purpose) {
     }
     if (chosen < 0) return fail(ExitNoPedal, QStringLiteral("No pedal found."));
 
-    Communication& comm = controller_->communication();
     comm.DeviceSerial = serials[chosen];
     view_.setText(Control::lblDeviceName, descriptions[chosen]);
     // A failed open is said below in one sentence of the command line's own.
     dialogs_.holdMessages();
     readWithoutEcho();
     comm.Link();
-    // Commands after the link send as a user's changes do.
-    comm.RequestInProgress = false;
     if (comm.Linked) {
         dialogs_.releaseMessages();
     } else {
@@ -244,34 +222,10 @@ int CliApp::linkPedal(LinkFor purpose) {
 }
 
 void CliApp::readWithoutEcho() {
-    // Reading the pedal never writes to it. The status handshake then runs as Request does, so
-    // the effect controls take the reported values without sending them back; the switches,
-    // whose handlers still send during a Request, are shown the reported state first, so taking
-    // it changes nothing and sends nothing.
-    controller_->communication().RequestInProgress = true;
-    FxSettings& fx = controller_->fxSettings();
-    controller_->appliers.LogParameterValues = [&fx](const std::vector<std::uint8_t>& entries,
-                                                     std::size_t at) {
-        const std::vector<std::uint32_t> block = ParameterValueBlock(entries, at);
-        const auto reported = [&](Param p) -> std::optional<std::uint32_t> {
-            const auto i = std::size_t(order(p));
-            return i < block.size() ? std::optional(block[i]) : std::nullopt;
-        };
-        FxSettingsView& controls = fx.view();
-        if (const auto v = reported(Param::Wave); v && (*v == WaveOn || *v == WaveOff)) {
-            controls.showSwitch(Switch::swtWave, *v == WaveOn);
-        }
-        if (const auto v = reported(Param::Split); v && *v <= 1) {
-            controls.showSwitch(Switch::swtSplit, *v == 1);
-        }
-        if (const auto v = reported(Param::LimitRangeUp)) {
-            controls.showSwitch(Switch::swtLimitRange, *v == 1);
-        }
-        if (const auto v = reported(Param::NoiseGateStatus)) {
-            controls.showSwitch(Switch::swtNoiseGateStatus, *v == 1);
-        }
-        fx.LogParameterValues(entries, at);
-    };
+    // Reading the pedal never writes to it: every status read shows the reported values without
+    // sending any back.
+    controller_->communication().ReadsWithoutEcho = true;
+    controller_->fxSettings().EchoReadValues = false;
     controller_->appliers.ApplyTuning = [this, previous = controller_->appliers.ApplyTuning](
                                             const std::vector<std::uint8_t>& entries,
                                             std::size_t at) {
@@ -288,52 +242,43 @@ void CliApp::unlink() {
     controller_->communication().menuDisconnectClick();
 }
 
-int CliApp::refuseUnless(bool usable) {
-    if (usable) return ExitDone;
+int CliApp::refuseUnlessReady(bool needsCurrentAlgorithm) {
     const Communication& comm = controller_->communication();
-    const std::optional<std::uint32_t> firmware =
-        decimalFromDigits(comm.DeviceFirmware.toStdString());
-    if (firmware && *firmware < controller_->MostRecentFirmware) {
+    if (comm.firmwareTooOld()) {
         return fail(ExitFailed, QStringLiteral("The pedal's firmware %1 is too old for this; "
                                                "upgrade it first (korvanne-cli firmware-upgrade).")
                                     .arg(comm.DeviceFirmware));
     }
-    const QString latest =
-        QStringLiteral("%1").arg(controller_->catalogue.LatestAlgorithmNumber, 4, 10, QChar('0'));
-    if (comm.DeviceAlgorithm != latest) {
+    if (needsCurrentAlgorithm && comm.algorithmTooOld()) {
+        const QString latest = QStringLiteral("%1").arg(
+            controller_->catalogue.LatestAlgorithmNumber, 4, 10, QChar('0'));
         return fail(ExitFailed, QStringLiteral("The pedal runs algorithm %1, older than %2; upload "
                                                "the current one first (korvanne-cli upload).")
                                     .arg(comm.DeviceAlgorithm, latest));
     }
-    return fail(ExitFailed, QStringLiteral("The pedal is not ready for this command."));
+    return ExitDone;
 }
 
-PedalSnapshot CliApp::readSnapshot() const {
-    const Communication& comm = controller_->communication();
-    const std::vector<std::uint8_t>& e = controller_->messages().received_bytes_array;
-    PedalSnapshot s;
-    s.firmware = e.at(0);
-    s.algorithm = comm.DeviceAlgorithm;
-    const std::optional<std::uint32_t> effect = decimalFromDigits(comm.EffectNumber.toStdString());
-    s.effect = effect ? QJsonValue(qint64(*effect)) : QJsonValue(comm.EffectNumber);
-    s.effectName = effect ? view_.effectText(int(*effect)) : QString();
-    // A reply shorter than the whole leaves the rest at the defaults.
-    auto entry = [&](std::size_t i, int fallback) { return i < e.size() ? int(e[i]) : fallback; };
-    s.footswitchMode = entry(4, 0);
-    s.tuning = entry(5, 0);
-    s.semitones = int(std::int8_t(entry(6, 0)));
-    s.bypass = entry(22, 0) == 1;
-    s.storeBypassStatus = entry(23, 0) == 1;
-    s.instrumentRange = entry(24, 255);
-    s.midiChannel = entry(25, 0);
-    for (int i = 0; i < AssignLists; ++i) {
-        s.assignments[AssignmentKeys[i]] = assignmentView_.assignText(AssignList(i));
+int CliApp::report(const Outcome& outcome) {
+    switch (outcome.kind) {
+        case Outcome::Done:
+            if (!outcome.sentence.isEmpty()) print(outcome.sentence);
+            return ExitDone;
+        case Outcome::Cancelled:
+            if (int r = confirmationOutcome()) return r;
+            return fail(ExitFailed, QStringLiteral("Cancelled."));
+        case Outcome::Refused:
+        case Outcome::Failed:
+            break;
     }
-    const ParameterRecords& records = controller_->fxSettings().records;
-    for (const CatalogueEntry& e : ParameterCatalogue()) {
-        s.parameters[QString::fromLatin1(e.name)] = records.value(e.param);
-    }
-    return s;
+    return fail(ExitFailed, outcome.sentence);
+}
+
+PedalBackup CliApp::pedalBackup() {
+    MainController& c = *controller_;
+    return PedalBackup({c.communication(), c.messages(), c.controlAssignments(), c.tunings(),
+                        c.pedalSettings(), c.fxSettings(), c.parameterStore(),
+                        [this](int index) { return view_.effectText(index); }});
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -345,21 +290,10 @@ int CliApp::list(CommandArguments& args) {
         return usage(error.isEmpty() ? QStringLiteral("list takes no arguments.") : error);
     }
     createController();
-    D2xxUnit& unit = controller_->unit();
-    if (unit.GetFTDeviceCount() != ft::OK) {
-        return fail(ExitFailed, QStringLiteral("The USB bridges could not be listed."));
-    }
-    int listed = 0;
-    for (std::uint32_t i = 0; i < unit.FTDeviceCount; ++i) {
-        if (unit.GetFTDeviceSerialNo(i) != ft::OK) continue;
-        const QString serial = QString::fromStdString(unit.FT_Device_String);
-        const QString description = unit.GetFTDeviceDescription(i) == ft::OK
-                                        ? QString::fromStdString(unit.FT_Device_String)
-                                        : QString();
-        print(serial + '\t' + description);
-        ++listed;
-    }
-    if (listed == 0) {
+    const std::optional<std::vector<Bridge>> bridges = controller_->communication().listBridges();
+    if (!bridges) return fail(ExitFailed, QStringLiteral("The USB bridges could not be listed."));
+    for (const Bridge& bridge : *bridges) print(bridge.serial + '\t' + bridge.description);
+    if (bridges->empty()) {
         return fail(ExitNoPedal, QStringLiteral("No pedal found: no USB bridge is connected."));
     }
     return ExitDone;
@@ -372,7 +306,7 @@ int CliApp::status(CommandArguments& args) {
     if (!error.isEmpty()) return usage(error);
     if (!words.isEmpty()) return usage(QStringLiteral("status takes only --json."));
     if (int r = linkPedal()) return r;
-    const QJsonObject o = readSnapshot().toJson();
+    const QJsonObject o = pedalBackup().snapshot().toJson();
     if (json) {
         print(QString::fromUtf8(QJsonDocument(o).toJson(QJsonDocument::Indented)));
         return ExitDone;
@@ -414,7 +348,7 @@ int CliApp::bypass(CommandArguments& args) {
         return usage(QStringLiteral("bypass wants on or off."));
     }
     if (int r = linkPedal()) return r;
-    if (int r = refuseUnless(view_.effectControlsEnabled())) return r;
+    if (int r = refuseUnlessReady(false)) return r;
     controller_->fxSettings().SendBypass(words[0] == "on");
     print(QStringLiteral("Bypass %1.").arg(words[0]));
     return ExitDone;
@@ -429,42 +363,25 @@ int CliApp::set(CommandArguments& args) {
     const CatalogueEntry* entry = request->entry;
     const QString shownName = QString::fromLatin1(entry->name);
     if (int r = linkPedal()) return r;
-    if (int r = refuseUnless(view_.effectControlsEnabled())) return r;
+    if (int r = refuseUnlessReady(false)) return r;
 
     // Each change runs the control's own handler, as when the user changes it in the window.
     FxSettings& fx = controller_->fxSettings();
-    FxSettingsView& controls = fx.view();
-    const qsizetype messagesBefore = dialogs_.messages().size();
-    fx.SendImmediately = true;
-    if (request->kind == SetRequest::Angle) {
-        controls.showKnobAngle(FxSettings::knobOf(entry->param), request->angle);
-        fx.knobChanged(FxSettings::knobOf(entry->param));
-    } else if (request->kind == SetRequest::Pitch) {
-        controls.showHarmonicPitchEntry(request->pitch + 12);
-        fx.harmonicPitchChanged();
-    } else if (request->kind == SetRequest::Raw) {
+    Outcome outcome;
+    if (request->kind == SetRequest::Raw) {
         fx.SendSwitchParameter(request->raw, entry->param);
-    } else if (entry->encoding == Encoding::CheckBox) {
-        const NoteCut box = entry->param == Param::DominantNotesCut ? NoteCut::chkDominantNoteCut
-                                                                    : NoteCut::chkHighNoteCut;
-        controls.showNoteCut(box, request->on);
-        fx.noteCutChanged(box);
+    } else if (request->kind == SetRequest::Angle) {
+        outcome = fx.changeNow(entry->param, request->angle);
+    } else if (request->kind == SetRequest::Pitch) {
+        outcome = fx.changeNow(entry->param, request->pitch + 12);
     } else {
-        const Switch s = entry->param == Param::Wave           ? Switch::swtWave
-                         : entry->param == Param::Split        ? Switch::swtSplit
-                         : entry->param == Param::LimitRangeUp ? Switch::swtLimitRange
-                                                               : Switch::swtNoiseGateStatus;
-        controls.showSwitch(s, request->on);
-        fx.switchChanged(s);
+        outcome = fx.changeNow(entry->param, request->on ? 1 : 0);
     }
-    fx.SendImmediately = false;
     const ParameterRecords& records = fx.records;
     print(QStringLiteral("%1 = %2 (address %3)")
               .arg(shownName, QString::fromStdString(hex8(records.value(entry->param))),
                    QString::fromStdString(hex4(records.address(entry->param)))));
-    // The note-cut rule turned the box off again and told why.
-    if (dialogs_.messages().size() > messagesBefore) return ExitFailed;
-    return ExitDone;
+    return report(outcome);
 }
 
 int CliApp::preset(CommandArguments& args) {
@@ -483,7 +400,7 @@ int CliApp::preset(CommandArguments& args) {
         }
     }
     if (int r = linkPedal()) return r;
-    if (int r = refuseUnless(view_.effectControlsEnabled())) return r;
+    if (int r = refuseUnlessReady(false)) return r;
     Presets& presets = controller_->presets();
     // The link has just read the values the preset holds.
     const QString failure =
@@ -497,18 +414,9 @@ int CliApp::checkUpdate(CommandArguments& args) {
     if (!error.isEmpty()) return usage(error);
     if (!words.isEmpty()) return usage(QStringLiteral("check-update takes no arguments."));
     createController();
-    view_.setText(Control::menuNewAppVersion, QStringLiteral("New version available:"));
-    view_.setEnabled(Control::menuUpdateNow, false);
-    const qsizetype messagesBefore = dialogs_.messages().size();
-    UpdateCheck& check = controller_->updateCheck();
-    check.checkmostrecentversiononwebsite();
-    if (dialogs_.messages().size() > messagesBefore) return ExitFailed;
-    if (view_.isEnabled(Control::menuUpdateNow)) {
-        print(QStringLiteral("New version available: %1 (this is %2).")
-                  .arg(check.NewAppVersion, controller_->EditorVersion));
-    } else {
-        print(QStringLiteral("No update available (this is %1).").arg(controller_->EditorVersion));
-    }
+    const Outcome outcome = controller_->updateCheck().checkmostrecentversiononwebsite();
+    if (!outcome.ok()) return report(outcome);
+    print(QStringLiteral("%1 (this is %2).").arg(outcome.sentence, controller_->EditorVersion));
     return ExitDone;
 }
 
@@ -528,23 +436,9 @@ int CliApp::upload(CommandArguments& args) {
     }
     if (int r = confirmable()) return r;
     if (int r = linkPedal()) return r;
-    if (int r = refuseUnless(view_.isEnabled(Control::btnUpload))) return r;
-    view_.setText(Control::lblStatus, QString());
-    // The status read after the upload takes the pedal's values without sending them back.
-    controller_->communication().RequestInProgress = true;
-    if (fromFile) {
-        controller_->upload().menuLoadAlgorithmFromFileClick();
-    } else {
-        controller_->upload().btnUploadClick();
-    }
-    if (int r = confirmationOutcome()) return r;
-    const QString answer = view_.text(Control::lblStatus);
-    if (answer.isEmpty() || answer == "Upload Failed" || answer == "Uploading...") {
-        return fail(ExitFailed, QStringLiteral("The pedal did not answer the upload."));
-    }
-    print(answer);
-    // The pedal says in its answer whether it took the image.
-    return answer.contains("ERROR", Qt::CaseInsensitive) ? ExitFailed : ExitDone;
+    if (int r = refuseUnlessReady(false)) return r;
+    AlgorithmUpload& upload = controller_->upload();
+    return report(fromFile ? upload.menuLoadAlgorithmFromFileClick() : upload.btnUploadClick());
 }
 
 int CliApp::firmwareUpgrade(CommandArguments& args) {
@@ -560,7 +454,7 @@ int CliApp::firmwareUpgrade(CommandArguments& args) {
         if (int r = confirmable()) return r;
     }
     createController();
-    CliFirmwareView window(verify);
+    CliFirmwareView window(verify, io_.err, io_.errIsTerminal);
     FirmwareUpgrade& upgrade = controller_->firmwareUpgrade();
     upgrade.setView(&window);
     Communication& comm = controller_->communication();
@@ -574,25 +468,18 @@ int CliApp::firmwareUpgrade(CommandArguments& args) {
         }
     } else {
         if (int r = linkPedal()) return r;
-        const std::optional<std::uint32_t> firmware =
-            decimalFromDigits(comm.DeviceFirmware.toStdString());
-        if (!firmware || *firmware < 9) {
+        if (!FirmwareUpgrade::entersBootloaderOnRequest(comm.DeviceFirmware)) {
             return fail(ExitFailed,
                         QStringLiteral("The pedal's firmware %1 cannot enter its bootloader on "
                                        "request; start it with SHIFT held and use --legacy.")
                             .arg(comm.DeviceFirmware));
         }
-        upgrade.menuFirmwareUpgradeModeClick();
-        if (int r = confirmationOutcome()) return r;
-        if (!window.opened()) {
-            return fail(ExitFailed, QStringLiteral("Connection to bootloader failed"));
-        }
+        const Outcome entered = upgrade.menuFirmwareUpgradeModeClick();
+        if (!entered.ok()) return report(entered);
     }
-    // The status read after the restart takes the pedal's values without sending them back.
-    comm.RequestInProgress = true;
-    upgrade.btnUpgradeFirmwareClick();
+    const Outcome upgraded = upgrade.btnUpgradeFirmwareClick();
     window.hideWindow();
-    if (!upgrade.lastError().isEmpty()) return fail(ExitFailed, upgrade.lastError());
+    if (!upgraded.ok()) return report(upgraded);
     print(QStringLiteral("Firmware upgraded to %1.").arg(upgrade.FirmwareVersion));
     return ExitDone;
 }
@@ -603,15 +490,26 @@ int CliApp::backup(CommandArguments& args) {
     if (!error.isEmpty()) return usage(error);
     if (words.size() != 1) return usage(QStringLiteral("backup wants the FILE to write."));
     if (int r = linkPedal()) return r;
-    const QByteArray json = QJsonDocument(readSnapshot().toJson()).toJson(QJsonDocument::Indented);
-    // Written whole or not at all: an earlier backup of that name survives a failed write.
-    QSaveFile file(words[0]);
-    if (!file.open(QIODevice::WriteOnly) || file.write(json) != json.size() || !file.commit()) {
-        return fail(ExitFailed,
-                    QStringLiteral("Cannot write %1: %2.").arg(words[0], file.errorString()));
-    }
-    print(QStringLiteral("Backup written to %1.").arg(words[0]));
-    return ExitDone;
+    return report(pedalBackup().backup(words[0]));
+}
+
+int CliApp::restore(CommandArguments& args) {
+    const bool noStore = args.flag("--no-store");
+    QString error;
+    const QStringList words = args.positionals(error);
+    if (!error.isEmpty()) return usage(error);
+    if (words.size() != 1) return usage(QStringLiteral("restore wants the backup FILE to read."));
+    // The file is judged whole before the pedal is touched, so a bad one sends nothing.
+    createController();
+    PedalSnapshot wanted;
+    if (int r = report(pedalBackup().read(words[0], wanted))) return r;
+    if (int r = confirmable()) return r;
+    if (int r = linkPedal()) return r;
+    if (int r = refuseUnlessReady(false)) return r;
+    const auto changed = [this](const QString& key, const QString& from, const QString& to) {
+        print(QStringLiteral("%1: %2 -> %3").arg(key, from, to));
+    };
+    return report(pedalBackup().restore(wanted, !noStore, changed));
 }
 
 int CliApp::raw(CommandArguments& args) {
@@ -653,15 +551,9 @@ int CliApp::eeprom(CommandArguments& args) {
     consoleView_.address = address;
     ConsoleTools& tools = controller_->consoleTools();
     tools.setView(&consoleView_);
-    if (erase) {
-        tools.btnEraseEepromClick();
-        if (int r = confirmationOutcome()) return r;
-        print(QStringLiteral("Settings memory at %1 erased.").arg(address));
-        return ExitDone;
-    }
-    const qsizetype before = dialogs_.messages().size();
+    if (erase) return report(tools.btnEraseEepromClick());
     tools.btnReadEEPROMClick();
-    return awaitMemoryCheck(before);
+    return awaitMemoryCheck();
 }
 
 int CliApp::eraseSettings(CommandArguments& args) {
@@ -674,20 +566,18 @@ int CliApp::eraseSettings(CommandArguments& args) {
     if (int r = linkPedal()) return r;
     // The memory check is the flag's to decide, not the terminal's nor --yes's.
     dialogs_.setAnswer(EraseSettings::CheckQuestion, check);
-    const qsizetype before = dialogs_.messages().size();
-    controller_->eraseSettings().menuEraseSettingsClick();
-    if (int r = confirmationOutcome()) return r;
-    print(QStringLiteral("Settings memory erased."));
-    return check ? awaitMemoryCheck(before) : ExitDone;
+    if (int r = report(controller_->eraseSettings().menuEraseSettingsClick())) return r;
+    return check ? awaitMemoryCheck() : ExitDone;
 }
 
-int CliApp::awaitMemoryCheck(qsizetype messagesBefore) {
-    // The dump is collected by the poll; its verdict is the next message.
-    const bool judged = clock_.waitUntil(
-        [&] { return dialogs_.messages().size() > messagesBefore; }, MemoryCheckLimitMs);
+int CliApp::awaitMemoryCheck() {
+    // The dump is collected by the poll; the memory check gives its verdict once it is whole.
+    const EraseSettings& check = controller_->eraseSettings();
+    const bool judged = clock_.waitUntil([&] { return check.memoryCheckVerdict().has_value(); },
+                                         MemoryCheckLimitMs);
     if (!judged) return fail(ExitFailed, QStringLiteral("The pedal sent no memory dump."));
-    const QString verdict = dialogs_.messages().last();
-    return verdict == EraseSettings::EmptyMessage ? ExitDone : ExitFailed;
+    // The verdict has been told already, as the editor's message box tells it.
+    return check.memoryCheckVerdict()->ok() ? ExitDone : ExitFailed;
 }
 
 int CliApp::coefficients(CommandArguments& args) {
@@ -725,18 +615,18 @@ int CliApp::confirmationOutcome() {
 int CliApp::fail(int status, const QString& sentence) {
     // The operation may have said it already, as the editor's message box would.
     if (dialogs_.messages().isEmpty() || dialogs_.messages().last() != sentence) {
-        writeTo(stderr, sentence);
+        writeTo(io_.err, sentence);
     }
     return status;
 }
 
 int CliApp::usage(const QString& sentence) {
-    writeTo(stderr, sentence + ' ' + usageHint());
+    writeTo(io_.err, sentence + ' ' + usageHint());
     return ExitUsage;
 }
 
 void CliApp::print(const QString& text) {
-    writeTo(stdout, text);
+    writeTo(io_.out, text);
 }
 
 }  // namespace korvanne

@@ -2,18 +2,22 @@
 
 #include <QJsonObject>
 #include <QString>
+#include <cstdio>
+#include <functional>
 #include <map>
 #include <memory>
 
 #include "cli/cli_effect_views.h"
 #include "cli/cli_view.h"
 #include "cli/command_line.h"
-#include "cli/pedal_snapshot.h"
 #include "cli/stream_log.h"
 #include "cli/terminal_dialogs.h"
 #include "console/console_tools.h"
 #include "core/clock.h"
+#include "core/outcome.h"
+#include "core/settings_home.h"
 #include "core/shell.h"
+#include "operations/pedal_backup.h"
 
 namespace korvanne {
 
@@ -27,17 +31,42 @@ public:
     QString rawDataText() const override { return {}; }
     QString address = QStringLiteral("50");
 };
-class SerialTransport;
 class Transport;
 struct Services;
 struct TwoItemSetting;
 
+// The desktop shell has no place on a terminal: an address is printed for the user to open.
+class TerminalShell final : public Shell {
+public:
+    explicit TerminalShell(std::FILE* out) : out_(out) {}
+    bool openUrl(const QString& url) override;
+    bool startElevated(const QString&, const QStringList&) override { return false; }
+
+private:
+    std::FILE* out_;
+};
+
+// What korvanne-cli runs on, given by its caller: the terminal, the serial port and real time in
+// korvanne-cli itself; captured streams, the simulated pedal and virtual time in tests.
+struct CliServices {
+    Clock& clock;
+    // The transport for this run's --simulate / --port choice.
+    std::function<std::unique_ptr<Transport>(const GlobalOptions&)> makeTransport;
+    TerminalDialogs& dialogs;
+    StreamLog& log;
+    Shell& shell;
+    SettingsHome home;
+    std::FILE* out;              // results
+    std::FILE* err;              // messages, failures, progress
+    bool errIsTerminal = false;  // a progress bar is drawn only on a terminal
+};
+
 // korvanne-cli: one command per run over the operations the editor's windows use. Results go to
-// standard output; messages, questions and failures to standard error.
+// the output stream; messages, questions and failures to the error stream.
 class CliApp {
 public:
-    // `interactive`: standard input is a terminal, so confirmations can be asked.
-    CliApp(CommandLine line, bool interactive);
+    // `words`: the command line after the program's name.
+    CliApp(QStringList words, CliServices services);
     ~CliApp();
     CliApp(const CliApp&) = delete;
     CliApp& operator=(const CliApp&) = delete;
@@ -101,31 +130,33 @@ private:
     // Makes the link's status handshake read without sending anything back.
     void readWithoutEcho();
     void unlink();
-    // The state read by the link's status handshake.
-    PedalSnapshot readSnapshot() const;
-    // Stops a command that changes the pedal when the link left it unusable (firmware or
-    // algorithm too old), the way the editor disables the matching controls.
-    int refuseUnless(bool usable);
+    // Backup and restore over the controller's operations.
+    PedalBackup pedalBackup();
+    // Stops a command that changes the pedal when the link found its firmware (or, where the
+    // command needs it, its algorithm) older than this program's.
+    int refuseUnlessReady(bool needsCurrentAlgorithm);
+    // Prints what an operation did and gives the exit status it maps to.
+    int report(const Outcome& outcome);
 
     // A command that asks before it sends stops here, before linking, when nothing can answer.
     int confirmable();
     // After an operation that asked: the status of a question nobody could answer, or of a No.
     int confirmationOutcome();
 
-    // Waits for the memory check's verdict (a message after `messagesBefore`); 0 when empty.
-    int awaitMemoryCheck(qsizetype messagesBefore);
+    // Waits for the memory check's verdict; 0 when the memory is empty.
+    int awaitMemoryCheck();
 
     int fail(int status, const QString& sentence);
     int usage(const QString& sentence);
     void print(const QString& text);
 
+    QStringList words_;
     CommandLine line_;
-    StreamLog log_;
-    TerminalDialogs dialogs_;
-    RealClock clock_;
-    std::unique_ptr<Shell> shell_;
+    CliServices io_;
+    StreamLog& log_;
+    TerminalDialogs& dialogs_;
+    Clock& clock_;
     std::unique_ptr<Transport> transport_;
-    SerialTransport* serialTransport_ = nullptr;
     std::unique_ptr<Services> services_;
     CliView view_;
     CliConsoleView consoleView_;

@@ -37,15 +37,6 @@ public:
         checked_[b] = true;
         checked_[b ^ 1U] = false;  // its partner in the pair
     }
-    // The entry of `list` whose text is `text`, letter case ignored; -1 when there is none.
-    int entryIndex(AssignList list, const QString& text) const {
-        const QStringList& names = lists_[at(list)];
-        for (int i = 0; i < names.size(); ++i) {
-            if (names[i].compare(text, Qt::CaseInsensitive) == 0) return i;
-        }
-        return -1;
-    }
-    const QStringList& entries(AssignList list) const { return lists_[at(list)]; }
 
 private:
     static std::size_t at(AssignList list) { return std::size_t(list); }

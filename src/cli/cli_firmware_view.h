@@ -1,7 +1,5 @@
 #pragma once
 
-#include <unistd.h>
-
 #include <cstdio>
 
 #include "cli/terminal_progress.h"
@@ -10,16 +8,13 @@
 namespace korvanne {
 
 // The firmware upgrade window on a terminal: its one firmware item, the verify option from the
-// command line, and the progress bar drawn on standard error.
+// command line, and the progress bar drawn on the error stream.
 class CliFirmwareView final : public FirmwareUpgradeView {
 public:
-    explicit CliFirmwareView(bool verify)
-        : verify_(verify), progress_(stderr, isatty(STDERR_FILENO) != 0) {}
+    CliFirmwareView(bool verify, std::FILE* out, bool terminal)
+        : verify_(verify), progress_(out, terminal) {}
 
-    void showBelowMainWindow() override {
-        shown_ = true;
-        opened_ = true;
-    }
+    void showBelowMainWindow() override { shown_ = true; }
     void hideWindow() override {
         shown_ = false;
         progress_.finish();
@@ -34,14 +29,10 @@ public:
     void setProgress(int position) override { progress_.setValue(position); }
     bool verifyAfterWriting() const override { return verify_; }
 
-    // The bootloader answered and the window was opened (it is hidden again after the restart).
-    bool opened() const { return opened_; }
-
 private:
     bool verify_;
     TerminalProgress progress_;
     bool shown_ = false;
-    bool opened_ = false;
     int selected_ = -1;
 };
 

@@ -2,10 +2,12 @@
 #include <unistd.h>
 
 #include <QCoreApplication>
-#include <cstdio>
 
 #include "cli/cli_app.h"
 #include "cli/command_line.h"
+#include "device/serial_transport.h"
+#include "sim/built_in_pedal.h"
+#include "sim/sim_transport.h"
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
@@ -17,14 +19,20 @@ int main(int argc, char** argv) {
                                                 .arg(KORVANNE_VERSION_PATCH)
                                                 .arg(KORVANNE_VERSION_TWEAK));
 
-    QString error;
-    std::optional<korvanne::CommandLine> line =
-        korvanne::parseCommandLine(app.arguments().mid(1), error);
-    if (!line) {
-        std::fprintf(stderr, "%s %s\n", error.toUtf8().constData(),
-                     korvanne::usageHint().toUtf8().constData());
-        return korvanne::ExitUsage;
-    }
-    korvanne::CliApp cli(std::move(*line), isatty(STDIN_FILENO) != 0);
+    using namespace korvanne;
+    RealClock clock;
+    // Questions are asked only where a user can answer them.
+    TerminalDialogs dialogs(false, isatty(STDIN_FILENO) != 0, stdin, stderr);
+    StreamLog log(stderr);
+    TerminalShell shell(stdout);
+    auto transport = [&clock](const GlobalOptions& o) -> std::unique_ptr<Transport> {
+        if (o.simulate) return makeBuiltInSimulatedPedal(clock);
+        auto serial = std::make_unique<SerialTransport>();
+        if (!o.port.isEmpty()) serial->addPortPath(o.port);
+        return serial;
+    };
+    CliApp cli(app.arguments().mid(1),
+               CliServices{clock, transport, dialogs, log, shell, SettingsHome(), stdout, stderr,
+                           isatty(STDERR_FILENO) != 0});
     return cli.run();
 }

@@ -62,13 +62,12 @@ int CliApp::tuning(CommandArguments& args) {
     const int semitones = *shift;
     if (int r = confirmable()) return r;
     if (int r = linkPedal()) return r;
-    if (int r = refuseUnless(view_.isEnabled(Control::btnSetTuning))) return r;
+    if (int r = refuseUnlessReady(true)) return r;
     Tunings& tunings = controller_->tunings();
     tunings.cmbGuitarTuningChange(number);
     tunings.cmbSemitonesVariationChange(
         Tunings::SemitoneEntries[semitones + Tunings::SemitoneOffset]);
-    tunings.btnSetTuningClick();
-    if (int r = confirmationOutcome()) return r;
+    if (int r = report(tunings.btnSetTuningClick())) return r;
     print(QStringLiteral("Tuning %1 (%2), semitones %3.")
               .arg(number)
               .arg(Tunings::TuningEntries[number],
@@ -80,7 +79,7 @@ int CliApp::tuningData(CommandArguments& args) {
     if (int r = noArguments(args, QStringLiteral("tuning-data"))) return r;
     if (int r = confirmable()) return r;
     if (int r = linkPedal()) return r;
-    if (int r = refuseUnless(view_.isEnabled(Control::menuUploadTuningsData))) return r;
+    if (int r = refuseUnlessReady(false)) return r;
     controller_->tunings().menuUploadTuningsDataClick();
     if (int r = confirmationOutcome()) return r;
     print(QStringLiteral("Tuning data uploaded."));
@@ -94,29 +93,29 @@ int CliApp::assign(CommandArguments& args) {
     if (int r = keyValues(args, keys, QStringLiteral("assign"), named)) return r;
     // Every name is judged before the pedal is touched; a control not named is "Not Assigned".
     createController();
+    ControlAssignments& assignments = controller_->controlAssignments();
     std::array<int, AssignLists> wanted{};
     for (int i = 0; i < AssignLists; ++i) {
         const auto it = named.find(keys[i]);
         if (it == named.end()) continue;
         const auto control = AssignList(i);
-        wanted[std::size_t(i)] = assignmentView_.entryIndex(control, it->second);
+        wanted[std::size_t(i)] = assignments.entryIndex(control, it->second);
         if (wanted[std::size_t(i)] < 0) {
-            return usage(
-                QStringLiteral("'%1' cannot be assigned to %2; the choices are: %3.")
-                    .arg(it->second, keys[i], assignmentView_.entries(control).join(", ")));
+            return usage(QStringLiteral("'%1' cannot be assigned to %2; the choices are: %3.")
+                             .arg(it->second, keys[i], assignments.entries(control).join(", ")));
         }
     }
     if (int r = confirmable()) return r;
     if (int r = linkPedal()) return r;
-    if (int r = refuseUnless(view_.isEnabled(Control::btnAssign))) return r;
-    // A choice the tuning rule turns back is said by the operation; nothing is sent then.
-    const qsizetype messagesBefore = dialogs_.messages().size();
-    for (int i = 0; i < AssignLists; ++i) assignmentView_.selectAssign(AssignList(i), wanted[i]);
-    if (dialogs_.messages().size() > messagesBefore) return ExitFailed;
-    controller_->controlAssignments().btnAssignClick();
-    if (int r = confirmationOutcome()) return r;
+    if (int r = refuseUnlessReady(true)) return r;
+    // A choice the tuning rule turns back is refused; nothing is sent then.
     for (int i = 0; i < AssignLists; ++i) {
-        print(keys[i] + ": " + assignmentView_.assignText(AssignList(i)));
+        const Outcome chosen = assignments.choose(AssignList(i), wanted[std::size_t(i)]);
+        if (!chosen.ok()) return report(chosen);
+    }
+    if (int r = report(assignments.btnAssignClick())) return r;
+    for (int i = 0; i < AssignLists; ++i) {
+        print(keys[i] + ": " + assignments.assignedText(AssignList(i)));
     }
     return ExitDone;
 }
@@ -136,7 +135,7 @@ int CliApp::footswitch(CommandArguments& args) {
         }
     }
     if (int r = linkPedal()) return r;
-    if (int r = refuseUnless(view_.isEnabled(Control::btnSetFootswitchMode))) return r;
+    if (int r = refuseUnlessReady(true)) return r;
     // A press not named keeps what the pedal reported.
     using B = FootswitchButton;
     const auto isBypass = [&](const QString& key) {
@@ -164,10 +163,9 @@ int CliApp::store(CommandArguments& args) {
     if (int r = noArguments(args, QStringLiteral("store"))) return r;
     if (int r = confirmable()) return r;
     if (int r = linkPedal()) return r;
-    if (int r = refuseUnless(view_.isEnabled(Control::btnSaveParameters))) return r;
+    if (int r = refuseUnlessReady(true)) return r;
     // The link has just read the values that are stored.
-    controller_->parameterStore().btnSaveParametersClick();
-    if (int r = confirmationOutcome()) return r;
+    if (int r = report(controller_->parameterStore().btnSaveParametersClick())) return r;
     print(QStringLiteral("Parameters saved in the pedal."));
     return ExitDone;
 }
@@ -176,9 +174,8 @@ int CliApp::store(CommandArguments& args) {
 struct TwoItemSetting {
     const char* command;
     QStringList words;  // the first word clicks the first item
-    Control menu;       // enabled while the setting may be changed
-    void (PedalSettings::*first)();
-    void (PedalSettings::*second)();
+    Outcome (*first)(PedalSettings&);
+    Outcome (*second)(PedalSettings&);
     const char* said;  // %1 is the word
     bool confirms;     // the operation asks before it sends
 };
@@ -187,23 +184,32 @@ namespace {
 
 const TwoItemSetting InstrumentRange{"range",
                                      {"standard", "low"},
-                                     Control::menuInstrumentRange,
-                                     &PedalSettings::menuStandardClick,
-                                     &PedalSettings::menuLowClick,
+                                     [](PedalSettings& s) { return s.menuStandardClick(); },
+                                     [](PedalSettings& s) { return s.menuLowClick(); },
                                      "Instrument range %1.",
                                      true};
 const TwoItemSetting BypassStoring{"bypass-storing",
                                    {"on", "off"},
-                                   Control::menuBypassStatus,
-                                   &PedalSettings::menuStoreBypassStatusClick,
-                                   &PedalSettings::menuDoNotStoreBypassStatusClick,
+                                   [](PedalSettings& s) {
+                                       s.menuStoreBypassStatusClick();
+                                       return Outcome::done();
+                                   },
+                                   [](PedalSettings& s) {
+                                       s.menuDoNotStoreBypassStatusClick();
+                                       return Outcome::done();
+                                   },
                                    "Bypass storing %1.",
                                    false};
 const TwoItemSetting RangeLimit{"range-limit",
                                 {"on", "off"},
-                                Control::menuRangeLimit,
-                                &PedalSettings::menuRangeLimitONClick,
-                                &PedalSettings::menuRangeLimitOFFClick,
+                                [](PedalSettings& s) {
+                                    s.menuRangeLimitONClick();
+                                    return Outcome::done();
+                                },
+                                [](PedalSettings& s) {
+                                    s.menuRangeLimitOFFClick();
+                                    return Outcome::done();
+                                },
                                 "Range limit %1.",
                                 false};
 
@@ -218,10 +224,10 @@ int CliApp::twoItemSetting(CommandArguments& args, const TwoItemSetting& setting
         if (int r = confirmable()) return r;
     }
     if (int r = linkPedal()) return r;
-    if (int r = refuseUnless(view_.isEnabled(setting.menu))) return r;
+    if (int r = refuseUnlessReady(false)) return r;
     PedalSettings& settings = controller_->pedalSettings();
-    (settings.*(chosen == setting.words[0] ? setting.first : setting.second))();
-    if (int r = confirmationOutcome()) return r;
+    const auto click = chosen == setting.words[0] ? setting.first : setting.second;
+    if (int r = report(click(settings))) return r;
     print(QString::fromLatin1(setting.said).arg(chosen));
     return ExitDone;
 }
@@ -246,7 +252,7 @@ int CliApp::midi(CommandArguments& args) {
         words.size() == 1 ? midiChannelCaption(words[0]) : std::nullopt;
     if (!caption) return usage(QStringLiteral("midi wants omni or a channel from 1 to 16."));
     if (int r = linkPedal()) return r;
-    if (int r = refuseUnless(view_.isEnabled(Control::menuMIDI))) return r;
+    if (int r = refuseUnlessReady(false)) return r;
     controller_->pedalSettings().menuMIDIchannelsClickItem(*caption);
     print(QStringLiteral("MIDI channel %1.").arg(*caption));
     return ExitDone;

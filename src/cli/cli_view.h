@@ -8,8 +8,9 @@
 
 namespace korvanne {
 
-// The main window's state without any widgets: what the operations enable, check and write is
-// kept here, so the command line can read it back (the versions shown, the effect selected).
+// The main window's state without any widgets, for the operations that show it. The command line
+// learns what happened from the operations' outcomes, not from here; it reads only the effect
+// list the start-up filled.
 class CliView final : public MainView {
 public:
     void setEnabled(Control control, bool enabled) override { enabled_[control] = enabled; }
@@ -37,8 +38,7 @@ public:
         effectCaption_ = caption;
     }
     void closeEffectWindow() override { effectWindowShown_ = false; }
-    void SetEffectControlsEnabled(bool enabled) override { effectControlsEnabled_ = enabled; }
-    bool effectControlsEnabled() const { return effectControlsEnabled_; }
+    void SetEffectControlsEnabled(bool) override {}
     QString effectCaption() const { return effectCaption_; }
 
     // There is nothing to style and no menu to build on a terminal.
@@ -60,7 +60,6 @@ private:
     QStringList effects_;
     int effectIndex_ = -1;
     bool effectWindowShown_ = false;
-    bool effectControlsEnabled_ = false;
     QString effectCaption_;
 };
 

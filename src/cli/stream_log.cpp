@@ -17,8 +17,8 @@ void StreamLog::ConsoleLog(const QString& line) {
         file_.flush();
     }
     if (toStderr_) {
-        std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stderr);
-        std::fflush(stderr);
+        std::fwrite(bytes.constData(), 1, size_t(bytes.size()), err_);
+        std::fflush(err_);
     }
 }
 

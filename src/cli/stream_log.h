@@ -12,6 +12,7 @@ namespace korvanne {
 // both, or nowhere.
 class StreamLog final : public LogSink {
 public:
+    explicit StreamLog(std::FILE* err = stderr) : err_(err) {}
     // Opens the file for appending; false (with the reason) when it cannot be opened.
     bool openFile(const QString& path, QString* error);
     void setToStderr(bool on) { toStderr_ = on; }
@@ -20,6 +21,7 @@ public:
     void ConsoleAppend(const QString& line) override { ConsoleLog(line); }
 
 private:
+    std::FILE* err_;
     QFile file_;
     bool toStderr_ = false;
 };

@@ -25,6 +25,8 @@ public:
     QString saveFile(const QString& title, const QString& filter, const QString& defaultSuffix,
                      const QString& folder) override;
 
+    // --yes: every confirmation is answered Yes.
+    void setAssumeYes(bool yes) { assumeYes_ = yes; }
     // Whether a question can be answered at all (a terminal, or --yes).
     bool canConfirm() const { return assumeYes_ || interactive_; }
     // A question answered by a command's own flag rather than by the user or --yes.

@@ -47,10 +47,16 @@ std::optional<std::uint8_t> ConsoleTools::i2cAddress(const QString& text) {
     return static_cast<std::uint8_t>(text.toUInt(nullptr, 16));
 }
 
-void ConsoleTools::btnEraseEepromClick() {
-    if (!view_ || !messages_.linkFree(QStringLiteral("Erase EEPROM"))) return;
-    if (!services_.dialogs.confirm(EraseQuestion)) return;
-    EraseEEPROM(view_->i2cAddressText());
+Outcome ConsoleTools::btnEraseEepromClick() {
+    if (!view_) return Outcome::refused(QStringLiteral("No memory address is given."));
+    if (!messages_.linkFree(QStringLiteral("Erase EEPROM"))) return Outcome::busy();
+    if (!services_.dialogs.confirm(EraseQuestion)) return Outcome::cancelled();
+    const QString address = view_->i2cAddressText();
+    if (!EraseEEPROM(address)) {
+        return Outcome::failed(
+            QStringLiteral("The erase of the memory at %1 could not be sent.").arg(address));
+    }
+    return Outcome::done(QStringLiteral("Settings memory at %1 erased.").arg(address));
 }
 
 bool ConsoleTools::EraseEEPROM(const QString& i2cAddr) {

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "core/outcome.h"
 #include "device/message_builders.h"
 
 namespace korvanne {
@@ -41,7 +42,8 @@ public:
     void setView(ConsoleToolsView* view) { view_ = view; }
 
     // The buttons and edits.
-    void btnEraseEepromClick();
+    // Done with the sentence of what was erased.
+    Outcome btnEraseEepromClick();
     void btnReadEEPROMClick();
     void btnSendClick();
     void cmbNotePickerChange(int index);

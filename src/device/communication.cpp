@@ -57,22 +57,43 @@ QString Communication::AlgorithmNotice(std::uint32_t latest) {
 }
 
 void Communication::ListDevices() {
-    D2xxUnit& unit = main_.unit();
     LinkView& view = main_.linkView();
-    if (unit.GetFTDeviceCount() != ft::OK) return;
-    const std::uint32_t count = unit.FTDeviceCount;
-    for (std::uint32_t i = 0; i < count; ++i) {
-        if (unit.GetFTDeviceSerialNo(i) != ft::OK) continue;
-        const QString serial = QString::fromStdString(unit.FT_Device_String);
+    const std::optional<std::vector<Bridge>> bridges = listBridges();
+    if (!bridges) return;
+    for (const Bridge& bridge : *bridges) {
         QString caption = view.serialNumbers();
         // Several bridges are listed one after the other, separated by commas.
         if (!caption.endsWith(": ")) caption += ", ";
-        view.setSerialNumbers(caption + serial);
-        DeviceSerial = serial;
-        if (unit.GetFTDeviceDescription(i) == ft::OK) {
-            view.setDeviceName(QString::fromStdString(unit.FT_Device_String));
-        }
+        view.setSerialNumbers(caption + bridge.serial);
+        DeviceSerial = bridge.serial;
+        if (!bridge.description.isEmpty()) view.setDeviceName(bridge.description);
     }
+}
+
+std::optional<std::vector<Bridge>> Communication::listBridges() {
+    D2xxUnit& unit = main_.unit();
+    if (unit.GetFTDeviceCount() != ft::OK) return std::nullopt;
+    std::vector<Bridge> bridges;
+    const std::uint32_t count = unit.FTDeviceCount;
+    for (std::uint32_t i = 0; i < count; ++i) {
+        if (unit.GetFTDeviceSerialNo(i) != ft::OK) continue;
+        Bridge bridge{QString::fromStdString(unit.FT_Device_String), {}};
+        if (unit.GetFTDeviceDescription(i) == ft::OK) {
+            bridge.description = QString::fromStdString(unit.FT_Device_String);
+        }
+        bridges.push_back(std::move(bridge));
+    }
+    return bridges;
+}
+
+bool Communication::firmwareTooOld() const {
+    const std::optional<std::uint32_t> firmware = decimalFromDigits(DeviceFirmware.toStdString());
+    return !firmware || *firmware < main_.mostRecentFirmware();
+}
+
+bool Communication::algorithmTooOld() const {
+    const std::optional<std::uint32_t> algorithm = decimalFromDigits(DeviceAlgorithm.toStdString());
+    return !algorithm || *algorithm < main_.latestAlgorithmNumber();
 }
 
 void Communication::ScanAndLink() {
@@ -218,6 +239,14 @@ void Communication::ReadDeviceStatus() {
     Dialogs& dialogs = main_.services().dialogs;
     DeviceMessages::Exchange exchange(messages, "Status request");
     if (!exchange) return;
+    struct EndsWithTheRead {
+        bool& flag;
+        bool set;
+        ~EndsWithTheRead() {
+            if (set) flag = false;
+        }
+    } echoless{RequestInProgress, ReadsWithoutEcho};
+    if (ReadsWithoutEcho) RequestInProgress = true;
 
     main_.Timer_USB_Read().stop();
     const Message request = msg::statusRequest();
@@ -247,7 +276,7 @@ void Communication::ReadDeviceStatus() {
     EffectNumber = qhex2(entries[3]);
     log.ConsoleLog("Effect Number: " + EffectNumber);
 
-    if (entries[0] < main_.mostRecentFirmware()) {
+    if (firmwareTooOld()) {
         view.closeEffectWindow();
         dialogs.inform("A firmware upgrade is required. Upgrade to Firmware " +
                        QString::number(main_.mostRecentFirmware()));
@@ -262,7 +291,7 @@ void Communication::ReadDeviceStatus() {
     const std::uint32_t latest = main_.latestAlgorithmNumber();
 
     // The effect number is read where each branch selects the effect, after the algorithm rule.
-    if (*algorithm >= latest) {
+    if (!algorithmTooOld()) {
         const std::optional<std::uint32_t> effect = readDecimal(EffectNumber);
         if (!effect) return;
         if (!selectPedalEffect(*effect)) return;
@@ -287,14 +316,17 @@ void Communication::applyEntries(const std::vector<std::uint8_t>& entries) {
     auto apply = [&](const auto& applier, std::size_t first, std::size_t width) {
         if (applier && entries.size() >= first + width) applier(entries, first);
     };
-    apply(a.ApplyFootswitchMode, 4, 1);
-    apply(a.ApplyTuning, 5, 2);
-    apply(a.ApplyAssignments, 7, 15);
-    apply(a.getBypassStatus, 22, 1);
-    if (entries.size() > 23) ShowStoreBypassStatus(entries[23]);
-    if (entries.size() > 24) ShowInstrumentRange(entries[24]);
-    apply(a.ApplyMidiChannel, 25, 1);
-    apply(a.LogParameterValues, 26, 4);
+    namespace at = status_entry;
+    apply(a.ApplyFootswitchMode, at::FootswitchMode, 1);
+    apply(a.ApplyTuning, at::Tuning, 2);
+    apply(a.ApplyAssignments, at::Assignments, 15);
+    apply(a.getBypassStatus, at::Bypass, 1);
+    if (entries.size() > at::StoreBypassStatus) {
+        ShowStoreBypassStatus(entries[at::StoreBypassStatus]);
+    }
+    if (entries.size() > at::InstrumentRange) ShowInstrumentRange(entries[at::InstrumentRange]);
+    apply(a.ApplyMidiChannel, at::MidiChannel, 1);
+    apply(a.LogParameterValues, at::ParameterValues, 4);
 }
 
 void Communication::ShowStoreBypassStatus(std::uint8_t entry) {
@@ -304,8 +336,8 @@ void Communication::ShowStoreBypassStatus(std::uint8_t entry) {
 
 void Communication::ShowInstrumentRange(std::uint8_t entry) {
     InstrumentRange = entry;
-    if (entry == 255) main_.linkView().showInstrumentRange(false);
-    if (entry == 186) main_.linkView().showInstrumentRange(true);
+    if (entry == msg::RangeStandard) main_.linkView().showInstrumentRange(false);
+    if (entry == msg::RangeLow) main_.linkView().showInstrumentRange(true);
 }
 
 void Communication::showUnlinked() {

@@ -47,6 +47,12 @@ namespace korvanne {
 
 class LinkContext;
 
+// A USB bridge as the driver lists it.
+struct Bridge {
+    QString serial;
+    QString description;  // empty when the driver gives none
+};
+
 // Finding and linking the pedal, the status handshake that brings its state back, unlinking and
 // the 50 ms poll.
 class Communication {
@@ -64,6 +70,8 @@ public:
 
     // Lists the bridges without opening any (start-up).
     void ListDevices();
+    // The bridges connected now, none opened; nothing when they cannot be listed.
+    std::optional<std::vector<Bridge>> listBridges();
     // "Scan And Link": lists the bridges and links each in turn; the last one stays linked.
     void ScanAndLink();
     void menuScanClick() { ScanAndLink(); }
@@ -82,6 +90,11 @@ public:
     // window to the unlinked state and tells the user once. Nothing happens when not linked.
     void DeviceGone();
 
+    // The rules the last status reply is judged by: a firmware older than the newest needs an
+    // upgrade before the effect commands; an algorithm older than the newest needs an upload.
+    bool firmwareTooOld() const;
+    bool algorithmTooOld() const;
+
     void ShowStoreBypassStatus(std::uint8_t entry);
     void ShowInstrumentRange(std::uint8_t entry);
 
@@ -90,6 +103,9 @@ public:
     bool Linked = false;
     bool LegacyUpgradeMode = false;
     bool RequestInProgress = false;
+    // Set by a front end that only reads the pedal when it links (korvanne-cli): every status
+    // read runs as a Request does, so what it shows is not sent back; the flag ends with the read.
+    bool ReadsWithoutEcho = false;
     QString DeviceFirmware = QStringLiteral("0");
     QString DeviceAlgorithm;
     QString EffectNumber;

@@ -92,6 +92,29 @@ void ControlAssignments::assignOnChange(AssignList list) {
     }
 }
 
+QString ControlAssignments::assignedText(AssignList list) const {
+    return view_ ? view_->assignText(list) : NotAssigned;
+}
+
+int ControlAssignments::entryIndex(AssignList list, const QString& text) const {
+    const QStringList names = entries(list);
+    for (int i = 0; i < names.size(); ++i) {
+        if (names[i].compare(text, Qt::CaseInsensitive) == 0) return i;
+    }
+    return -1;
+}
+
+void ControlAssignments::chooseFootswitchMode(int mode) {
+    if (view_) CheckFootswitchChoices(*view_, mode);
+}
+
+Outcome ControlAssignments::choose(AssignList list, int index) {
+    if (!view_) return Outcome::refused(QStringLiteral("There are no assignment lists."));
+    view_->selectAssign(list, index);
+    if (view_->assignIndex(list) != index) return Outcome::refused(TuningRuleMessage);
+    return Outcome::done();
+}
+
 Message ControlAssignments::BuildAssignMessage() {
     std::array<std::uint16_t, 4> addresses{};
     std::uint16_t remote = RemoteNone;
@@ -120,17 +143,18 @@ Message ControlAssignments::BuildAssignMessage() {
     return message;
 }
 
-void ControlAssignments::btnAssignClick() {
+Outcome ControlAssignments::btnAssignClick() {
     Dialogs& dialogs = services_.dialogs;
     const Message message = BuildAssignMessage();
-    if (!messages_.linkFree("Assign")) return;
-    if (!dialogs.confirm(QStringLiteral("Upload Assignments?"))) return;
+    if (!messages_.linkFree("Assign")) return Outcome::busy();
+    if (!dialogs.confirm(QStringLiteral("Upload Assignments?"))) return Outcome::cancelled();
     DeviceMessages::Exchange exchange(messages_, "Assign");
     exchange.send(message);
     // The button rests while the pedal takes the assignments in.
     setAssignEnabled_(false);
     exchange.pause(AfterWriteMs);
     setAssignEnabled_(true);
+    return Outcome::done();
 }
 
 Message ControlAssignments::BuildFootswitchMessage() {

@@ -8,6 +8,7 @@
 #include <optional>
 #include <vector>
 
+#include "core/outcome.h"
 #include "device/message_builders.h"
 #include "effect/assignment_view.h"
 #include "effect/parameter_catalogue.h"
@@ -47,6 +48,9 @@ public:
 
     // The list handlers.
     void assignOnChange(AssignList list);
+    // A choice made by a command rather than in the list: the list's handler runs as for a
+    // user's choice. Refused when the tuning rule turns the choice back.
+    Outcome choose(AssignList list, int index);
     void ControlUNOassignOnChange() { assignOnChange(AssignList::UNO); }
     void ControlDUEassignOnChange() { assignOnChange(AssignList::DUE); }
     void ControlTREassignOnChange() { assignOnChange(AssignList::TRE); }
@@ -54,7 +58,8 @@ public:
     void RemoteAssignOnChange() { assignOnChange(AssignList::Remote); }
 
     Message BuildAssignMessage();
-    void btnAssignClick();
+    // Done once sent; Cancelled when the user says No.
+    Outcome btnAssignClick();
     Message BuildFootswitchMessage();
     void btnSetFootswitchModeClick();
 
@@ -66,6 +71,12 @@ public:
 
     // The entries of a list, in order.
     QStringList entries(AssignList list) const;
+    // The entry a list shows; "Not Assigned" when there are no lists.
+    QString assignedText(AssignList list) const;
+    // The entry of `list` named `text`, letter case ignored; -1 when the list offers none.
+    int entryIndex(AssignList list, const QString& text) const;
+    // Checks the footswitch choices a mode (0..3) stands for, as before Set Footswitch Mode.
+    void chooseFootswitchMode(int mode);
 
 private:
     // The parameters a list offers, in list order.

@@ -1,5 +1,7 @@
 #include "effect/fx_settings.h"
 
+#include <algorithm>
+
 #include "core/clock.h"
 #include "core/dialogs.h"
 #include "core/log_sink.h"
@@ -46,6 +48,10 @@ Switch switchOf(Param p) {
 
 Param noteCutRecord(NoteCut box) {
     return box == NoteCut::chkDominantNoteCut ? Param::DominantNotesCut : Param::HighNotesCut;
+}
+
+NoteCut noteCutOf(Param p) {
+    return p == Param::DominantNotesCut ? NoteCut::chkDominantNoteCut : NoteCut::chkHighNoteCut;
 }
 
 QString qs(const std::string& s) {
@@ -269,30 +275,77 @@ void FxSettings::SendBypass(bool on) {
 
 void FxSettings::ApplyParameterValues(bool immediate) {
     SendImmediately = immediate;
+    putValuesOnControls(true);
+    SendImmediately = false;
+}
+
+void FxSettings::putValuesOnControls(bool runHandlers) {
+    const auto knob = [&](Knob k, int angle) {
+        runHandlers ? setKnob(k, angle) : view_->showKnobAngle(k, angle);
+    };
+    const auto toggle = [&](Switch s, bool on) {
+        runHandlers ? setSwitch(s, on) : view_->showSwitch(s, on);
+    };
+    const auto pitch = [&](int entry) {
+        runHandlers ? setHarmonicPitch(entry) : view_->showHarmonicPitchEntry(entry);
+    };
+    const auto noteCut = [&](NoteCut box, bool checked) {
+        runHandlers ? setNoteCut(box, checked) : view_->showNoteCut(box, checked);
+    };
     for (const CatalogueEntry& e : ParameterCatalogue()) {
         const std::uint32_t v = records.value(e.param);
         switch (e.encoding) {
             case Encoding::Knob:
-                setKnob(knobOf(e.param), DecodeKnob(v, e.readBackScale));
+                knob(knobOf(e.param), DecodeKnob(v, e.readBackScale));
                 break;
             case Encoding::WaveSwitch:
-                if (v == WaveOn || v == WaveOff) setSwitch(Switch::swtWave, v == WaveOn);
+                if (v == WaveOn || v == WaveOff) toggle(Switch::swtWave, v == WaveOn);
                 break;
             case Encoding::Switch:
                 // Split keeps its state for codes other than 1 and 0; the others show off.
-                if (e.param != Param::Split || v <= 1) setSwitch(switchOf(e.param), v == 1);
+                if (e.param != Param::Split || v <= 1) toggle(switchOf(e.param), v == 1);
                 break;
             case Encoding::PitchTable:
-                if (const auto entry = harmonicPitchEntry(v)) setHarmonicPitch(*entry);
+                if (const auto entry = harmonicPitchEntry(v)) pitch(*entry);
                 break;
             case Encoding::CheckBox:
-                setNoteCut(e.param == Param::DominantNotesCut ? NoteCut::chkDominantNoteCut
-                                                              : NoteCut::chkHighNoteCut,
-                           v == 1);
+                noteCut(noteCutOf(e.param), v == 1);
                 break;
         }
     }
+}
+
+Outcome FxSettings::changeNow(Param p, int value) {
+    const auto& catalogue = ParameterCatalogue();
+    const auto entry = std::find_if(catalogue.begin(), catalogue.end(),
+                                    [p](const CatalogueEntry& e) { return e.param == p; });
+    if (entry == catalogue.end()) return Outcome::refused(QStringLiteral("No such parameter."));
+    Outcome outcome;
+    SendImmediately = true;
+    switch (entry->encoding) {
+        case Encoding::Knob:
+            view_->showKnobAngle(knobOf(p), value);
+            knobChanged(knobOf(p));
+            break;
+        case Encoding::PitchTable:
+            view_->showHarmonicPitchEntry(value);
+            harmonicPitchChanged();
+            break;
+        case Encoding::WaveSwitch:
+        case Encoding::Switch:
+            view_->showSwitch(switchOf(p), value != 0);
+            switchChanged(switchOf(p));
+            break;
+        case Encoding::CheckBox:
+            view_->showNoteCut(noteCutOf(p), value != 0);
+            noteCutChanged(noteCutOf(p));
+            if (view_->noteCutChecked(noteCutOf(p)) != (value != 0)) {
+                outcome = Outcome::refused(NoTuningMessage);
+            }
+            break;
+    }
     SendImmediately = false;
+    return outcome;
 }
 
 void FxSettings::LogParameterValues(const std::vector<std::uint8_t>& entries, std::size_t start) {
@@ -302,15 +355,23 @@ void FxSettings::LogParameterValues(const std::vector<std::uint8_t>& entries, st
     for (const CatalogueEntry& e : ParameterCatalogue()) {
         log_.ConsoleLog(qs(parameterDumpLabel(e.param) + hex8(records.value(e.param))));
     }
-    ApplyParameterValues(false);
+    if (EchoReadValues) {
+        ApplyParameterValues(false);
+    } else {
+        putValuesOnControls(false);
+    }
 }
 
 void FxSettings::getBypassStatus(const std::vector<std::uint8_t>& entries,
                                  std::size_t bufferIndex) {
     if (bufferIndex >= entries.size()) return;
     const std::uint8_t entry = entries[bufferIndex];
-    if (entry == 0) setSwitch(Switch::swtBypass, false);
-    if (entry == 1) setSwitch(Switch::swtBypass, true);
+    if (entry > 1) return;
+    if (EchoReadValues) {
+        setSwitch(Switch::swtBypass, entry == 1);
+    } else {
+        view_->showSwitch(Switch::swtBypass, entry == 1);
+    }
 }
 
 // The door.

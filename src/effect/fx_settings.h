@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "core/outcome.h"
 #include "effect/fx_settings_view.h"
 #include "device/message_builders.h"
 #include "effect/parameter_catalogue.h"
@@ -46,6 +47,15 @@ public:
     // While set, knob messages go out at once instead of through the deferred send.
     bool SendImmediately = false;
     bool RequestInProgress() const { return requestInProgress_; }
+    // Cleared by a front end that only reads the pedal when it links (korvanne-cli): values read
+    // from a status reply are shown on the controls and none is sent back, the switches included.
+    bool EchoReadValues = true;
+
+    // One parameter changed by a command rather than by its control: `value` is a knob's angle,
+    // the harmonic pitch's entry, or 1/0 for a switch or a note cut. The control's own handler
+    // runs and its message goes out at once, not through the deferred send. Refused when the
+    // note-cut rule turns the box back off.
+    Outcome changeNow(Param p, int value);
 
     // Showing the window: loads the selected effect's image and its parameter addresses.
     void FormShow();
@@ -120,6 +130,9 @@ private:
     // a preset load) go in at once.
     void sendToPedal(const Message& text);
     void runNoteCutRule(NoteCut box);
+    // The record values onto the controls; with `runHandlers` each changed control's handler
+    // runs as for a user's change, without it the controls only show the values.
+    void putValuesOnControls(bool runHandlers);
 
     LogSink& log_;
     Dialogs& dialogs_;

@@ -33,18 +33,19 @@ Message ParameterStore::storeMessage() const {
     return msg::storeParameters(values);
 }
 
-void ParameterStore::btnSaveParametersClick() {
+Outcome ParameterStore::btnSaveParametersClick() {
     LogSink& log = services_.log;
     Dialogs& dialogs = services_.dialogs;
     const Message message = storeMessage();
     log.ConsoleLog("Store settings message (HEX): " + QString::fromStdString(hexText(message)));
     log.ConsoleLog(QString::number(message.size()));
-    if (!messages_.linkFree("Save Parameters")) return;
-    if (!dialogs.confirm(QStringLiteral("Save Parameters to pedal?"))) return;
+    if (!messages_.linkFree("Save Parameters")) return Outcome::busy();
+    if (!dialogs.confirm(QStringLiteral("Save Parameters to pedal?"))) return Outcome::cancelled();
     DeviceMessages::Exchange exchange(messages_, "Save Parameters");
     exchange.purgeTransmit();
     exchange.send(message);
     exchange.pause(AfterWriteMs);
+    return Outcome::done();
 }
 
 void ParameterStore::btnRequestClick() {

@@ -4,6 +4,7 @@
 #include <functional>
 #include <string>
 
+#include "core/outcome.h"
 #include "device/message_builders.h"
 #include "effect/fx_settings_view.h"
 
@@ -35,7 +36,8 @@ public:
     // The 37-byte store message for the records' values now.
     Message storeMessage() const;
 
-    void btnSaveParametersClick();
+    // Done once sent; Cancelled when the user says No.
+    Outcome btnSaveParametersClick();
     void btnRequestClick();
     void OnClickEnableAllParameters();
 

@@ -38,16 +38,17 @@ Message Tunings::tuningMessage() const {
     return msg::setTuning(CurrentTuning, SemitoneVariation);
 }
 
-void Tunings::btnSetTuningClick() {
+Outcome Tunings::btnSetTuningClick() {
     Dialogs& dialogs = services_.dialogs;
     const Message message = tuningMessage();
     services_.log.ConsoleLog("Tuning Message: " + QString::fromStdString(hexText(message)));
-    if (!messages_.linkFree("Set Tuning")) return;
-    if (!dialogs.confirm(QStringLiteral("Set new tuning?"))) return;
+    if (!messages_.linkFree("Set Tuning")) return Outcome::busy();
+    if (!dialogs.confirm(QStringLiteral("Set new tuning?"))) return Outcome::cancelled();
     DeviceMessages::Exchange exchange(messages_, "Set Tuning");
     exchange.purgeTransmit();
     exchange.send(message);
     exchange.pause(AfterWriteMs);
+    return Outcome::done();
 }
 
 void Tunings::ApplyTuning(const std::vector<std::uint8_t>& entries, std::size_t index) {

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "core/outcome.h"
 #include "device/device_messages.h"
 #include "device/message_builders.h"
 
@@ -43,7 +44,8 @@ public:
 
     void cmbGuitarTuningChange(int position);
     void cmbSemitonesVariationChange(const QString& text);
-    void btnSetTuningClick();
+    // Done once sent; Cancelled when the user says No.
+    Outcome btnSetTuningClick();
     // Status reply entries index (tuning) and index + 1 (semitones).
     void ApplyTuning(const std::vector<std::uint8_t>& entries, std::size_t index);
     // The tuning data as one 1280-character hex text; logged.

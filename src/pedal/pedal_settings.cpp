@@ -33,15 +33,15 @@ void PedalSettings::send(const Message& message, const QString& name) {
     exchange.send(message);
 }
 
-void PedalSettings::menuStandardClick() {
-    chooseRange(RangeStandard, QStringLiteral("GUITAR"));
+Outcome PedalSettings::menuStandardClick() {
+    return chooseRange(RangeStandard, QStringLiteral("GUITAR"));
 }
 
-void PedalSettings::menuLowClick() {
-    chooseRange(RangeLow, QStringLiteral("BASS"));
+Outcome PedalSettings::menuLowClick() {
+    return chooseRange(RangeLow, QStringLiteral("BASS"));
 }
 
-void PedalSettings::chooseRange(std::uint8_t range, const QString& fileText) {
+Outcome PedalSettings::chooseRange(std::uint8_t range, const QString& fileText) {
     link_.InstrumentRange = range;
     if (range == RangeStandard) {
         checkPair(PedalMenuItem::menuStandard, PedalMenuItem::menuLow);
@@ -50,19 +50,20 @@ void PedalSettings::chooseRange(std::uint8_t range, const QString& fileText) {
     }
     // The pedal is still told when this fails: the file only remembers the choice for the user.
     rememberInstrument_(fileText);
-    ChangeInstrument();
+    return ChangeInstrument();
 }
 
-void PedalSettings::ChangeInstrument() {
+Outcome PedalSettings::ChangeInstrument() {
     LogSink& log = services_.log;
     Dialogs& dialogs = services_.dialogs;
     const Message message = msg::instrumentRange(link_.InstrumentRange);
     // Only the two ranges have a command; any other value has nothing to send.
-    if (message.empty()) return;
+    if (message.empty()) return Outcome::refused(QStringLiteral("There is no such instrument range."));
     log.ConsoleLog("checksum byte: " + QString::fromStdString(hex2(message.back())));
-    if (!messages_.linkFree("Instrument Range")) return;
-    if (!dialogs.confirm(QStringLiteral("Change current Instrument?"))) return;
+    if (!messages_.linkFree("Instrument Range")) return Outcome::busy();
+    if (!dialogs.confirm(QStringLiteral("Change current Instrument?"))) return Outcome::cancelled();
     send(message, "Instrument Range");
+    return Outcome::done();
 }
 
 void PedalSettings::menuStoreBypassStatusClick() {
@@ -112,10 +113,8 @@ void PedalSettings::ShowMidiChannel(std::uint8_t entry) {
         for (int i = 0; i < PedalSettingsView::MidiChannelItems; ++i) {
             view_->setMidiChannelChecked(i, false);
         }
-        if (entry == 0 || entry == 255) {
-            view_->setMidiChannelChecked(0, true);
-        } else if (entry <= 16) {
-            view_->setMidiChannelChecked(entry, true);
+        if (const int channel = midiChannelOf(entry); channel <= 16) {
+            view_->setMidiChannelChecked(channel, true);
         }
     }
     services_.log.ConsoleLog("MIDI channel: " + QString::number(entry));

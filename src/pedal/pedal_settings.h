@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "core/outcome.h"
 #include "device/message_builders.h"
 #include "pedal/pedal_settings_view.h"
 
@@ -19,18 +20,23 @@ class Communication;
 // range limit in its status reply.
 class PedalSettings {
 public:
+    // The instrument range codes, as sent and as the status reply reports them.
     static constexpr std::uint8_t RangeStandard = msg::RangeStandard;
     static constexpr std::uint8_t RangeLow = msg::RangeLow;
+    // The MIDI channel a status reply entry reports: 0 for OMNI (reported as 0 or 255), else the
+    // channel number.
+    static int midiChannelOf(std::uint8_t entry) { return entry == 255 ? 0 : entry; }
 
     PedalSettings(Services& services, DeviceMessages& messages, Communication& link,
                   std::function<bool(const QString&)> rememberInstrument);
     void setView(PedalSettingsView* view) { view_ = view; }
 
     // Instrument Range.
-    void menuStandardClick();
-    void menuLowClick();
+    // Done once sent; Cancelled when the user says No.
+    Outcome menuStandardClick();
+    Outcome menuLowClick();
     // Builds, confirms and sends the command for the current instrument range.
-    void ChangeInstrument();
+    Outcome ChangeInstrument();
 
     // Bypass Status: the clicked item takes the only check mark, then the choice is sent.
     void menuStoreBypassStatusClick();
@@ -52,7 +58,7 @@ public:
     static QString midiChannelCaption(int index);
 
 private:
-    void chooseRange(std::uint8_t range, const QString& fileText);
+    Outcome chooseRange(std::uint8_t range, const QString& fileText);
     void checkPair(PedalMenuItem on, PedalMenuItem off);
     // Logs the message as hex text and sends it as one exchange.
     void send(const Message& message, const QString& name);

@@ -34,7 +34,7 @@ void AlgorithmUpload::showFailed() {
     main_.UploadCheckTimer().stop();
 }
 
-AlgorithmUpload::Wait AlgorithmUpload::waitForAnswer(bool logReads) {
+AlgorithmUpload::Wait AlgorithmUpload::waitForAnswer(bool logReads, QString& statusText) {
     D2xxUnit& unit = main_.unit();
     Clock& clock = main_.services().clock;
     LogSink& log = main_.services().log;
@@ -66,13 +66,24 @@ AlgorithmUpload::Wait AlgorithmUpload::waitForAnswer(bool logReads) {
             QString::fromLatin1(reinterpret_cast<const char*>(answer.data()), qsizetype(shown));
         log.ConsoleLog("received: " + text);
         main_.transferView().setStatusText(text);
+        statusText = text;
         clock.waitUntil(dataWaiting, DeviceMessages::QuietLimitMs);
         if (gone) break;
     }
     return Wait::Answered;
 }
 
-void AlgorithmUpload::btnUploadClick() {
+Outcome AlgorithmUpload::outcomeOf(Wait wait, const QString& answer) const {
+    if (wait == Wait::DeviceGone) return Outcome::failed(Communication::DisconnectedMessage);
+    if (wait == Wait::NoAnswer || answer.isEmpty()) return Outcome::failed(NoAnswerMessage);
+    // The pedal says in its answer whether it took the image.
+    if (answer.contains(QStringLiteral("ERROR"), Qt::CaseInsensitive)) {
+        return Outcome::failed(answer);
+    }
+    return Outcome::done(answer);
+}
+
+Outcome AlgorithmUpload::btnUploadClick() {
     TransferView& view = main_.transferView();
     DeviceMessages& messages = main_.messages();
     Dialogs& dialogs = main_.services().dialogs;
@@ -81,11 +92,11 @@ void AlgorithmUpload::btnUploadClick() {
     // The whole upload is one exchange, its answer wait included: nothing else reaches the
     // pedal meanwhile and the poll leaves the answer to the wait.
     DeviceMessages::Exchange exchange(messages, "Upload Selected");
-    if (!exchange) return;
+    if (!exchange) return Outcome::busy();
     main_.Timer_USB_Read().stop();
     if (!dialogs.confirm(Question)) {
         main_.Timer_USB_Read().start();
-        return;
+        return Outcome::cancelled();
     }
     sendBypassOn();
     main_.services().clock.pause(BypassPauseEmbeddedMs);
@@ -99,7 +110,7 @@ void AlgorithmUpload::btnUploadClick() {
         dialogs.inform(load.error);
         showFailed();
         main_.Timer_USB_Read().start();
-        return;
+        return Outcome::failed(load.error);
     }
     const QString text = catalogue.imageLine();
     log.ConsoleLog("size: " + QString::number(text.size() / 2));
@@ -114,14 +125,16 @@ void AlgorithmUpload::btnUploadClick() {
     log.ConsoleLog("write to device");
     view.setStatusText("Uploading...");
 
-    switch (waitForAnswer(false)) {
+    QString answer;
+    const Wait wait = waitForAnswer(false, answer);
+    switch (wait) {
         case Wait::DeviceGone:
             showFailed();
-            return;
+            return outcomeOf(wait, answer);
         case Wait::NoAnswer:
             showFailed();
             main_.Timer_USB_Read().start();
-            return;
+            return outcomeOf(wait, answer);
         case Wait::Answered:
             break;
     }
@@ -129,18 +142,19 @@ void AlgorithmUpload::btnUploadClick() {
     main_.UploadCheckTimer().stop();
     main_.communication().ReadDeviceStatus();
     main_.Timer_USB_Read().start();
+    return outcomeOf(wait, answer);
 }
 
-void AlgorithmUpload::menuLoadAlgorithmFromFileClick() {
+Outcome AlgorithmUpload::menuLoadAlgorithmFromFileClick() {
     DeviceMessages& messages = main_.messages();
     Dialogs& dialogs = main_.services().dialogs;
     LogSink& log = main_.services().log;
     D2xxUnit& unit = main_.unit();
     DeviceMessages::Exchange exchange(messages, "Load Effect From File");
-    if (!exchange) return;
+    if (!exchange) return Outcome::busy();
     const QString path = dialogs.openFile("Load Effect From File", FileFilter, OpenDialogFolder);
-    if (path.isEmpty()) return;
-    if (!dialogs.confirm(Question)) return;
+    if (path.isEmpty()) return Outcome::cancelled();
+    if (!dialogs.confirm(Question)) return Outcome::cancelled();
     sendBypassOn();
     main_.services().clock.pause(BypassPauseFileMs);
     unit.ErrorReportEnabled = true;
@@ -150,17 +164,19 @@ void AlgorithmUpload::menuLoadAlgorithmFromFileClick() {
     log.ConsoleLog("Opening - " + QFileInfo(path).absoluteFilePath());
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        dialogs.inform("Cannot open " + QFileInfo(path).absoluteFilePath() + ": " +
-                       file.errorString());
+        const QString why =
+            "Cannot open " + QFileInfo(path).absoluteFilePath() + ": " + file.errorString();
+        dialogs.inform(why);
         showFailed();
-        return;
+        return Outcome::failed(why);
     }
     const QByteArray bytes = file.read(qint64(MaxUploadBytes));
     if (bytes.size() == 0 && file.error() != QFileDevice::NoError) {
-        dialogs.inform("Cannot read " + QFileInfo(path).absoluteFilePath() + ": " +
-                       file.errorString());
+        const QString why =
+            "Cannot read " + QFileInfo(path).absoluteFilePath() + ": " + file.errorString();
+        dialogs.inform(why);
         showFailed();
-        return;
+        return Outcome::failed(why);
     }
     // Stale received bytes must not be taken for the answer.
     unit.PurgeFTReceive();
@@ -170,11 +186,14 @@ void AlgorithmUpload::menuLoadAlgorithmFromFileClick() {
     log.ConsoleLog(QString::number(written) + " Bytes Sent ...");
     file.close();
 
-    if (waitForAnswer(true) != Wait::Answered) {
+    QString answer;
+    const Wait wait = waitForAnswer(true, answer);
+    if (wait != Wait::Answered) {
         showFailed();
-        return;
+        return outcomeOf(wait, answer);
     }
     main_.UploadCheckTimer().stop();
+    return outcomeOf(wait, answer);
 }
 
 }  // namespace korvanne

@@ -3,6 +3,8 @@
 #include <QString>
 #include <cstddef>
 
+#include "core/outcome.h"
+
 namespace korvanne {
 
 class TransferContext;
@@ -21,10 +23,14 @@ public:
     static inline const QString Question = QStringLiteral("Upload the selected algorithm?");
     static inline const QString FileFilter = QStringLiteral("Dat files (*.dat)|*.dat");
 
+    static inline const QString NoAnswerMessage =
+        QStringLiteral("The pedal did not answer the upload.");
+
     explicit AlgorithmUpload(TransferContext& main);
 
-    void btnUploadClick();
-    void menuLoadAlgorithmFromFileClick();
+    // Done with the pedal's answer, or Failed with it when the pedal reports an error.
+    Outcome btnUploadClick();
+    Outcome menuLoadAlgorithmFromFileClick();
     void UploadCheckTimerTimer();
 
     // Puts the pedal in bypass before an upload or a firmware upgrade: 0D 01, through the
@@ -36,8 +42,11 @@ public:
 
 private:
     enum class Wait { Answered, NoAnswer, DeviceGone };
-    // Waits for the pedal's answer and shows it; each read is logged when `logReads`.
-    Wait waitForAnswer(bool logReads);
+    // Waits for the pedal's answer and shows it (also in `statusText`); each read is logged when
+    // `logReads`.
+    Wait waitForAnswer(bool logReads, QString& statusText);
+    // What an upload the pedal answered (or did not) comes to.
+    Outcome outcomeOf(Wait wait, const QString& answer) const;
     // The upload ended without an answer: "Upload Failed" stays and the check timer stops.
     void showFailed();
 

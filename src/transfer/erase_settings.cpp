@@ -56,26 +56,32 @@ EraseSettings::EraseSettings(LinkContext& main, ConsoleTools& tools)
 
 EraseSettings::~EraseSettings() = default;
 
-void EraseSettings::menuEraseSettingsClick() {
+Outcome EraseSettings::menuEraseSettingsClick() {
     DeviceMessages& messages = main_.messages();
     Dialogs& dialogs = main_.services().dialogs;
+    const Outcome erased = Outcome::done(QStringLiteral("Settings memory erased."));
     const QString name = QStringLiteral("Erase Settings");
-    if (!messages.linkFree(name)) return;
-    if (!dialogs.confirm(Warning())) return;
+    if (!messages.linkFree(name)) return Outcome::busy();
+    if (!dialogs.confirm(Warning())) return Outcome::cancelled();
     {
         // The whole command is one exchange: the window stays live through its pauses, but no
         // other command reaches the pedal and the poll leaves the dump until it is all there.
         DeviceMessages::Exchange exchange(messages, name);
-        if (!exchange || !tools_.EraseEEPROM(SettingsMemoryAddress)) return;
+        if (!exchange) return Outcome::busy();
+        if (!tools_.EraseEEPROM(SettingsMemoryAddress)) {
+            return Outcome::failed(QStringLiteral("The erase could not be sent."));
+        }
         exchange.pause(EraseSettleMs);
-        if (!dialogs.confirm(CheckQuestion)) return;
-        if (!tools_.ReadEEPROM(SettingsMemoryAddress)) return;
+        if (!dialogs.confirm(CheckQuestion)) return erased;
+        if (!tools_.ReadEEPROM(SettingsMemoryAddress)) return erased;
         awaitingDump_ = true;
+        verdict_.reset();
         quietLimit_->start();
     }
     // The poll may not be running (an older algorithm stops it): read what has arrived once, so
     // the check the user asked for still gets its dump.
     if (!main_.Timer_USB_Read().isActive()) main_.communication().Timer_USB_ReadTimer();
+    return erased;
 }
 
 void EraseSettings::CheckMemoryDump(const std::vector<std::uint8_t>& read) {
@@ -108,7 +114,8 @@ void EraseSettings::judge() {
             QStringLiteral("%1 bytes after the memory dump ignored").arg(dump_.surplus()));
     }
     dump_.reset();
-    main_.services().dialogs.inform(empty ? EmptyMessage : NotEmptyMessage);
+    verdict_ = empty ? Outcome::done(EmptyMessage) : Outcome::failed(NotEmptyMessage);
+    main_.services().dialogs.inform(verdict_->sentence);
 }
 
 void EraseSettings::quietLimitPassed() {
@@ -121,8 +128,9 @@ void EraseSettings::quietLimitPassed() {
     const std::size_t received = dump_.content().size();
     dump_.reset();
     awaitingDump_ = false;
-    main_.services().log.ConsoleLog(IncompleteMessage(received));
-    main_.services().dialogs.inform(IncompleteMessage(received));
+    verdict_ = Outcome::failed(IncompleteMessage(received));
+    main_.services().log.ConsoleLog(verdict_->sentence);
+    main_.services().dialogs.inform(verdict_->sentence);
 }
 
 }  // namespace korvanne

@@ -4,8 +4,10 @@
 #include <QStringList>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <vector>
 
+#include "core/outcome.h"
 #include "transfer/memory_dump.h"
 
 namespace korvanne {
@@ -36,9 +38,13 @@ public:
     EraseSettings(LinkContext& main, ConsoleTools& tools);
     ~EraseSettings();
 
-    void menuEraseSettingsClick();
+    // Done once the memory is erased, whether or not a memory check was asked for.
+    Outcome menuEraseSettingsClick();
     // One read of the poll.
     void CheckMemoryDump(const std::vector<std::uint8_t>& read);
+    // The verdict of the last memory check, as the user is told it: Done when the memory is
+    // empty, Failed when it is not or the dump stopped short. Nothing before a verdict.
+    const std::optional<Outcome>& memoryCheckVerdict() const { return verdict_; }
 
     bool dumpInProgress() const { return dump_.collecting(); }
 
@@ -53,6 +59,7 @@ private:
     std::unique_ptr<Timer> quietLimit_;
     // A memory check was asked for and no dump has started yet.
     bool awaitingDump_ = false;
+    std::optional<Outcome> verdict_;
 };
 
 }  // namespace korvanne

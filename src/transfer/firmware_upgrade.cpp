@@ -31,7 +31,13 @@ FirmwareUpgrade::FirmwareUpgrade(TransferContext& main)
     protocol_.pollRunning = [this] { return main_.Timer_USB_Read().isActive(); };
 }
 
-void FirmwareUpgrade::menuFirmwareUpgradeModeClick() {
+bool FirmwareUpgrade::entersBootloaderOnRequest(const QString& deviceFirmware) {
+    bool isNumber = false;
+    const int firmware = deviceFirmware.toInt(&isNumber);
+    return deviceFirmware != "0" && isNumber && firmware >= 9;
+}
+
+Outcome FirmwareUpgrade::menuFirmwareUpgradeModeClick() {
     TransferView& v = main_.transferView();
     DeviceMessages& messages = main_.messages();
     Dialogs& dialogs = main_.services().dialogs;
@@ -39,25 +45,23 @@ void FirmwareUpgrade::menuFirmwareUpgradeModeClick() {
     // Either way the mode changes how answers are read and how the line is set: not in the
     // middle of an exchange (the check mark stays as it was).
     DeviceMessages::Exchange exchange(messages, "Upgrade Mode", DeviceMessages::Talk::Bootloader);
-    if (!exchange) return;
+    if (!exchange) return Outcome::busy();
     if (v.upgradeModeChecked()) {
         leaveUpgradeMode();
-        return;
+        return Outcome::done(QStringLiteral("Upgrade Mode off."));
     }
     v.setUpgradeModeChecked(true);
     messages.FirmwareUpgradeMode = true;
-    bool isNumber = false;
-    const int firmware = link.DeviceFirmware.toInt(&isNumber);
-    if (link.DeviceFirmware == "0" || !isNumber || firmware < 9) {
+    if (!entersBootloaderOnRequest(link.DeviceFirmware)) {
         // The legacy way goes on with linking to a pedal started in its bootloader.
         link.LegacyUpgradeMode = true;
-        return;
+        return Outcome::done();
     }
     main_.SendBypass(true);
     if (!dialogs.confirm("Keep SHIFT button on the pedal pressed and click YES.")) {
         messages.FirmwareUpgradeMode = false;
         v.setUpgradeModeChecked(false);
-        return;
+        return Outcome::cancelled();
     }
     messages.Send(msg::firmwareUpgradeEntry());
     main_.services().clock.pause(200);
@@ -68,12 +72,13 @@ void FirmwareUpgrade::menuFirmwareUpgradeModeClick() {
     link.showBootloaderLine(sync.reached);
     if (!sync.reached) {
         dialogs.inform("Connection to bootloader failed");
-        return;
+        return Outcome::failed(QStringLiteral("Connection to bootloader failed"));
     }
     dialogs.inform("Release SHIFT button and click OK.");
     v.setStartUpgradeEnabled(true);
     v.setRequestAndUploadEnabled(false);
     StartFirmwareUpgrade();
+    return Outcome::done();
 }
 
 bool FirmwareUpgrade::synchroniseWhileLinking() {
@@ -238,11 +243,11 @@ void FirmwareUpgrade::fail(const QString& text) {
     main_.services().dialogs.inform(lastError_);
 }
 
-void FirmwareUpgrade::btnUpgradeFirmwareClick() {
-    if (running_) return;
+Outcome FirmwareUpgrade::btnUpgradeFirmwareClick() {
+    if (running_) return Outcome::refused(QStringLiteral("The upgrade is running."));
     DeviceMessages::Exchange exchange(main_.messages(), "Upgrade Firmware",
                                       DeviceMessages::Talk::Bootloader);
-    if (!exchange) return;
+    if (!exchange) return Outcome::busy();
     running_ = true;
     lastError_.clear();
     view_->setUpgradeEnabled(false);
@@ -250,7 +255,9 @@ void FirmwareUpgrade::btnUpgradeFirmwareClick() {
     if (!LoadFirmwareImage()) {
         running_ = false;
         view_->setUpgradeEnabled(true);
-        return;
+        return Outcome::failed(
+            QStringLiteral("The firmware image could not be loaded; nothing "
+                           "was sent to the pedal."));
     }
     SplitFirmwareIntoChunks();
     Clock& clock = main_.services().clock;
@@ -260,12 +267,12 @@ void FirmwareUpgrade::btnUpgradeFirmwareClick() {
     erased_ = true;
     if (!protocol_.EraseFlash() || !WriteFirmwareChunks()) {
         fail(BootloaderProtocol::describe(protocol_.failure()));
-        return;
+        return Outcome::failed(lastError_);
     }
-    if (view_->verifyAfterWriting() && !verifyWrittenImage()) return;
+    if (view_->verifyAfterWriting() && !verifyWrittenImage()) return Outcome::failed(lastError_);
     if (!protocol_.WriteFirmwareVersion(static_cast<std::uint8_t>(FirmwareVersion))) {
         fail(BootloaderProtocol::describe(protocol_.failure()));
-        return;
+        return Outcome::failed(lastError_);
     }
     clock.pause(10);
     erased_ = false;
@@ -277,7 +284,7 @@ void FirmwareUpgrade::btnUpgradeFirmwareClick() {
         eraseToGoBytes = protocol_.bytesSent + protocol_.bytesReceived - startBytes;
         return ok;
     }();
-    RestartDevice(restarted);
+    return RestartDevice(restarted);
 }
 
 void FirmwareUpgrade::RestartDevice() {
@@ -287,7 +294,7 @@ void FirmwareUpgrade::RestartDevice() {
     RestartDevice(protocol_.SendGoCommand());
 }
 
-void FirmwareUpgrade::RestartDevice(bool goAcknowledged) {
+Outcome FirmwareUpgrade::RestartDevice(bool goAcknowledged) {
     TransferView& v = main_.transferView();
     DeviceMessages& messages = main_.messages();
     DeviceMessages::Exchange exchange(messages, QStringLiteral("Restart"), DeviceMessages::Talk::Bootloader);
@@ -296,6 +303,7 @@ void FirmwareUpgrade::RestartDevice(bool goAcknowledged) {
     // The upgrade ends here, whichever way: later links ask for the status again.
     main_.communication().LegacyUpgradeMode = false;
     main_.communication().showFirmwareLine();
+    Outcome outcome = Outcome::done(CompleteMessage);
     if (goAcknowledged) {
         main_.communication().ReadDeviceStatus();
     } else {
@@ -304,6 +312,7 @@ void FirmwareUpgrade::RestartDevice(bool goAcknowledged) {
                              "). Power it off and on again, then link.";
         main_.services().log.ConsoleLog(text);
         main_.services().dialogs.inform(text);
+        outcome = Outcome::failed(text);
     }
     main_.Timer_USB_Read().start();
     view_->setUpgradeEnabled(true);
@@ -313,6 +322,7 @@ void FirmwareUpgrade::RestartDevice(bool goAcknowledged) {
     v.setStartUpgradeEnabled(false);
     messages.FirmwareUpgradeMode = false;
     v.setRequestAndUploadEnabled(true);
+    return outcome;
 }
 
 bool FirmwareUpgrade::FormClose() {

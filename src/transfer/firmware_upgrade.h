@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "core/outcome.h"
 #include "transfer/bootloader_protocol.h"
 #include "transfer/firmware_upgrade_view.h"
 
@@ -31,8 +32,13 @@ public:
     FirmwareUpgradeView& view() { return *view_; }
     BootloaderProtocol& protocol() { return protocol_; }
 
-    // Main window.
-    void menuFirmwareUpgradeModeClick();
+    // A pedal reporting this firmware enters its bootloader when asked; an older one (below 9,
+    // or none reported) must be started in it with SHIFT held (the legacy way).
+    static bool entersBootloaderOnRequest(const QString& deviceFirmware);
+
+    // Main window. Done once the bootloader answered and the upgrade window is open, or once the
+    // legacy way is chosen (linking then reaches the bootloader).
+    Outcome menuFirmwareUpgradeModeClick();
     void menuStartFirmwareUpgradeClick();
     void StartFirmwareUpgrade();
     // Linking in firmware upgrade mode: sets the line for the bootloader and synchronises; true
@@ -42,7 +48,8 @@ public:
     // Upgrade window.
     void FormShow();
     void FirmwareSelect(const QString& itemText);
-    void btnUpgradeFirmwareClick();
+    // Done once the firmware is written and the pedal restarted.
+    Outcome btnUpgradeFirmwareClick();
     // The user closes the window; false keeps it open (an upgrade is running).
     bool FormClose();
     // Sends Go, then puts the line and the main window back to normal operation.
@@ -82,7 +89,7 @@ private:
     // Bytes in block `chunk` of the loaded image (256 but for a short last one).
     std::size_t blockSize(std::size_t chunk) const;
     // The restart after Go was sent (and acknowledged or not).
-    void RestartDevice(bool goAcknowledged);
+    Outcome RestartDevice(bool goAcknowledged);
     void fail(const QString& text);
 
     TransferContext& main_;

@@ -22,40 +22,43 @@ void UpdateCheck::setHttpClient(std::unique_ptr<HttpClient> client) {
     http_ = std::move(client);
 }
 
-void UpdateCheck::checkmostrecentversiononwebsite() {
+Outcome UpdateCheck::checkmostrecentversiononwebsite() {
     main_.TimerCheckWebVersion().stop();
-    if (checked_) return;
+    if (checked_) return Outcome::refused(QStringLiteral("The version was checked already."));
     checked_ = true;
 
     Services& services = main_.services();
     const HttpResponse response = http_->getText(makerSite() + VersionPath);
-    if (response.cancelled) return;
+    if (response.cancelled) return Outcome::cancelled();
     if (!response.answered()) {
-        services.dialogs.inform("Could not check for a new version: " + response.error);
-        return;
+        const QString why = "Could not check for a new version: " + response.error;
+        services.dialogs.inform(why);
+        return Outcome::failed(why);
     }
     WebRequestCompleted(response);
     // A refused request has been reported; the menu stays as it was before the check.
-    if (response.status != 200) return;
+    if (response.status != 200) return Outcome::failed("Error: " + response.statusText);
 
     const std::optional<bool> newer =
         IsNewerVersion(NewAppVersion.toStdString(), main_.editorVersion().toStdString());
     if (!newer) {
-        services.dialogs.inform(parseVersion(NewAppVersion.toStdString())
-                                    ? "The editor's own version is unknown (" +
-                                          main_.editorVersion() + "); the update check was skipped"
-                                    : UnreadableVersionMessage);
-        return;
+        const QString why = parseVersion(NewAppVersion.toStdString())
+                                ? "The editor's own version is unknown (" + main_.editorVersion() +
+                                      "); the update check was skipped"
+                                : UnreadableVersionMessage;
+        services.dialogs.inform(why);
+        return Outcome::failed(why);
     }
     UpdateMenu& menu = main_.updateMenu();
     if (*newer) {
         menu.setNewVersionCaption(menu.newVersionCaption() + " " + NewAppVersion);
         if (main_.showUpdateMessage() && view_) view_->showNewVersionNotice();
         menu.setUpdateNowEnabled(true);
-    } else {
-        menu.setNewVersionCaption("No update available");
-        menu.setUpdateNowEnabled(false);
+        return Outcome::done("New version available: " + NewAppVersion);
     }
+    menu.setNewVersionCaption("No update available");
+    menu.setUpdateNowEnabled(false);
+    return Outcome::done(QStringLiteral("No update available"));
 }
 
 void UpdateCheck::WebRequestCompleted(const HttpResponse& response) {

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "core/http_client.h"
+#include "core/outcome.h"
 
 namespace korvanne {
 
@@ -25,8 +26,9 @@ public:
     void setView(UpdateView* view) { view_ = view; }
     void setHttpClient(std::unique_ptr<HttpClient> client);
 
-    // The tick of TimerCheckWebVersion: runs the check, once per run.
-    void checkmostrecentversiononwebsite();
+    // The tick of TimerCheckWebVersion: runs the check, once per run. Done says whether a newer
+    // version is available ("New version available: V" or "No update available").
+    Outcome checkmostrecentversiononwebsite();
     // Completion of the version request.
     void WebRequestCompleted(const HttpResponse& response);
     // The Info menu's "Update Now".

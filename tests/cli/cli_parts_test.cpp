@@ -6,42 +6,10 @@
 #include "cli/terminal_dialogs.h"
 #include "cli/terminal_progress.h"
 #include "cli/value_parsing.h"
+#include "memory_streams.h"
 
 using namespace korvanne;
-
-namespace {
-
-// A stream that reads `text` and then ends.
-struct InputStream {
-    explicit InputStream(const QByteArray& text) : bytes(text) {
-        // fmemopen cannot open an empty buffer for reading on every C library.
-        file = bytes.isEmpty() ? std::fopen("/dev/null", "r")
-                               : fmemopen(bytes.data(), size_t(bytes.size()), "r");
-    }
-    ~InputStream() {
-        if (file) std::fclose(file);
-    }
-    QByteArray bytes;
-    std::FILE* file = nullptr;
-};
-
-// A stream that collects what is written to it.
-struct OutputStream {
-    OutputStream() : file(open_memstream(&buffer, &size)) {}
-    ~OutputStream() {
-        std::fclose(file);
-        std::free(buffer);
-    }
-    QByteArray text() {
-        std::fflush(file);
-        return QByteArray(buffer, qsizetype(size));
-    }
-    char* buffer = nullptr;
-    size_t size = 0;
-    std::FILE* file;
-};
-
-}  // namespace
+using namespace korvanne::test;
 
 class CliPartsTest : public QObject {
     Q_OBJECT

@@ -1,10 +1,12 @@
-#include "cli/pedal_snapshot.h"
+#include "operations/pedal_snapshot.h"
 
 #include <QJsonDocument>
 #include <QRegularExpression>
 #include <algorithm>
 
+#include "device/message_builders.h"
 #include "effect/parameter_catalogue.h"
+#include "pedal/pedal_settings.h"
 
 namespace korvanne {
 
@@ -30,12 +32,13 @@ QJsonObject PedalSnapshot::toJson() const {
     o["assignments"] = a;
     o["bypass"] = bypass;
     o["store_bypass_status"] = storeBypassStatus;
-    o["instrument_range"] = instrumentRange == 255   ? QJsonValue("standard")
-                            : instrumentRange == 186 ? QJsonValue("low")
-                                                     : QJsonValue(instrumentRange);
-    // The pedal reports OMNI as 0 or 255.
-    o["midi_channel"] =
-        midiChannel == 0 || midiChannel == 255 ? QJsonValue("OMNI") : QJsonValue(midiChannel);
+    o["instrument_range"] = instrumentRange == msg::RangeStandard ? QJsonValue("standard")
+                            : instrumentRange == msg::RangeLow    ? QJsonValue("low")
+                                                                  : QJsonValue(instrumentRange);
+    const int channel = midiChannel >= 0 && midiChannel <= 255
+                            ? PedalSettings::midiChannelOf(std::uint8_t(midiChannel))
+                            : midiChannel;
+    o["midi_channel"] = channel == 0 ? QJsonValue("OMNI") : QJsonValue(channel);
     QJsonObject p;
     for (const auto& [name, value] : parameters) p[name] = hex8(value);
     o["parameters"] = p;
@@ -82,9 +85,9 @@ std::optional<PedalSnapshot> snapshotFromJson(const QByteArray& bytes, QString& 
 
     const QJsonValue range = o.value("instrument_range");
     if (range == QJsonValue("standard")) {
-        s.instrumentRange = 255;
+        s.instrumentRange = msg::RangeStandard;
     } else if (range == QJsonValue("low")) {
-        s.instrumentRange = 186;
+        s.instrumentRange = msg::RangeLow;
     } else {
         error = QStringLiteral("\"instrument_range\" must be \"standard\" or \"low\"");
         return std::nullopt;

@@ -23,7 +23,7 @@ struct PedalSnapshot {
     bool bypass = false;
     bool bypassKnown = true;  // a backup may leave the bypass out
     bool storeBypassStatus = false;
-    int instrumentRange = 255;  // 255 standard, 186 low, or what the pedal reported
+    int instrumentRange = 255;  // msg::RangeStandard, msg::RangeLow, or what the pedal reported
     int midiChannel = 0;        // 0 OMNI, 1 to 16, or what the pedal reported
     std::map<QString, std::uint32_t> parameters;  // catalogue name -> value
 

@@ -1,11 +1,12 @@
-// korvanne-cli's tunings, assignments, store, pedal-wide settings, note filter and restore, driven
-// as a process against korvanne-pedal-sim over a real pseudo-terminal.
+// korvanne-cli's tunings, assignments, store, pedal-wide settings, note filter and restore, run in
+// process on virtual time against the simulated pedal.
 #include <QJsonDocument>
 #include <QRegularExpression>
 #include <QTest>
 
-#include "cli_process.h"
+#include "cli_harness.h"
 
+using namespace korvanne;
 using namespace korvanne::test;
 
 namespace {
@@ -25,9 +26,10 @@ const QByteArray FactoryStore =
 
 }  // namespace
 
-class CliSettingsTest : public QObject {
+class CliSettingsCommandsTest : public QObject {
     Q_OBJECT
 private Q_SLOTS:
+    void initTestCase();
     void commandSendsOnlyItsMessage_data();
     void commandSendsOnlyItsMessage();
     void tuningDataFollowsTheBypass();
@@ -36,9 +38,23 @@ private Q_SLOTS:
     void restoreMovesSettingsToAnotherPedal();
     void simulatedPedal_data();
     void simulatedPedal();
+
+private:
+    // A backup and a preset of the built-in simulated pedal, made once for the whole class.
+    QTemporaryDir files_;
+    QString backup_;
+    QString preset_;
 };
 
-void CliSettingsTest::commandSendsOnlyItsMessage_data() {
+void CliSettingsCommandsTest::initTestCase() {
+    backup_ = files_.filePath("backup.json");
+    preset_ = files_.filePath("preset.txt");
+    CliHarness cli;
+    QCOMPARE(cli.run({"--simulate", "backup", backup_}).exitCode, 0);
+    QCOMPARE(cli.run({"--simulate", "preset", "save", preset_}).exitCode, 0);
+}
+
+void CliSettingsCommandsTest::commandSendsOnlyItsMessage_data() {
     QTest::addColumn<QStringList>("words");
     QTest::addColumn<QByteArray>("sent");  // hex, after the link's status request 02 00
     QTest::addColumn<QByteArray>("said");
@@ -89,27 +105,29 @@ void CliSettingsTest::commandSendsOnlyItsMessage_data() {
         << QStringList{"note-filter"} << QByteArray("09ffff") << QByteArray("Note filter cleared.");
 }
 
-void CliSettingsTest::commandSendsOnlyItsMessage() {
+void CliSettingsCommandsTest::commandSendsOnlyItsMessage() {
     QFETCH(QStringList, words);
     QFETCH(QByteArray, sent);
     QFETCH(QByteArray, said);
-    Pedal pedal;
-    const CliRun run = runCli(pedal.cli(QStringList{"--yes"} + words));
+    CliHarness cli;
+    const CliRun run = cli.run(QStringList{"--yes"} + words);
     QVERIFY2(run.exitCode == 0, run.describe());
     QVERIFY2(run.out.contains(said), run.describe());
-    QTRY_COMPARE(pedal.received().toHex(), QByteArray("0200") + sent);
+    QCOMPARE(cli.settled().toHex(), QByteArray("0200") + sent);
 }
 
-void CliSettingsTest::tuningDataFollowsTheBypass() {
-    Pedal pedal;
-    const CliRun run = runCli(pedal.cli({"--yes", "tuning-data"}));
+void CliSettingsCommandsTest::tuningDataFollowsTheBypass() {
+    CliHarness cli;
+    const CliRun run = cli.run({"--yes", "tuning-data"});
     QVERIFY2(run.exitCode == 0, run.describe());
+    QCOMPARE(run.out, QByteArray("Tuning data uploaded.\n"));
     // The status request, the bypass, then command 0E with the 640 bytes of tuning data.
-    QTRY_COMPARE(pedal.received().size(), 2 + 2 + 1 + 640);
-    QVERIFY(pedal.received().startsWith(QByteArray::fromHex("02000d010e")));
+    const QByteArray received = cli.settled();
+    QCOMPARE(received.size(), 2 + 2 + 1 + 640);
+    QVERIFY(received.startsWith(QByteArray::fromHex("02000d010e")));
 }
 
-void CliSettingsTest::noteCutNeedsATuning_data() {
+void CliSettingsCommandsTest::noteCutNeedsATuning_data() {
     QTest::addColumn<QStringList>("tuning");  // a tuning command run first, or none
     QTest::addColumn<QStringList>("words");
     QTest::addColumn<int>("exitCode");
@@ -130,25 +148,26 @@ void CliSettingsTest::noteCutNeedsATuning_data() {
         << QByteArray("0200");
 }
 
-void CliSettingsTest::noteCutNeedsATuning() {
+void CliSettingsCommandsTest::noteCutNeedsATuning() {
     QFETCH(QStringList, tuning);
     QFETCH(QStringList, words);
     QFETCH(int, exitCode);
     QFETCH(QByteArray, lastSent);
-    Pedal pedal;
-    if (!tuning.isEmpty()) QCOMPARE(runCli(pedal.cli(tuning)).exitCode, 0);
-    const CliRun run = runCli(pedal.cli(words));
+    CliHarness cli;
+    if (!tuning.isEmpty()) QCOMPARE(cli.run(tuning).exitCode, 0);
+    const CliRun run = cli.run(words);
     QVERIFY2(run.exitCode == exitCode, run.describe());
     if (exitCode != 0) {
         QVERIFY2(run.err.contains("a tuning before"), run.describe());
         QCOMPARE(run.err.count('\n'), 1);
     }
-    QTRY_VERIFY2(pedal.received().toHex().endsWith(lastSent), pedal.received().toHex());
+    const QByteArray received = cli.settled().toHex();
+    QVERIFY2(received.endsWith(lastSent), received);
 }
 
-void CliSettingsTest::restoreMovesSettingsToAnotherPedal() {
+void CliSettingsCommandsTest::restoreMovesSettingsToAnotherPedal() {
     // The first pedal gets a sound and settings of its own, each read back from its status.
-    Pedal first;
+    CliHarness first;
     for (const QStringList& words :
          {QStringList{"tuning", "3", "-2"},
           {"assign", "control1=Input Level", "control3=Dominant Notes Cut", "remote=preset"},
@@ -158,10 +177,10 @@ void CliSettingsTest::restoreMovesSettingsToAnotherPedal() {
           {"midi", "12"},
           {"set", "Dry", "angle=-45"},
           {"set", "Low Pass", "angle=90"}}) {
-        const CliRun run = runCli(first.cli(QStringList{"--yes"} + words));
+        const CliRun run = first.run(QStringList{"--yes"} + words);
         QVERIFY2(run.exitCode == 0, words.join(' ').toUtf8() + '\n' + run.describe());
     }
-    const QJsonObject firstState = runCli(first.cli({"status", "--json"})).json();
+    const QJsonObject firstState = first.run({"status", "--json"}).json();
     QCOMPARE(firstState["tuning"].toInt(), 3);
     QCOMPARE(firstState["semitones"].toInt(), -2);
     QCOMPARE(firstState["footswitch_mode"].toInt(), 3);
@@ -176,17 +195,17 @@ void CliSettingsTest::restoreMovesSettingsToAnotherPedal() {
 
     QTemporaryDir dir;
     const QString file = dir.filePath("first.json");
-    QCOMPARE(runCli(first.cli({"backup", file})).exitCode, 0);
+    QCOMPARE(first.run({"backup", file}).exitCode, 0);
 
     // The second pedal starts with other settings.
-    Pedal second;
+    CliHarness second;
     for (const QStringList& words :
          {QStringList{"tuning", "1", "1"}, {"midi", "2"}, {"set", "Sub Mix", "angle=0"}}) {
-        QCOMPARE(runCli(second.cli(QStringList{"--yes"} + words)).exitCode, 0);
+        QCOMPARE(second.run(QStringList{"--yes"} + words).exitCode, 0);
     }
-    QVERIFY(runCli(second.cli({"status", "--json"})).json() != firstState);
+    QVERIFY(second.run({"status", "--json"}).json() != firstState);
 
-    const CliRun restore = runCli(second.cli({"--yes", "restore", file}));
+    const CliRun restore = second.run({"--yes", "restore", file});
     QVERIFY2(restore.exitCode == 0, restore.describe());
     for (const char* line : {"tuning: 1 -> 3\n", "semitones: 1 -> -2\n",
                              "assignments.control3: Not Assigned -> Dominant Notes Cut\n",
@@ -196,18 +215,18 @@ void CliSettingsTest::restoreMovesSettingsToAnotherPedal() {
         QVERIFY2(restore.out.contains(line), line + ('\n' + restore.describe()));
     }
     // Finished with "Save Parameters" of the restored values.
-    QTRY_VERIFY(second.received().toHex().contains("0300400000"));
-    QCOMPARE(runCli(second.cli({"status", "--json"})).json(), firstState);
+    QVERIFY(second.settled().toHex().contains("0300400000"));
+    QCOMPARE(second.run({"status", "--json"}).json(), firstState);
 
     // Once restored, nothing differs: only the status request goes out.
-    const qsizetype before = second.received().size();
-    const CliRun again = runCli(second.cli({"--yes", "restore", file, "--no-store"}));
+    const qsizetype before = second.settled().size();
+    const CliRun again = second.run({"--yes", "restore", file, "--no-store"});
     QVERIFY2(again.exitCode == 0, again.describe());
     QVERIFY2(again.out.contains("already holds"), again.describe());
-    QTRY_COMPARE(second.received().mid(before).toHex(), QByteArray("0200"));
+    QCOMPARE(second.settled().mid(before).toHex(), QByteArray("0200"));
 }
 
-void CliSettingsTest::simulatedPedal_data() {
+void CliSettingsCommandsTest::simulatedPedal_data() {
     QTest::addColumn<QStringList>("words");  // BACKUP and PRESET stand for files
     QTest::addColumn<int>("exitCode");
     QTest::newRow("status") << QStringList{"status"} << 0;
@@ -235,20 +254,16 @@ void CliSettingsTest::simulatedPedal_data() {
     QTest::newRow("restore") << QStringList{"restore", "BACKUP"} << 0;
 }
 
-void CliSettingsTest::simulatedPedal() {
+void CliSettingsCommandsTest::simulatedPedal() {
     QFETCH(QStringList, words);
     QFETCH(int, exitCode);
-    QTemporaryDir dir;
-    const QString backup = dir.filePath("backup.json");
-    const QString preset = dir.filePath("preset.txt");
-    QCOMPARE(runCli({"--simulate", "backup", backup}).exitCode, 0);
-    QCOMPARE(runCli({"--simulate", "preset", "save", preset}).exitCode, 0);
-    words.replaceInStrings(QRegularExpression("^BACKUP$"), backup);
-    words.replaceInStrings(QRegularExpression("^PRESET$"), preset);
-    const CliRun run = runCli(QStringList{"--simulate", "--yes"} + words);
+    words.replaceInStrings(QRegularExpression("^BACKUP$"), backup_);
+    words.replaceInStrings(QRegularExpression("^PRESET$"), preset_);
+    CliHarness cli;
+    const CliRun run = cli.run(QStringList{"--simulate", "--yes"} + words);
     QVERIFY2(run.exitCode == exitCode, run.describe());
     QVERIFY2(!(run.out + run.err).isEmpty(), run.describe());
 }
 
-QTEST_GUILESS_MAIN(CliSettingsTest)
-#include "cli_settings_test.moc"
+QTEST_GUILESS_MAIN(CliSettingsCommandsTest)
+#include "cli_settings_commands_test.moc"

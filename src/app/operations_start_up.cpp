@@ -1,0 +1,20 @@
+#include "app/operations_start_up.h"
+
+#include "app/local_settings.h"
+#include "app/main_controller.h"
+#include "app/main_view.h"
+#include "device/device_messages.h"
+
+namespace korvanne {
+
+void PrepareOperations(MainController& c) {
+    c.unit().SetLineParameters(0);
+    c.messages().FirmwareUpgradeMode = false;
+    c.FillEffectList();
+    c.EditorVersion = GetEditorVersion();
+    // The newest algorithm is the one the effect list names first.
+    c.catalogue.setLatestFromFirstItem(c.view().effectText(0));
+    c.MostRecentFirmware = MostRecentFirmwareNumber;
+}
+
+}  // namespace korvanne
