@@ -14,7 +14,7 @@
 #include <functional>
 
 #include "app/editor.h"
-#include "app/main_controller.h"
+#include "operations/main_controller.h"
 #include "console/tform_print.h"
 #include "core/clock.h"
 #include "core/dialogs.h"

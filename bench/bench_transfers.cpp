@@ -21,7 +21,7 @@
 #include <memory>
 
 #include "app/editor.h"
-#include "app/main_controller.h"
+#include "operations/main_controller.h"
 #include "app/tform_main.h"
 #include "core/clock.h"
 #include "core/dialogs.h"

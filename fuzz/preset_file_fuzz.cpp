@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "app/preset_file.h"
+#include "operations/preset_file.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const auto parse =

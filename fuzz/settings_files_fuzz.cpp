@@ -4,7 +4,7 @@
 #include <QByteArray>
 #include <cstdint>
 
-#include "app/local_settings.h"
+#include "operations/local_settings.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const QByteArray bytes(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));

@@ -4,7 +4,7 @@
 #include <QApplication>
 #include <QPushButton>
 
-#include "app/main_controller.h"
+#include "operations/main_controller.h"
 #include "app/tform_main.h"
 #include "console/console_shortcut.h"
 #include "console/tform_print.h"

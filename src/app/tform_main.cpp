@@ -14,8 +14,8 @@
 #include <QVBoxLayout>
 
 #include "app/look.h"
-#include "app/main_controller.h"
-#include "app/presets.h"
+#include "operations/main_controller.h"
+#include "operations/presets.h"
 #include "update/update_check.h"
 #include "device/communication.h"
 #include "effect/control_assignments.h"

@@ -7,10 +7,10 @@
 #include <cmath>
 #include <cstdio>
 
-#include "app/local_settings.h"
-#include "app/main_controller.h"
-#include "app/operations_start_up.h"
-#include "app/presets.h"
+#include "operations/local_settings.h"
+#include "operations/main_controller.h"
+#include "operations/operations_start_up.h"
+#include "operations/presets.h"
 #include "cli/cli_firmware_view.h"
 #include "cli/value_parsing.h"
 #include "console/console_tools.h"

@@ -1,6 +1,6 @@
 // korvanne-cli's commands for the tunings, the control assignments and footswitch, the store and
 // the pedal-wide settings: each runs the operation the editor's own control runs.
-#include "app/main_controller.h"
+#include "operations/main_controller.h"
 #include "cli/cli_app.h"
 #include "cli/value_parsing.h"
 #include "effect/control_assignments.h"

@@ -4,7 +4,7 @@
 #include <QStringList>
 #include <map>
 
-#include "app/main_view.h"
+#include "operations/main_view.h"
 
 namespace korvanne {
 

@@ -5,7 +5,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "app/local_settings.h"
+#include "operations/local_settings.h"
 #include "cli_harness.h"
 #include "loopback_http_server.h"
 #include "sim_arguments.h"

@@ -3,7 +3,7 @@
 #include <QAction>
 #include <QTest>
 
-#include "app/main_controller.h"
+#include "operations/main_controller.h"
 #include "app/tform_main.h"
 #include "device/communication.h"
 #include "effect/fx_settings.h"

@@ -6,7 +6,7 @@
 #include <QProcess>
 #include <QTest>
 
-#include "app/main_controller.h"
+#include "operations/main_controller.h"
 #include "app/tform_main.h"
 #include "device/communication.h"
 #include "pedal_sim_process.h"

@@ -5,7 +5,7 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "app/main_controller.h"
+#include "operations/main_controller.h"
 #include "app/tform_main.h"
 #include "device/communication.h"
 #include "effect/tform_fx_settings.h"

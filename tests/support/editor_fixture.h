@@ -4,7 +4,7 @@
 #include <memory>
 
 #include "app/editor.h"
-#include "app/main_controller.h"
+#include "operations/main_controller.h"
 #include "app/tform_main.h"
 #include "console/tform_print.h"
 #include "core/clock.h"

@@ -1,2 +1,2 @@
 // A device file that reaches up into the desktop program: the check must refuse it.
-#include "app/main_controller.h"
+#include "app/tform_main.h"

@@ -1,5 +1,5 @@
 // The preset file format: what is written, what is read back and what is refused.
-#include "app/preset_file.h"
+#include "operations/preset_file.h"
 
 #include <QTest>
 

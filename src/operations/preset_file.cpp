@@ -1,4 +1,4 @@
-#include "app/preset_file.h"
+#include "operations/preset_file.h"
 
 #include <algorithm>
 #include <array>

@@ -1,4 +1,4 @@
-#include "app/presets.h"
+#include "operations/presets.h"
 
 #include <QDir>
 #include <QFile>
@@ -7,8 +7,8 @@
 #include <filesystem>
 #include <system_error>
 
-#include "app/main_controller.h"
-#include "app/preset_file.h"
+#include "operations/main_controller.h"
+#include "operations/preset_file.h"
 #include "core/dialogs.h"
 #include "core/log_sink.h"
 #include "device/communication.h"

@@ -1,4 +1,4 @@
-#include "app/local_settings.h"
+#include "operations/local_settings.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,8 +1,8 @@
-#include "app/operations_start_up.h"
+#include "operations/operations_start_up.h"
 
-#include "app/local_settings.h"
-#include "app/main_controller.h"
-#include "app/main_view.h"
+#include "operations/local_settings.h"
+#include "operations/main_controller.h"
+#include "operations/main_view.h"
 #include "device/device_messages.h"
 
 namespace korvanne {

@@ -6,7 +6,7 @@
 #include <memory>
 #include <vector>
 
-#include "app/local_settings.h"
+#include "operations/local_settings.h"
 #include "core/services.h"
 #include "device/d2xx_unit.h"
 #include "device/device_messages.h"

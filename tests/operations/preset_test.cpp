@@ -4,7 +4,7 @@
 #include <QDir>
 #include <QTest>
 
-#include "app/presets.h"
+#include "operations/presets.h"
 #include "device/hex_text.h"
 #include "device/message_builders.h"
 #include "editor_fixture.h"

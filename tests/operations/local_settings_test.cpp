@@ -1,5 +1,5 @@
 // The one-line settings files, their folders and the start-up values read from them.
-#include "app/local_settings.h"
+#include "operations/local_settings.h"
 
 #include <unistd.h>
 
