@@ -17,6 +17,7 @@
 #include "operations/main_controller.h"
 #include "operations/presets.h"
 #include "update/update_check.h"
+#include "update/updater.h"
 #include "device/communication.h"
 #include "effect/control_assignments.h"
 #include "effect/parameter_store.h"
@@ -235,7 +236,7 @@ void TformMain::attach(MainController* controller) {
     on("menuEraseSettings", [c] { c->eraseSettings().menuEraseSettingsClick(); });
     connect(lstEffects, &QListWidget::itemClicked, this, [c] { c->effetto_cliccato(); });
     on("menuShowUpdateMsg", [c] { c->menuShowUpdateMsgClick(); });
-    on("menuUpdateNow", [c] { c->updateCheck().menuUpdateNowClick(); });
+    on("menuUpdateNow", [c] { c->updater().menuUpdateNowClick(); });
     on("menuReportUSBErrors", [c] { c->menuReportUSBErrorsClick(); });
     // Opening the Info menu runs Info as well.
     connect(menus_.value("menuInfo"), &QMenu::aboutToShow, this, [c] { c->menuInfoClick(); });

@@ -8,7 +8,6 @@
 
 namespace korvanne {
 
-class Communication;
 class D2xxUnit;
 class DeviceMessages;
 class Timer;
@@ -68,8 +67,6 @@ public:
     virtual DeviceMessages& messages() = 0;
     virtual Timer& Timer_USB_Read() = 0;
     virtual LinkView& linkView() = 0;
-    // The link itself, for the operations that work on it (the memory check reads the poll).
-    virtual Communication& communication() = 0;
 
     virtual void EnableUSBobjects(bool status) = 0;
     virtual void EnableEffectButtons(bool status) = 0;

@@ -56,8 +56,8 @@ MainController::MainController(Services& services, MainView& view)
       parameterStore_(std::make_unique<ParameterStore>(
           services, messages_, *communication_, fxSettings_->records,
           [this](bool enabled) { showAllParametersEnabled(enabled); })),
-      upload_(std::make_unique<AlgorithmUpload>(*this)),
-      firmwareUpgrade_(std::make_unique<FirmwareUpgrade>(*this)) {
+      upload_(std::make_unique<AlgorithmUpload>(*this, *communication_)),
+      firmwareUpgrade_(std::make_unique<FirmwareUpgrade>(*this, *communication_)) {
     uploadCheckTimer_->onTimeout([this] { upload_->UploadCheckTimerTimer(); });
     communication_->StartFirmwareUpgrade = [this] { firmwareUpgrade_->StartFirmwareUpgrade(); };
     communication_->SynchroniseBootloader = [this] {
@@ -92,9 +92,9 @@ MainController::MainController(Services& services, MainView& view)
     webVersionTimer_->setInterval(1000);
     webVersionTimer_->setSingleShot(true);
     consoleTools_ = std::make_unique<ConsoleTools>(services, messages_);
-    eraseSettings_ = std::make_unique<EraseSettings>(*this, *consoleTools_);
+    eraseSettings_ = std::make_unique<EraseSettings>(*this, *communication_, *consoleTools_);
     updateCheck_ = std::make_unique<UpdateCheck>(*this);
-    updater_ = std::make_unique<Updater>(*this);
+    updater_ = std::make_unique<Updater>(*this, *updateCheck_);
     webVersionTimer_->onTimeout([this] { updateCheck_->checkmostrecentversiononwebsite(); });
 }
 

@@ -108,7 +108,7 @@ public:
 
     StatusAppliers appliers;
     EffectCatalogue catalogue;
-    Communication& communication() override { return *communication_; }
+    Communication& communication() { return *communication_; }
     AlgorithmUpload& upload() { return *upload_; }
     FirmwareUpgrade& firmwareUpgrade() { return *firmwareUpgrade_; }
     FxSettings& fxSettings() { return *fxSettings_; }
@@ -123,8 +123,8 @@ public:
     NoteTrackingFilter& noteTrackingFilter() { return *noteTrackingFilter_; }
     ControlAssignments& controlAssignments() { return *controlAssignments_; }
     ParameterStore& parameterStore() { return *parameterStore_; }
-    UpdateCheck& updateCheck() override { return *updateCheck_; }
-    Updater& updater() override { return *updater_; }
+    UpdateCheck& updateCheck() { return *updateCheck_; }
+    Updater& updater() { return *updater_; }
 
 private:
     Services& services_;

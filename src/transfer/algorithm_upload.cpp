@@ -18,7 +18,8 @@
 
 namespace korvanne {
 
-AlgorithmUpload::AlgorithmUpload(TransferContext& main) : main_(main) {}
+AlgorithmUpload::AlgorithmUpload(TransferContext& main, Communication& link)
+    : main_(main), link_(link) {}
 
 void AlgorithmUpload::sendBypassOn() {
     // The running exchange holds the door, so the bypass leaves at once, before what follows.
@@ -140,7 +141,7 @@ Outcome AlgorithmUpload::btnUploadClick() {
     }
     // The answer is in: the check must not call it failed during the status request.
     main_.UploadCheckTimer().stop();
-    main_.communication().ReadDeviceStatus();
+    link_.ReadDeviceStatus();
     main_.Timer_USB_Read().start();
     return outcomeOf(wait, answer);
 }

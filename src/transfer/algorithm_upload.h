@@ -7,6 +7,8 @@
 
 namespace korvanne {
 
+class Communication;
+
 class TransferContext;
 
 // Sending an algorithm to the linked pedal, the embedded image of the effect last picked
@@ -26,7 +28,8 @@ public:
     static inline const QString NoAnswerMessage =
         QStringLiteral("The pedal did not answer the upload.");
 
-    explicit AlgorithmUpload(TransferContext& main);
+    // `link` reads the status after a good answer.
+    AlgorithmUpload(TransferContext& main, Communication& link);
 
     // Done with the pedal's answer, or Failed with it when the pedal reports an error.
     Outcome btnUploadClick();
@@ -51,6 +54,7 @@ private:
     void showFailed();
 
     TransferContext& main_;
+    Communication& link_;
 };
 
 }  // namespace korvanne

@@ -44,12 +44,12 @@ QString EraseSettings::IncompleteMessage(std::size_t received) {
     return QStringLiteral("Memory check failed: the pedal sent %1 of 16,384 bytes").arg(received);
 }
 
-EraseSettings::EraseSettings(LinkContext& main, ConsoleTools& tools)
-    : main_(main), tools_(tools), quietLimit_(main.services().clock.createTimer()) {
+EraseSettings::EraseSettings(LinkContext& main, Communication& link, ConsoleTools& tools)
+    : main_(main), link_(link), tools_(tools), quietLimit_(main.services().clock.createTimer()) {
     quietLimit_->setSingleShot(true);
     quietLimit_->setInterval(DumpQuietLimitMs);
     quietLimit_->onTimeout([this] { quietLimitPassed(); });
-    main_.communication().onPolledBytes = [this](const std::vector<std::uint8_t>& read) {
+    link_.onPolledBytes = [this](const std::vector<std::uint8_t>& read) {
         CheckMemoryDump(read);
     };
 }
@@ -80,7 +80,7 @@ Outcome EraseSettings::menuEraseSettingsClick() {
     }
     // The poll may not be running (an older algorithm stops it): read what has arrived once, so
     // the check the user asked for still gets its dump.
-    if (!main_.Timer_USB_Read().isActive()) main_.communication().Timer_USB_ReadTimer();
+    if (!main_.Timer_USB_Read().isActive()) link_.Timer_USB_ReadTimer();
     return erased;
 }
 

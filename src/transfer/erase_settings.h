@@ -12,6 +12,8 @@
 
 namespace korvanne {
 
+class Communication;
+
 class ConsoleTools;
 class LinkContext;
 class Timer;
@@ -35,7 +37,8 @@ public:
     // "Memory check failed: the pedal sent N of 16,384 bytes".
     static QString IncompleteMessage(std::size_t received);
 
-    EraseSettings(LinkContext& main, ConsoleTools& tools);
+    // The memory check reads the dump through `link`'s poll.
+    EraseSettings(LinkContext& main, Communication& link, ConsoleTools& tools);
     ~EraseSettings();
 
     // Done once the memory is erased, whether or not a memory check was asked for.
@@ -54,6 +57,7 @@ private:
     void quietLimitPassed();
 
     LinkContext& main_;
+    Communication& link_;
     ConsoleTools& tools_;
     MemoryDumpCollector dump_;
     std::unique_ptr<Timer> quietLimit_;

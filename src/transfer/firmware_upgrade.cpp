@@ -26,8 +26,8 @@ const QString StaysInBootloaderMessage = QStringLiteral(
 
 }  // namespace
 
-FirmwareUpgrade::FirmwareUpgrade(TransferContext& main)
-    : main_(main), protocol_(main.messages(), main.services().log) {
+FirmwareUpgrade::FirmwareUpgrade(TransferContext& main, Communication& link)
+    : main_(main), link_(link), protocol_(main.messages(), main.services().log) {
     protocol_.pollRunning = [this] { return main_.Timer_USB_Read().isActive(); };
 }
 
@@ -41,7 +41,7 @@ Outcome FirmwareUpgrade::menuFirmwareUpgradeModeClick() {
     TransferView& v = main_.transferView();
     DeviceMessages& messages = main_.messages();
     Dialogs& dialogs = main_.services().dialogs;
-    Communication& link = main_.communication();
+    Communication& link = link_;
     // Either way the mode changes how answers are read and how the line is set: not in the
     // middle of an exchange (the check mark stays as it was).
     DeviceMessages::Exchange exchange(messages, "Upgrade Mode", DeviceMessages::Talk::Bootloader);
@@ -88,7 +88,7 @@ bool FirmwareUpgrade::synchroniseWhileLinking() {
 
 void FirmwareUpgrade::leaveUpgradeMode() {
     DeviceMessages& messages = main_.messages();
-    Communication& link = main_.communication();
+    Communication& link = link_;
     main_.transferView().setUpgradeModeChecked(false);
     messages.FirmwareUpgradeMode = false;
     link.LegacyUpgradeMode = false;
@@ -301,11 +301,11 @@ Outcome FirmwareUpgrade::RestartDevice(bool goAcknowledged) {
     main_.unit().ErrorReportEnabled = true;
     protocol_.leaveBootloaderLine();
     // The upgrade ends here, whichever way: later links ask for the status again.
-    main_.communication().LegacyUpgradeMode = false;
-    main_.communication().showFirmwareLine();
+    link_.LegacyUpgradeMode = false;
+    link_.showFirmwareLine();
     Outcome outcome = Outcome::done(CompleteMessage);
     if (goAcknowledged) {
-        main_.communication().ReadDeviceStatus();
+        link_.ReadDeviceStatus();
     } else {
         const QString text = "The pedal did not confirm the restart (" +
                              BootloaderProtocol::describe(protocol_.failure()) +

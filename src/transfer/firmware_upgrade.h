@@ -12,6 +12,8 @@
 
 namespace korvanne {
 
+class Communication;
+
 class TransferContext;
 
 // Replacing the pedal's firmware through its serial bootloader: the ways into the bootloader
@@ -25,7 +27,8 @@ public:
     static inline const QString CompleteMessage =
         QStringLiteral("Firmware Upgrade Complete, device will now restart");
 
-    explicit FirmwareUpgrade(TransferContext& main);
+    // `link` is the link the upgrade takes over and gives back.
+    FirmwareUpgrade(TransferContext& main, Communication& link);
 
     // Until a window is set, a headless one stands in.
     void setView(FirmwareUpgradeView* view) { view_ = view ? view : &headless_; }
@@ -93,6 +96,7 @@ private:
     void fail(const QString& text);
 
     TransferContext& main_;
+    Communication& link_;
     HeadlessFirmwareView headless_;
     FirmwareUpgradeView* view_ = &headless_;
     BootloaderProtocol protocol_;

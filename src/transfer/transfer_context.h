@@ -4,7 +4,6 @@
 
 namespace korvanne {
 
-class Communication;
 class D2xxUnit;
 class DeviceMessages;
 class EffectCatalogue;
@@ -42,7 +41,6 @@ public:
     virtual Timer& Timer_USB_Read() = 0;
     virtual Timer& UploadCheckTimer() = 0;
     virtual EffectCatalogue& effectCatalogue() = 0;
-    virtual Communication& communication() = 0;
     virtual TransferView& transferView() = 0;
 
     // 0D 01 (bypass on) or 0D 00 through the effect window's sender, the only one of bypass.

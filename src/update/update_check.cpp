@@ -75,8 +75,4 @@ void UpdateCheck::WebRequestCompleted(const HttpResponse& response) {
     }
 }
 
-void UpdateCheck::menuUpdateNowClick() {
-    main_.updater().UpdateNow();
-}
-
 }  // namespace korvanne

@@ -31,8 +31,6 @@ public:
     Outcome checkmostrecentversiononwebsite();
     // Completion of the version request.
     void WebRequestCompleted(const HttpResponse& response);
-    // The Info menu's "Update Now".
-    void menuUpdateNowClick();
 
     // The newest version the server reported; empty until a readable answer arrived.
     QString NewAppVersion;

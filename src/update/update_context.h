@@ -5,8 +5,6 @@
 namespace korvanne {
 
 class Timer;
-class UpdateCheck;
-class Updater;
 struct Services;
 
 // The Info menu's items the version check sets. The main window's side implements it over its
@@ -23,8 +21,8 @@ public:
 };
 
 // What the version check and the updater need of the program around them: the seams, the
-// check's timer, the editor's version, the new-version notice setting, the Info menu and each
-// other. MainController implements it.
+// check's timer, the editor's version, the new-version notice setting and the Info menu.
+// MainController implements it.
 class UpdateContext {
 public:
     virtual ~UpdateContext() = default;
@@ -32,8 +30,6 @@ public:
     virtual Services& services() = 0;
     virtual Timer& TimerCheckWebVersion() = 0;
     virtual UpdateMenu& updateMenu() = 0;
-    virtual UpdateCheck& updateCheck() = 0;
-    virtual Updater& updater() = 0;
 
     // The running editor's version.
     virtual QString editorVersion() const = 0;

@@ -36,9 +36,10 @@ UpdaterPlaces UpdaterPlaces::ofRunningProgram() {
             QDir::tempPath()};
 }
 
-Updater::Updater(UpdateContext& main)
+Updater::Updater(UpdateContext& main, const UpdateCheck& check)
     : places(UpdaterPlaces::ofRunningProgram()),
       main_(main),
+      check_(check),
       http_(std::make_unique<NetworkHttpClient>()) {}
 
 Updater::~Updater() = default;
@@ -179,7 +180,7 @@ QString Updater::noticeHeadline() const {
 
 QString Updater::noticeVersions() const {
     return "Your version: " + main_.editorVersion() +
-           "     New version: " + main_.updateCheck().NewAppVersion;
+           "     New version: " + check_.NewAppVersion;
 }
 
 void Updater::CheckBox1Change(bool ticked) {

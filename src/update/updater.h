@@ -7,6 +7,7 @@
 
 namespace korvanne {
 
+class UpdateCheck;
 class UpdateContext;
 class UpdateView;
 
@@ -38,7 +39,8 @@ public:
         "This action will update the Korvanne Editor to the latest version. Do you want to "
         "continue?");
 
-    explicit Updater(UpdateContext& main);
+    // `check` tells the version the server offers.
+    Updater(UpdateContext& main, const UpdateCheck& check);
     ~Updater();
 
     void setView(UpdateView* view) { view_ = view; }
@@ -47,6 +49,8 @@ public:
     // The update command. Ends the editor once the updater has been started; otherwise the
     // editor keeps running.
     void UpdateNow();
+    // The Info menu's "Update Now".
+    void menuUpdateNowClick() { UpdateNow(); }
     // Compares the updater's version with the server's and downloads a newer one. False when the
     // update cannot go on (no answer, or no readable version to compare).
     bool MaintainUpdater();
@@ -72,6 +76,7 @@ public:
 
 private:
     UpdateContext& main_;
+    const UpdateCheck& check_;
     UpdateView* view_ = nullptr;
     std::unique_ptr<HttpClient> http_;
     bool running_ = false;
