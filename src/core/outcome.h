@@ -21,12 +21,11 @@ struct Outcome {
     static Outcome refused(QString s) { return {Refused, std::move(s)}; }
     static Outcome failed(QString s) { return {Failed, std::move(s)}; }
     static Outcome cancelled() { return {Cancelled, {}}; }
-    // The link's door was closed: another command is talking to the pedal.
-    static Outcome busy() {
-        return refused(
-            QStringLiteral("Another command is talking to the pedal; try again when "
-                           "it has finished."));
-    }
+    // Why the link's door refuses a command while another one talks to the pedal: the one
+    // wording, for the log and for the user.
+    static inline const QString BusyReason =
+        QStringLiteral("another exchange with the pedal is in progress");
+    static Outcome busy() { return refused("Refused: " + BusyReason + "."); }
     bool ok() const { return kind == Done; }
 };
 

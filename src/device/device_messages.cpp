@@ -5,6 +5,7 @@
 
 #include "core/clock.h"
 #include "core/log_sink.h"
+#include "core/outcome.h"
 #include "device/d2xx_unit.h"
 #include "device/hex_text.h"
 #include "device/status_reply.h"
@@ -70,7 +71,7 @@ QString DeviceMessages::refusal(Talk talk) const {
     if (busy_) {
         return depth() == ownerDepth_
                    ? QString()
-                   : QStringLiteral("another exchange with the pedal is in progress");
+                   : Outcome::BusyReason;
     }
     if (talk == Talk::Firmware && talksToBootloader()) {
         return QStringLiteral("the line talks to the pedal's bootloader");

@@ -11,6 +11,7 @@
 #include "operations/preset_file.h"
 #include "core/dialogs.h"
 #include "core/log_sink.h"
+#include "core/outcome.h"
 #include "device/communication.h"
 #include "device/device_messages.h"
 #include "effect/fx_settings.h"
@@ -126,7 +127,7 @@ QString Presets::loadPresetFile(const QString& path) {
     }
     // The values go out as one exchange: a command asked for meanwhile waits for its end.
     DeviceMessages::Exchange exchange(main_.messages(), "Load Preset");
-    if (!exchange) return "Load Preset refused: another exchange with the pedal is in progress";
+    if (!exchange) return "Load Preset refused: " + Outcome::BusyReason;
     dialogs.inform("File loaded successfully: " + shownName);
 
     QStringList fields;
