@@ -2,11 +2,12 @@
 BUILD_DIR ?= build
 ASAN_DIR  ?= build-asan
 FUZZ_DIR  ?= build-fuzz
+CLANG_DIR ?= build-clang
 FUZZ_TIME ?= 60
 JOBS      ?= $(shell nproc 2>/dev/null || echo 2)
 LAUNCHER  := $(shell command -v ccache >/dev/null 2>&1 && echo -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 
-.PHONY: run test build deps bench package sanitize fuzz format tidy clean
+.PHONY: run test build deps bench package clang sanitize fuzz format tidy clean
 
 run: build
 	@./scripts/run-editor.sh $(BUILD_DIR)/korvanne-editor --simulate
@@ -32,6 +33,14 @@ bench: build
 package: build
 	cd $(BUILD_DIR) && cpack -G DEB
 
+# Everything (tests and benchmarks too) built with clang, warnings as errors, then every test.
+clang:
+	KORVANNE_EXTRA_PACKAGES="clang" ./scripts/ensure-deps.sh
+	CC=clang CXX=clang++ cmake -S . -B $(CLANG_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	    -DKORVANNE_WERROR=ON $(LAUNCHER)
+	cmake --build $(CLANG_DIR) -j $(JOBS)
+	cd $(CLANG_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+
 # Address and undefined-behaviour sanitizers over the whole suite.
 sanitize: deps
 	cmake -S . -B $(ASAN_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKORVANNE_SANITIZE=ON $(LAUNCHER)
@@ -53,4 +62,4 @@ tidy: build
 	find src -name '*.cpp' | xargs clang-tidy -p $(BUILD_DIR) --quiet
 
 clean:
-	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(FUZZ_DIR)
+	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(FUZZ_DIR) $(CLANG_DIR)
