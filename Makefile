@@ -30,8 +30,11 @@ bench: build
 	$(BUILD_DIR)/bench/korvanne-bench-link
 
 # The Debian package, in $(BUILD_DIR); install it with: sudo apt install ./$(BUILD_DIR)/<file>.deb
+# lintian must find no error in it.
 package: build
-	cd $(BUILD_DIR) && cpack -G DEB
+	KORVANNE_EXTRA_PACKAGES="lintian" ./scripts/ensure-deps.sh
+	cd $(BUILD_DIR) && rm -f korvanne-editor_*.deb && cpack -G DEB
+	lintian --fail-on error $(BUILD_DIR)/korvanne-editor_*.deb
 
 # Everything (tests and benchmarks too) built with clang, warnings as errors, then every test.
 clang:
