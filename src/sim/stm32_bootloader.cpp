@@ -86,6 +86,7 @@ void Stm32Bootloader::reply(std::vector<std::uint8_t> bytes, BootloaderHost& hos
                 bytes = {boot::Nack};
                 break;
             case BootloaderFault::Kind::None:
+            case BootloaderFault::Kind::RefuseRead:
                 break;
         }
     }
@@ -199,8 +200,14 @@ void Stm32Bootloader::onComplement(BootloaderHost& host) {
                   host);
             return;
         case boot::CmdReadMemory:
+            ++reads_;
             if (refuseReads_) {
                 note("read refused: the flash is read-protected");
+                refuse(host);
+                return;
+            }
+            if (fault_.kind == BootloaderFault::Kind::RefuseRead && reads_ >= fault_.step) {
+                note("read " + std::to_string(reads_) + " refused");
                 refuse(host);
                 return;
             }
