@@ -2,11 +2,12 @@
 BUILD_DIR ?= build
 ASAN_DIR  ?= build-asan
 FUZZ_DIR  ?= build-fuzz
+CLANG_DIR ?= build-clang
 FUZZ_TIME ?= 60
 JOBS      ?= $(shell nproc 2>/dev/null || echo 2)
 LAUNCHER  := $(shell command -v ccache >/dev/null 2>&1 && echo -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 
-.PHONY: run test build deps bench package sanitize fuzz format tidy clean
+.PHONY: run test build deps bench package clang sanitize fuzz format tidy clean
 
 run: build
 	@./scripts/run-editor.sh $(BUILD_DIR)/korvanne-editor --simulate
@@ -29,8 +30,19 @@ bench: build
 	$(BUILD_DIR)/bench/korvanne-bench-link
 
 # The Debian package, in $(BUILD_DIR); install it with: sudo apt install ./$(BUILD_DIR)/<file>.deb
+# lintian must find no error in it.
 package: build
-	cd $(BUILD_DIR) && cpack -G DEB
+	KORVANNE_EXTRA_PACKAGES="lintian" ./scripts/ensure-deps.sh
+	cd $(BUILD_DIR) && rm -f korvanne-editor_*.deb && cpack -G DEB
+	lintian --fail-on error $(BUILD_DIR)/korvanne-editor_*.deb
+
+# Everything (tests and benchmarks too) built with clang, warnings as errors, then every test.
+clang:
+	KORVANNE_EXTRA_PACKAGES="clang" ./scripts/ensure-deps.sh
+	CC=clang CXX=clang++ cmake -S . -B $(CLANG_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	    -DKORVANNE_WERROR=ON $(LAUNCHER)
+	cmake --build $(CLANG_DIR) -j $(JOBS)
+	cd $(CLANG_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
 
 # Address and undefined-behaviour sanitizers over the whole suite.
 sanitize: deps
@@ -53,4 +65,4 @@ tidy: build
 	find src -name '*.cpp' | xargs clang-tidy -p $(BUILD_DIR) --quiet
 
 clean:
-	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(FUZZ_DIR)
+	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(FUZZ_DIR) $(CLANG_DIR)

@@ -83,7 +83,7 @@ void TformPrint::FormCreate() {
 }
 
 void TformPrint::createTools(QVBoxLayout* outer) {
-    auto button = [this](const char* name, const char* caption, QWidget* parent) {
+    auto button = [](const char* name, const char* caption, QWidget* parent) {
         auto* b = new QPushButton(QString::fromLatin1(caption), parent);
         b->setObjectName(QString::fromLatin1(name));
         return b;

@@ -14,6 +14,28 @@ namespace korvanne {
 
 namespace {
 
+// The order the controls take loaded values in, and so the order their messages leave: the
+// catalogue's, except that Wave Clip comes before the harmonic pitch list.
+constexpr Param ApplyOrder[ParameterCount] = {Param::Dry,
+                                              Param::SubMix,
+                                              Param::Minus1Oct,
+                                              Param::Minus2Oct,
+                                              Param::Wave,
+                                              Param::LowPass,
+                                              Param::HighPass,
+                                              Param::FirstHarmonic,
+                                              Param::Split,
+                                              Param::Range,
+                                              Param::InputLevel,
+                                              Param::WaveClip,
+                                              Param::HarmonicPitch,
+                                              Param::DominantNotesCut,
+                                              Param::HighNotesCut,
+                                              Param::DryHpf,
+                                              Param::LimitRangeUp,
+                                              Param::NoiseGateStatus,
+                                              Param::NoiseGateThreshold};
+
 struct KnobRecord {
     Knob knob;
     Param record;
@@ -292,7 +314,8 @@ void FxSettings::putValuesOnControls(bool runHandlers) {
     const auto noteCut = [&](NoteCut box, bool checked) {
         runHandlers ? setNoteCut(box, checked) : view_->showNoteCut(box, checked);
     };
-    for (const CatalogueEntry& e : ParameterCatalogue()) {
+    for (Param p : ApplyOrder) {
+        const CatalogueEntry& e = catalogueEntry(p);
         const std::uint32_t v = records.value(e.param);
         switch (e.encoding) {
             case Encoding::Knob:

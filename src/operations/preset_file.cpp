@@ -58,6 +58,7 @@ PresetParse parsePresetFile(std::string_view bytes) {
         return result;
     }
     PresetContent content;
+    // Only the first nineteen lines are read; anything after them is ignored.
     const std::size_t checked = std::min(lines.size(), static_cast<std::size_t>(ParameterCount));
     for (std::size_t n = 0; n < checked; ++n) {
         std::string_view line = lines[n];
@@ -78,11 +79,6 @@ PresetParse parsePresetFile(std::string_view bytes) {
         for (int b = 3; b >= 0; --b)
             value = value << 8 | bytesLowFirst[static_cast<std::size_t>(b)];
         content.values.push_back(value);
-    }
-    if (lines.size() > static_cast<std::size_t>(ParameterCount)) {
-        result.error = "line " + std::to_string(ParameterCount + 1) +
-                       ": a preset holds at most nineteen values";
-        return result;
     }
     result.content = std::move(content);
     return result;

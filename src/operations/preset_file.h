@@ -28,7 +28,7 @@ struct PresetContent {
 
 // Reads a preset line by line (CR, LF or CR LF; a leading byte-order mark skipped; blanks at the
 // end of a line and one line end after the last line tolerated). Every line must hold exactly
-// eight hexadecimal digits of either case, and there are at most nineteen lines; fewer leave the
+// eight hexadecimal digits of either case; lines after the nineteenth are ignored, fewer leave the
 // later parameters unchanged (older presets carry seventeen). On a fault `error` names the line.
 struct PresetParse {
     std::optional<PresetContent> content;

@@ -91,16 +91,23 @@ void Presets::menuLoadPresetClick() {
     }
     const QString path = dialogs.openFile(OpenTitle, Filter, main_.services().home.presetFolder());
     if (path.isEmpty()) {
-        // Nothing chosen: the labels alone, and the controls keep showing the records.
-        logFields({});
-        DeviceMessages::Exchange exchange(main_.messages(), QStringLiteral("Load Preset"));
-        if (exchange) main_.fxSettings().ApplyParameterValues(true);
+        reapplyCurrentValues();
         return;
     }
-    loadPresetFile(path);
+    loadPreset(path, true);
+}
+
+void Presets::reapplyCurrentValues() {
+    logFields({});
+    DeviceMessages::Exchange exchange(main_.messages(), QStringLiteral("Load Preset"));
+    if (exchange) main_.fxSettings().ApplyParameterValues(true);
 }
 
 QString Presets::loadPresetFile(const QString& path) {
+    return loadPreset(path, false);
+}
+
+QString Presets::loadPreset(const QString& path, bool asCancelled) {
     Dialogs& dialogs = main_.services().dialogs;
     const QString shownName = QFileInfo(path).absoluteFilePath();
     QFile file(path);
@@ -111,9 +118,15 @@ QString Presets::loadPresetFile(const QString& path) {
     } else {
         bytes = file.read(PresetReadLimit + 1);
         if (file.error() != QFileDevice::NoError) error = file.errorString();
-        if (error.isEmpty() && bytes.size() > PresetReadLimit)
-            error = shownName + ": the file is too large to be a preset";
     }
+    if (!error.isEmpty() && asCancelled) {
+        const QString message = "Error loading file: " + error;
+        dialogs.inform(message);
+        reapplyCurrentValues();
+        return message;
+    }
+    if (error.isEmpty() && bytes.size() > PresetReadLimit)
+        error = shownName + ": the file is too large to be a preset";
     PresetParse parse;
     if (error.isEmpty()) {
         parse = parsePresetFile(std::string_view(bytes.constData(), std::size_t(bytes.size())));

@@ -31,6 +31,11 @@ private:
     // Creates the preset folder when missing; the system's reason when it cannot.
     QString ensurePresetFolder();
     void logFields(const QStringList& fields);
+    // The labels alone, and the current values put onto the controls again (sending nothing
+    // for a control that already shows its value): what a load that read nothing does.
+    void reapplyCurrentValues();
+    // `asCancelled`: a file that cannot be read ends like a cancelled load (the window's command).
+    QString loadPreset(const QString& path, bool asCancelled);
 
     MainController& main_;
 };

@@ -116,6 +116,7 @@ void Stm32Bootloader::reply(std::vector<std::uint8_t> bytes, BootloaderHost& hos
                 bytes = {chip::Nack};
                 break;
             case BootloaderFault::Kind::None:
+            case BootloaderFault::Kind::RefuseRead:
                 break;
         }
     }
@@ -229,8 +230,14 @@ void Stm32Bootloader::onComplement(BootloaderHost& host) {
                   host);
             return;
         case chip::CmdReadMemory:
+            ++reads_;
             if (refuseReads_) {
                 note("read refused: the flash is read-protected");
+                refuse(host);
+                return;
+            }
+            if (fault_.kind == BootloaderFault::Kind::RefuseRead && reads_ >= fault_.step) {
+                note("read " + std::to_string(reads_) + " refused");
                 refuse(host);
                 return;
             }

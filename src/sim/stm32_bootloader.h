@@ -12,9 +12,10 @@ namespace korvanne {
 
 // A fault of the simulated bootloader at answer number `step` (counted from 1 over every answer
 // it gives): a negative acknowledge instead of the answer, that one answer lost (the command is
-// dropped, as if a byte was lost on the line), or no answer at all from then on.
+// dropped, as if a byte was lost on the line), or no answer at all from then on. RefuseRead
+// counts Read Memory commands instead: the `step`th and every later one is refused.
 struct BootloaderFault {
-    enum class Kind { None, Nack, Silent, Dead };
+    enum class Kind { None, Nack, Silent, Dead, RefuseRead };
     Kind kind = Kind::None;
     int step = 0;
 };
@@ -82,6 +83,7 @@ private:
     std::vector<std::uint8_t> buffer_;
     std::size_t need_ = 0;
     int answers_ = 0;
+    int reads_ = 0;
     bool dead_ = false;
     std::vector<std::string> events_;
 };

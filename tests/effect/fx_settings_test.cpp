@@ -240,13 +240,42 @@ private Q_SLOTS:
     void harmonicPitch_data() {
         QTest::addColumn<int>("entry");
         QTest::addColumn<uint>("value");
-        QTest::newRow("+12") << 24 << 0x00800000u;
+        // Each entry of the list, "-12" to "+12", and the value it sends.
         QTest::newRow("-12") << 0 << 0x00200000u;
+        QTest::newRow("-11") << 1 << 0x0022AAA8u;
+        QTest::newRow("-10") << 2 << 0x00255558u;
+        QTest::newRow("-9") << 3 << 0x00280000u;
+        QTest::newRow("-8") << 4 << 0x002AAAA8u;
+        QTest::newRow("-7") << 5 << 0x002D5558u;
+        QTest::newRow("-6") << 6 << 0x00300000u;
+        QTest::newRow("-5") << 7 << 0x0032AAA8u;
+        QTest::newRow("-4") << 8 << 0x00355558u;
+        QTest::newRow("-3") << 9 << 0x00380000u;
+        QTest::newRow("-2") << 10 << 0x003AAAA8u;
+        QTest::newRow("-1") << 11 << 0x003D5558u;
+        QTest::newRow("0") << 12 << 0x00400000u;
+        QTest::newRow("+1") << 13 << 0x00455558u;
+        QTest::newRow("+2") << 14 << 0x004AAAA8u;
+        QTest::newRow("+3") << 15 << 0x00500000u;
+        QTest::newRow("+4") << 16 << 0x00555558u;
+        QTest::newRow("+5") << 17 << 0x005AAAA8u;
+        QTest::newRow("+6") << 18 << 0x00600000u;
+        QTest::newRow("+7") << 19 << 0x00655558u;
+        QTest::newRow("+8") << 20 << 0x006AAAA8u;
+        QTest::newRow("+9") << 21 << 0x00700000u;
+        QTest::newRow("+10") << 22 << 0x00755558u;
+        QTest::newRow("+11") << 23 << 0x007AAAA8u;
+        QTest::newRow("+12") << 24 << 0x00800000u;
     }
     void harmonicPitch() {
         QFETCH(int, entry);
         QFETCH(uint, value);
         FxFixture f;
+        if (entry == InitialHarmonicPitchEntry) {
+            // The list already shows it: choose another entry first.
+            f.fx.setHarmonicPitch(0);
+            f.sent();
+        }
         f.fx.setHarmonicPitch(entry);
         QCOMPARE(f.sent(), write(0x006E, value));
         QCOMPARE(f.log.lines.last(), "Send Harmonic Pitch string: " + write(0x006E, value));

@@ -2,9 +2,10 @@
 // wheel and keys, switches, and the pedal's values shown after a link.
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDir>
 #include <QLabel>
+#include <QMap>
 #include <QRadioButton>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include "app/look.h"
@@ -44,6 +45,71 @@ struct LinkedEditor : EditorFixture {
     FxSettings& fx() { return controller().fxSettings(); }
     QString sent() { return sentSince(*pedal, seen); }
 };
+
+// The controls of the panel's layout: knob block, switch column, input column, the three panels,
+// the assignment and footswitch groups, and the two lines.
+const char* const PanelControls[] = {"dialDry",
+                                     "dialMinus1Oct",
+                                     "dialSubMix",
+                                     "dialMinus2Oct",
+                                     "dialLowPass",
+                                     "dialHighPass",
+                                     "dialRange",
+                                     "dialDryHPF",
+                                     "swtWave",
+                                     "swtSplit",
+                                     "swtBypass",
+                                     "swtLimitRange",
+                                     "dialInputLevel",
+                                     "dialClipWave",
+                                     "Rectangle1",
+                                     "dial1stHarmonic",
+                                     "cmbVariableWavePitch",
+                                     "Rectangle2",
+                                     "lblTrackingFunctions",
+                                     "cmbGuitarTuning",
+                                     "cmbSemitonesVariation",
+                                     "chkDominantNoteCut",
+                                     "chkHighNoteCut",
+                                     "Rectangle3",
+                                     "swtNoiseGateStatus",
+                                     "dialNoiseGateThreshold",
+                                     "lblAssignControls",
+                                     "cmbAssignCtrlUNO",
+                                     "cmbAssignCtrlDUE",
+                                     "cmbAssignCtrlTRE",
+                                     "cmbAssignCtrlQUATTRO",
+                                     "cmbAssignRemote",
+                                     "lblLongPress",
+                                     "chkBypassLongPress",
+                                     "chkChangePresetLongPress",
+                                     "lblShortPress",
+                                     "chkBypassShortPress",
+                                     "chkChangePresetShortPress",
+                                     "Line1",
+                                     "Line2"};
+
+// Where the panel puts its areas (top-left corners in the window).
+const std::pair<const char*, QPoint> PanelPositions[] = {
+    {"dialDry", QPoint(20, 8)},         {"dialMinus2Oct", QPoint(80, 72)},
+    {"dialDryHPF", QPoint(80, 200)},    {"dialInputLevel", QPoint(212, 8)},
+    {"Rectangle1", QPoint(279, 8)},     {"Rectangle2", QPoint(279, 83)},
+    {"Rectangle3", QPoint(279, 206)},   {"lblAssignControls", QPoint(15, 276)},
+    {"lblLongPress", QPoint(301, 283)}, {"lblShortPress", QPoint(301, 358)}};
+
+QString rectText(const QRect& r) {
+    return QString("%1,%2 %3x%4").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height());
+}
+
+// The geometry of every named control the window shows.
+QMap<QString, QRect> controlGeometries(QWidget& window) {
+    QMap<QString, QRect> geometries;
+    for (QWidget* c : window.findChildren<QWidget*>()) {
+        if (!c->objectName().isEmpty() && c->isVisible() && !c->objectName().startsWith("qt_"))
+            geometries.insert(c->objectName(), c->geometry());
+    }
+    return geometries;
+}
 
 }  // namespace
 
@@ -112,6 +178,75 @@ private Q_SLOTS:
         // Unlinked, every control is disabled.
         QVERIFY(!w.knob(Knob::dialDry)->isEnabled());
         QVERIFY(!w.findChild<QComboBox*>("cmbAssignRemote")->isEnabled());
+    }
+
+    void hints_data() {
+        // Every hint the window sets; lines of a hint are joined by CR LF.
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<QString>("hint");
+        QTest::newRow("dial1stHarmonic")
+            << "dial1stHarmonic" << QString("Set the level of the first harmonic.");
+        QTest::newRow("cmbVariableWavePitch")
+            << "cmbVariableWavePitch"
+            << QString("Set the pitch of the first harmonic from -12 to +12 semitones");
+        QTest::newRow("chkDominantNoteCut")
+            << "chkDominantNoteCut"
+            << QString(
+                   "Improves tracking on lowest chord (E-open chord in standard tuning) when RANGE "
+                   "is set high."
+                   "\r\n"
+                   "Make sure to choose the right tuning for your instrument before applying this "
+                   "parameter.");
+        QTest::newRow("chkHighNoteCut")
+            << "chkHighNoteCut"
+            << QString(
+                   "Reduces undesired tracking and noise on specific notes (e.g., open G string "
+                   "and first frets in standard tuning)"
+                   "\r\n"
+                   "Ensure your instrument is set to the correct tuning before applying this "
+                   "parameter.");
+        QTest::newRow("dialInputLevel") << "dialInputLevel"
+                                        << QString(
+                                               "Set the input signal level for the octave-down "
+                                               "effect. This does not affect the dry signal."
+                                               "\r\n"
+                                               "Adjust if you hear excessive distortion in the "
+                                               "sub. By default, it is set to the max position.");
+        QTest::newRow("cmbGuitarTuning")
+            << "cmbGuitarTuning"
+            << QString(
+                   "Select the tuning of your instrument and the pitch variation"
+                   "\r\n"
+                   "in the box below. Example:"
+                   "\r\n"
+                   "- if you play in standard tuning 1 half-step down select standard tuning and "
+                   "-1 Pitch."
+                   "\r\n"
+                   "- if you play in standard tuning and use capo on 3rd fret select standard "
+                   "tuning and +3 Pitch.");
+        QTest::newRow("cmbSemitonesVariation")
+            << "cmbSemitonesVariation"
+            << QString("Select the pitch variation in semitones from -5 to +3");
+        QTest::newRow("dialDryHPF")
+            << "dialDryHPF" << QString("Filters low frequencies from the dry signal");
+        QTest::newRow("swtLimitRange")
+            << "swtLimitRange" << QString("Limit the tracking range on higher notes.");
+        QTest::newRow("swtNoiseGateStatus")
+            << "swtNoiseGateStatus" << QString("Turn ON the noise gate");
+        QTest::newRow("dialNoiseGateThreshold")
+            << "dialNoiseGateThreshold"
+            << QString(
+                   "Set the level where the noise gate starts. When set to minimum, the Noise Gate "
+                   "is OFF. Turn it up to activate the gate and set the desired threshold.");
+    }
+    void hints() {
+        QFETCH(QString, control);
+        QFETCH(QString, hint);
+        EditorFixture f;
+        f.start();
+        QWidget* c = f.editor->fxSettings().findChild<QWidget*>(control);
+        QVERIFY2(c, qPrintable(control));
+        QCOMPARE(c->toolTip(), hint);
     }
 
     void knobsTurnByDragWheelAndKeys() {
@@ -184,12 +319,15 @@ private Q_SLOTS:
         QVERIFY(w.toggle(Switch::swtSplit)->isChecked());
         QVERIFY(w.toggle(Switch::swtBypass)->isChecked());
         QVERIFY(f.log.contains("Dry: \t007FE000"));
-        QDir().mkpath("looks");
-        QVERIFY(w.grab().save("looks/fx_settings_linked.png"));
+        QTemporaryDir pictures;
+        QVERIFY(w.grab().save(pictures.filePath("fx_settings_linked.png")));
     }
 
     void looksOfTheWindow() {
-        // Saved for a look at them; each look must leave every control inside the window.
+        // Every look keeps the panel's layout: each control stays visible where it is, inside the
+        // window, and the panels keep their size, enabled or not. Pictures are kept for a look.
+        QTemporaryDir pictures;
+        QVERIFY(pictures.isValid());
         EditorFixture f;
         f.start();
         TformFXsettings& w = f.editor->fxSettings();
@@ -198,16 +336,42 @@ private Q_SLOTS:
         w.knob(Knob::dialInputLevel)->setAngle(-45);
         w.toggle(Switch::swtWave)->setChecked(true);
         w.show();
-        const QString folder = QDir::current().filePath("looks");
-        QDir().mkpath(folder);
+        QVERIFY(applyStyle("Style_0"));
+        QCoreApplication::processEvents();
+        const QMap<QString, QRect> layout = controlGeometries(w);
+        for (const char* name : PanelControls) QVERIFY2(layout.contains(name), name);
+
+        const auto keepsTheLayout = [&](const QString& look) {
+            QCOMPARE(w.size(), QSize(440, 432));
+            for (auto it = layout.begin(); it != layout.end(); ++it) {
+                const QWidget* c = w.findChild<QWidget*>(it.key());
+                QVERIFY2(c && c->isVisible(), qPrintable(look + ": " + it.key()));
+                QVERIFY2(c->pos() == it.value().topLeft(),
+                         qPrintable(look + ": " + it.key() + " moved: " + rectText(c->geometry()) +
+                                    " instead of " + rectText(it.value())));
+                QVERIFY2(w.rect().contains(c->mapTo(&w, c->rect().topLeft())) &&
+                             w.rect().contains(c->mapTo(&w, c->rect().bottomRight())),
+                         qPrintable(look + ": " + it.key() + " leaves the window"));
+            }
+            for (const auto& [name, at] : PanelPositions) {
+                QCOMPARE(w.findChild<QWidget*>(name)->pos(), at);
+            }
+            QCOMPARE(w.findChild<QWidget*>("Rectangle1")->size(), QSize(153, 67));
+            QCOMPARE(w.findChild<QWidget*>("Rectangle2")->size(), QSize(153, 119));
+            QCOMPARE(w.findChild<QWidget*>("Rectangle3")->size(), QSize(153, 64));
+        };
         for (int look = 0; look < 8; ++look) {
-            QVERIFY(applyStyle("Style_" + QString::number(look)));
+            const QString name = "Style_" + QString::number(look);
+            QVERIFY(applyStyle(name));
             QCoreApplication::processEvents();
-            QVERIFY(w.grab().save(folder + QString("/fx_settings_look_%1.png").arg(look)));
+            keepsTheLayout(name);
+            QVERIFY(w.grab().save(pictures.filePath(QString("fx_settings_look_%1.png").arg(look))));
         }
-        applyStyle("Style_0");
+        QVERIFY(applyStyle("Style_0"));
         w.SetEffectControlsEnabled(false);
-        QVERIFY(w.grab().save(folder + "/fx_settings_disabled.png"));
+        QCoreApplication::processEvents();
+        keepsTheLayout("disabled");
+        QVERIFY(w.grab().save(pictures.filePath("fx_settings_disabled.png")));
     }
 };
 

@@ -124,13 +124,54 @@ private Q_SLOTS:
         QCOMPARE(int(e.controller().tunings().SemitoneVariation), int(std::int8_t(semitoneByte)));
     }
 
+    void tuningDataTable_data() {
+        // The 32 filter records the pedal is given, each five words.
+        QTest::addColumn<int>("record");
+        QTest::addColumn<QString>("words");
+        QTest::newRow("0") << 0 << QString("007FF5EC FF002B70 007FE1AB 00FFD490 FF80286A");
+        QTest::newRow("1") << 1 << QString("007FF552 FF002E35 007FDFDD 00FFD1CB FF802AD0");
+        QTest::newRow("2") << 2 << QString("007FF4B0 FF00312B 007FDDF4 00FFCED5 FF802D5C");
+        QTest::newRow("3") << 3 << QString("007FF404 FF003454 007FDBEF 00FFCBAC FF80300D");
+        QTest::newRow("4") << 4 << QString("007FF34E FF0037B5 007FD9CA 00FFC84B FF8032E8");
+        QTest::newRow("5") << 5 << QString("007FF28D FF003B52 007FD785 00FFC4AE FF8035EF");
+        QTest::newRow("6") << 6 << QString("007FF1C0 FF003F2F 007FD51D 00FFC0D1 FF803923");
+        QTest::newRow("7") << 7 << QString("007FF0E7 FF004351 007FD291 00FFBCAF FF803C88");
+        QTest::newRow("8") << 8 << QString("007FF002 FF0047BE 007FCFDE 00FFB842 FF804020");
+        QTest::newRow("9") << 9 << QString("007FEF0F FF004C7C 007FCD02 00FFB384 FF8043EF");
+        QTest::newRow("10") << 10 << QString("007FEE0D FF005191 007FC9FB 00FFAE6F FF8047F8");
+        QTest::newRow("11") << 11 << QString("007FECFC FF005704 007FC6C6 00FFA8FC FF804C3E");
+        QTest::newRow("12") << 12 << QString("007FEBDB FF005CDC 007FC360 00FFA324 FF8050C5");
+        QTest::newRow("13") << 13 << QString("007FEAA9 FF006323 007FBFC6 00FF9CDD FF805591");
+        QTest::newRow("14") << 14 << QString("007FE964 FF0069E1 007FBBF6 00FF961F FF805AA6");
+        QTest::newRow("15") << 15 << QString("007FE80D FF00711F 007FB7EC 00FF8EE1 FF806007");
+        QTest::newRow("16") << 16 << QString("007FE6A1 FF0078EA 007FB3A5 00FF8716 FF8065BB");
+        QTest::newRow("17") << 17 << QString("007FE51F FF00814D 007FAF1C 00FF7EB3 FF806BC4");
+        QTest::newRow("18") << 18 << QString("007FBD9D FF009D1C 007FAEDD 00FF62E4 FF809386");
+        QTest::newRow("19") << 19 << QString("007FB9AD FF00A708 007FAA0D 00FF58F8 FF809C46");
+        QTest::newRow("20") << 20 << QString("007FB582 FF00B19D 007FA4F4 00FF4E63 FF80A58A");
+        QTest::newRow("21") << 21 << QString("007FB117 FF00BCE8 007F9F8E 00FF4318 FF80AF5B");
+        QTest::newRow("22") << 22 << QString("007FAC69 FF00C8F6 007F99D6 00FF370A FF80B9C1");
+        QTest::newRow("23") << 23 << QString("007FA775 FF00D5D4 007F93C8 00FF2A2C FF80C4C3");
+        QTest::newRow("24") << 24 << QString("007FA236 FF00E394 007F8D5E 00FF1C6C FF80D06C");
+        QTest::newRow("25") << 25 << QString("007F9CA7 FF00F245 007F8693 00FF0DBB FF80DCC6");
+        QTest::newRow("26") << 26 << QString("007F96C4 FF0101F9 007F7F62 00FEFE07 FF80E9DA");
+        QTest::newRow("27") << 27 << QString("007F9089 FF0112C5 007F77C4 00FEED3B FF80F7B3");
+        QTest::newRow("28") << 28 << QString("007F89F0 FF0124BE 007F6FB3 00FEDB42 FF81065E");
+        QTest::newRow("29") << 29 << QString("007F82F3 FF0137FC 007F6728 00FEC804 FF8115E5");
+        QTest::newRow("30") << 30 << QString("007F7B8C FF014C98 007F5E1D 00FEB368 FF812657");
+        QTest::newRow("31") << 31 << QString("007F73B6 FF0162AE 007F548A 00FE9D52 FF8137C0");
+    }
     void tuningDataTable() {
+        QFETCH(int, record);
+        QFETCH(QString, words);
         const std::string text = tuningDataText();
         QCOMPARE(text.size(), std::size_t(1280));
-        QCOMPARE(QString::fromStdString(text.substr(0, 16)), QString("007FF5ECFF002B70"));
-        QCOMPARE(QString::fromStdString(text.substr(1272)), QString("FF8137C0"));
-        // Record 18 starts the second group of filters.
-        QCOMPARE(QString::fromStdString(text.substr(18 * 40, 8)), QString("007FBD9D"));
+        QStringList held;
+        for (std::uint32_t word : TuningData[std::size_t(record)])
+            held << QString::asprintf("%08X", word);
+        QCOMPARE(held.join(' '), words);
+        QCOMPARE(QString::fromStdString(text.substr(std::size_t(record) * 40, 40)),
+                 QString(words).remove(' '));
     }
 
     void uploadTuningData() {

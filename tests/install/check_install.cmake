@@ -17,7 +17,9 @@ set(expected
     bin/korvanne-pedal-sim
     share/applications/korvanne-editor.desktop
     share/icons/hicolor/scalable/apps/korvanne-editor.svg
-    lib/udev/rules.d/60-korvanne-editor.rules)
+    lib/udev/rules.d/60-korvanne-editor.rules
+    share/doc/korvanne-editor/copyright
+    share/doc/korvanne-editor/changelog.Debian.gz)
 if(EXPECT_CLI)
     list(APPEND expected bin/korvanne-cli)
 endif()
@@ -34,7 +36,7 @@ endforeach()
 # Everything lands in the usual places below the prefix (nothing into a home or /etc).
 file(GLOB_RECURSE installed RELATIVE "${PREFIX}" "${PREFIX}/*")
 foreach(path IN LISTS installed)
-    if(NOT path MATCHES "^(bin/[^/]+|share/applications/[^/]+|share/icons/hicolor/.+|lib/udev/rules\\.d/[^/]+)$")
+    if(NOT path MATCHES "^(bin/[^/]+|share/applications/[^/]+|share/icons/hicolor/.+|lib/udev/rules\\.d/[^/]+|share/doc/korvanne-editor/[^/]+)$")
         fail("unexpected place: ${path}")
     endif()
 endforeach()
@@ -86,6 +88,32 @@ if(EXISTS "${rule}")
     endif()
     if(NOT text MATCHES "DRIVER==\"ftdi_sio\", ATTR{latency_timer}=\"1\"")
         fail("the rule does not set the latency timer to 1 ms")
+    endif()
+endif()
+
+# Debian's documentation: a machine-readable copyright, and the changelog compressed as Debian
+# wants it (gzip -9n: no name, no time stamp, best compression).
+set(copyright "${PREFIX}/share/doc/korvanne-editor/copyright")
+if(EXISTS "${copyright}")
+    file(STRINGS "${copyright}" lines)
+    list(GET lines 0 format)
+    if(NOT format STREQUAL "Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/")
+        fail("the copyright file is not in the machine-readable format: '${format}'")
+    endif()
+    foreach(field "Files: \\*" "Copyright: .+" "License: .+")
+        set(found ${lines})
+        list(FILTER found INCLUDE REGEX "^${field}$")
+        if(found STREQUAL "")
+            fail("the copyright file has no line ${field}")
+        endif()
+    endforeach()
+endif()
+set(changelog "${PREFIX}/share/doc/korvanne-editor/changelog.Debian.gz")
+if(EXISTS "${changelog}")
+    file(READ "${changelog}" head LIMIT 10 HEX)
+    # Magic, deflate, no flags (no name), time stamp 0, best compression, Unix.
+    if(NOT head STREQUAL "1f8b0800000000000203")
+        fail("the changelog is not compressed with gzip -9n: header ${head}")
     endif()
 endif()
 

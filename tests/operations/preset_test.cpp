@@ -22,8 +22,10 @@ struct PresetFixture : EditorFixture {
     PedalModel* pedal = nullptr;
     std::size_t seen = 0;
 
-    PresetFixture() {
+    // `tuning`: the pedal's, so the note-cut boxes can be switched on.
+    explicit PresetFixture(int tuning = 0) {
         pedal = &transport.addPedal();
+        pedal->state().tuning = tuning;
         // A threshold whose shown angle encodes back to itself: knob read-back is not exact for
         // every value, and these tests count messages.
         pedal->state().values[order(Param::NoiseGateThreshold)] = 0x00400000;
@@ -140,8 +142,8 @@ private Q_SLOTS:
         ParameterValues values = f.fx().records.values();
         values[order(Param::Split)] = values[order(Param::Split)] ? 0 : 1;
         f.load(f.fileIn("split.txt", "\xEF\xBB\xBF" + presetOf(values)));
-        QCOMPARE(f.sent(), QString::fromStdString(hexText(
-                               msg::parameterWrite(0x00C9, values[order(Param::Split)]))));
+        QCOMPARE(f.sent(), QString::fromStdString(
+                               hexText(msg::parameterWrite(0x00C9, values[order(Param::Split)]))));
     }
 
     void olderPresetsOfSeventeenLinesLoad() {
@@ -188,6 +190,81 @@ private Q_SLOTS:
         f.clock.advance(FxSettings::DeferredSendMs);
         QCOMPARE(f.sent(), QString());
         QCOMPARE(f.log.lines, QStringList());
+    }
+
+    void aPresetChangingEveryControlSendsInTheWindowsOrder() {
+        PresetFixture f(1);
+        const ParameterValues before = f.fx().records.values();
+        ParameterValues values = before;
+        const auto other = [&](Param p, std::uint32_t a, std::uint32_t b) {
+            values[order(p)] = before[order(p)] == a ? b : a;
+        };
+        for (Param p :
+             {Param::Dry, Param::SubMix, Param::Minus1Oct, Param::Minus2Oct, Param::LowPass,
+              Param::HighPass, Param::FirstHarmonic, Param::Range, Param::InputLevel,
+              Param::WaveClip, Param::DryHpf, Param::NoiseGateThreshold})
+            other(p, KnobMaximumValue, 0);
+        other(Param::Wave, WaveOn, WaveOff);
+        other(Param::HarmonicPitch, 0x00800000, 0x00200000);
+        for (Param p : {Param::Split, Param::DominantNotesCut, Param::HighNotesCut,
+                        Param::LimitRangeUp, Param::NoiseGateStatus})
+            other(p, 1, 0);
+        f.load(f.fileIn("all.txt", presetOf(values)));
+        QCOMPARE(f.dialogs.messages.size(), 1);  // "File loaded successfully: ..."
+        // One parameter write per control, each at once, addressed as the 0014 image says.
+        const QString sent = f.sent();
+        QStringList addresses;
+        for (qsizetype at = 0; at + 14 <= sent.size(); at += 14) {
+            QCOMPARE(sent.mid(at, 2), QString("01"));
+            addresses << sent.mid(at + 2, 4);
+        }
+        QCOMPARE(sent.size() % 14, qsizetype(0));
+        QCOMPARE(addresses, (QStringList{"0027",     // Dry
+                                         "0007",     // Sub Mix
+                                         "007D",     // -1 Oct
+                                         "0080",     // -2 Oct
+                                         "0002",     // Wave
+                                         "00AF",     // Low Pass
+                                         "00BD",     // High Pass
+                                         "007E",     // 1st Harmonic
+                                         "00C9",     // Split
+                                         "0000",     // Range
+                                         "000B",     // Input Level
+                                         "00C6",     // Wave Clip
+                                         "0052",     // 1st Harmonic Pitch
+                                         "001D",     // Dominant Notes Cut
+                                         "000E",     // High Notes Cut
+                                         "0006",     // Dry HPF
+                                         "FF00",     // Limit Range UP
+                                         "00BC",     // Noise Gate Status
+                                         "0003"}));  // Noise Gate Threshold
+    }
+
+    void linesAfterTheNineteenthAreIgnored() {
+        PresetFixture f;
+        ParameterValues values = f.fx().records.values();
+        values[order(Param::Dry)] = KnobMaximumValue;
+        f.load(f.fileIn("notes.txt", presetOf(values) + "\r\rwarm, for the bridge pickup\r"));
+        QCOMPARE(f.dialogs.messages,
+                 QStringList{"File loaded successfully: " + f.presetFolder() + "/notes.txt"});
+        QCOMPARE(f.fx().records.value(Param::Dry), KnobMaximumValue);
+        QCOMPARE(f.sent(), QString("010027007FE000"));
+    }
+
+    void anUnreadableFileLoadsLikeACancel() {
+        PresetFixture f;
+        const ParameterValues before = f.fx().records.values();
+        f.log.clear();
+        f.load(QDir(f.presetFolder()).filePath("gone.txt"));
+        QCOMPARE(f.dialogs.messages.size(), 1);
+        QVERIFY2(f.dialogs.messages[0].startsWith("Error loading file: "),
+                 qPrintable(f.dialogs.messages[0]));
+        QCOMPARE(f.log.lines.size(), 17);
+        QCOMPARE(f.log.lines.first(), QString("Dry: "));
+        QCOMPARE(f.log.lines.last(), QString("Limit Range UP: "));
+        QCOMPARE(f.fx().records.values(), before);
+        f.clock.advance(FxSettings::DeferredSendMs);
+        QCOMPARE(f.sent(), QString());
     }
 
     void cancellingALoadLogsTheLabelsAndSendsNothing() {

@@ -183,6 +183,32 @@ private Q_SLOTS:
                 sent.isEmpty());
     }
 
+    void anUnreadStatusReplyIsNotTakenForTheFileAnswer() {
+        Linked l;
+        // A status reply arrives while nothing reads the line.
+        l.f.controller().Timer_USB_Read().stop();
+        D2xxUnit& unit = l.f.controller().unit();
+        unit.TxBuffer[0] = 0x02;
+        unit.TxBuffer[1] = 0x00;
+        QCOMPARE(unit.WriteFTDevice(2), std::uint32_t(2));
+        l.f.clock.advance(1000);
+        QCOMPARE(unit.GetFTQueueStatus(), ft::OK);
+        QVERIFY(unit.RxQueueCount > 0);
+
+        QTemporaryDir dir;
+        const QString path = dir.filePath("effect.dat");
+        QVERIFY(writeBytes(path, image14()));
+        l.uploadFile(path);
+        QCOMPARE(l.status(), QString("UPLOAD OK 0014"));
+        const QStringList shown = l.f.log.lines.filter(QRegularExpression("^received: "));
+        QVERIFY(!shown.isEmpty());
+        // Only the upload's answer is shown, as it arrives.
+        for (const QString& line : shown) {
+            QVERIFY2(QString("UPLOAD OK 0014").startsWith(line.mid(QString("received: ").size())),
+                     qPrintable(line));
+        }
+    }
+
     void cancelledFileDialogSendsNothing() {
         Linked l;
         l.uploadFile(QString());

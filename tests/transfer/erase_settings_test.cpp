@@ -60,12 +60,21 @@ class EraseSettingsTest : public QObject {
 
 private Q_SLOTS:
     void warningText() {
-        const QStringList lines = EraseSettings::Warning().split("\r\n");
-        QCOMPARE(lines.size(), 10);
-        QCOMPARE(lines.first(), QString("Are you sure you want to delete all settings?"));
-        QCOMPARE(lines[6], QString("- uploading the Korvanne MK3 algorithm once again from "
-                                   "\"Upload Selected\" button"));
-        QCOMPARE(lines.last(), QString("- click Save Parameters, Set Tuning, Assign"));
+        const QStringList lines = {
+            "Are you sure you want to delete all settings?",
+            "This action will delete the Korvanne MK3 algorithm and any other settings like "
+            "presets and assignments",
+            "Erase settings is suggested in the following cases:",
+            "- the pedal is unresponsive/freezed after updates",
+            "- you want to switch to the Lumor X MultiEfx",
+            "If you proceed with erasing you can always restore algorithm by:",
+            "- uploading the Korvanne MK3 algorithm once again from \"Upload Selected\" button",
+            "- click Request",
+            "- set tuning and assignments as desired",
+            "- click Save Parameters, Set Tuning, Assign",
+        };
+        QCOMPARE(EraseSettings::Warning().split("\r\n"), lines);
+        QCOMPARE(EraseSettings::Warning(), lines.join("\r\n"));
     }
 
     void noToTheWarningSendsNothing() {

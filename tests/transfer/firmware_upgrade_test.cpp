@@ -354,6 +354,28 @@ private Q_SLOTS:
         QCOMPARE(u.pedal->state().firmware, 13);
     }
 
+    void aReadRefusedAfterTheFirstBlockFailsTheVerify() {
+        // Only a refusal of the very first read means read protection; a later one is a failure.
+        PedalOptions options;
+        options.faults.bootloader = {Kind::RefuseRead, 2};
+        Upgrade u(options);
+        u.linkTheLegacyWay();
+        u.window().findChild<QCheckBox*>("chkVerifyAfterWriting")->setChecked(true);
+        u.f.dialogs.messages.clear();
+        u.button()->click();
+        const QString message =
+            "Firmware upgrade failed while reading back at 0x08000100: the bootloader refused it";
+        QCOMPARE(u.f.dialogs.messages.size(), 1);
+        QVERIFY2(u.f.dialogs.messages.first().startsWith(message),
+                 qPrintable(u.f.dialogs.messages.first()));
+        QVERIFY(u.f.log.contains(message));
+        QVERIFY(u.f.log.lines.filter("verify skipped").isEmpty());
+        QVERIFY(!u.f.log.contains("verify: the flash holds the image"));
+        QVERIFY(u.f.log.lines.filter("SEND GO COMMAND").isEmpty());
+        QVERIFY(u.pedal->inBootloader());
+        QVERIFY(u.button()->isEnabled());
+    }
+
     void imageIsCheckedBeforeTheErase_data() {
         QTest::addColumn<QString>("item");
         QTest::addColumn<QString>("problem");
