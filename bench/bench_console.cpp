@@ -14,11 +14,11 @@
 #include <functional>
 
 #include "app/editor.h"
-#include "operations/main_controller.h"
 #include "console/tform_print.h"
 #include "core/clock.h"
 #include "core/dialogs.h"
 #include "core/shell.h"
+#include "operations/main_controller.h"
 #include "sim/sim_transport.h"
 #include "transfer/erase_settings.h"
 

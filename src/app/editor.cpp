@@ -4,7 +4,6 @@
 #include <QApplication>
 #include <QPushButton>
 
-#include "operations/main_controller.h"
 #include "app/tform_main.h"
 #include "console/console_shortcut.h"
 #include "console/tform_print.h"
@@ -12,6 +11,7 @@
 #include "effect/fx_settings_panels.h"
 #include "effect/tform_fx_settings.h"
 #include "effect/tform_note_tracking_filter.h"
+#include "operations/main_controller.h"
 #include "transfer/algorithm_upload.h"
 #include "transfer/firmware_upgrade.h"
 #include "transfer/tform_firmware_upgrade.h"

@@ -14,16 +14,16 @@
 #include <QVBoxLayout>
 
 #include "app/look.h"
-#include "operations/main_controller.h"
-#include "operations/presets.h"
-#include "update/update_check.h"
-#include "update/updater.h"
 #include "device/communication.h"
 #include "effect/control_assignments.h"
 #include "effect/parameter_store.h"
 #include "effect/tunings.h"
+#include "operations/main_controller.h"
+#include "operations/presets.h"
 #include "pedal/pedal_settings.h"
 #include "transfer/erase_settings.h"
+#include "update/update_check.h"
+#include "update/updater.h"
 
 namespace korvanne {
 

@@ -7,10 +7,6 @@
 #include <cmath>
 #include <cstdio>
 
-#include "operations/local_settings.h"
-#include "operations/main_controller.h"
-#include "operations/operations_start_up.h"
-#include "operations/presets.h"
 #include "cli/cli_firmware_view.h"
 #include "cli/value_parsing.h"
 #include "console/console_tools.h"
@@ -23,7 +19,11 @@
 #include "effect/control_assignments.h"
 #include "effect/fx_settings.h"
 #include "effect/parameter_catalogue.h"
+#include "operations/local_settings.h"
+#include "operations/main_controller.h"
+#include "operations/operations_start_up.h"
 #include "operations/pedal_backup.h"
+#include "operations/presets.h"
 #include "transfer/algorithm_upload.h"
 #include "transfer/erase_settings.h"
 #include "transfer/firmware_upgrade.h"

@@ -1,6 +1,5 @@
 // korvanne-cli's commands for the tunings, the control assignments and footswitch, the store and
 // the pedal-wide settings: each runs the operation the editor's own control runs.
-#include "operations/main_controller.h"
 #include "cli/cli_app.h"
 #include "cli/value_parsing.h"
 #include "effect/control_assignments.h"
@@ -8,6 +7,7 @@
 #include "effect/note_tracking_filter.h"
 #include "effect/parameter_store.h"
 #include "effect/tunings.h"
+#include "operations/main_controller.h"
 #include "pedal/pedal_settings.h"
 
 namespace korvanne {

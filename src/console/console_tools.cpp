@@ -89,7 +89,7 @@ void ConsoleTools::btnSendClick() {
 }
 
 std::optional<Message> ConsoleTools::rawMessage(const QString& address, const QString& data,
-                                               QString* why) {
+                                                QString* why) {
     QString reason;
     if (!hexDigits(address, 4)) {
         reason = "Not sent: the address must be four hexadecimal digits, for example 000B; '" +
@@ -102,7 +102,8 @@ std::optional<Message> ConsoleTools::rawMessage(const QString& address, const QS
         if (why) *why = reason;
         return std::nullopt;
     }
-    return msg::parameterWrite(std::uint16_t(address.toUInt(nullptr, 16)), data.toUInt(nullptr, 16));
+    return msg::parameterWrite(std::uint16_t(address.toUInt(nullptr, 16)),
+                               data.toUInt(nullptr, 16));
 }
 
 bool ConsoleTools::rawSend(const QString& address, const QString& data) {

@@ -7,20 +7,13 @@
 #include "core/services.h"
 #include "device/d2xx_unit.h"
 #include "device/device_messages.h"
+#include "device/hex_qtext.h"
 #include "device/hex_text.h"
 #include "device/link_context.h"
 #include "device/message_builders.h"
 #include "device/status_reply.h"
 
 namespace korvanne {
-
-namespace {
-
-QString qhex2(std::uint8_t b) {
-    return QString::fromStdString(hex2(b));
-}
-
-}  // namespace
 
 Communication::Communication(LinkContext& main)
     : main_(main), transport_(main.services().transport) {

@@ -69,9 +69,7 @@ bool DeviceMessages::talksToBootloader() const {
 
 QString DeviceMessages::refusal(Talk talk) const {
     if (busy_) {
-        return depth() == ownerDepth_
-                   ? QString()
-                   : Outcome::BusyReason;
+        return depth() == ownerDepth_ ? QString() : Outcome::BusyReason;
     }
     if (talk == Talk::Firmware && talksToBootloader()) {
         return QStringLiteral("the line talks to the pedal's bootloader");

@@ -34,7 +34,7 @@ Message storeParameters(const std::array<std::uint32_t, 9>& values);
 // 04, five flags (00/01), the addresses for controls UNO, DUE, TRE, QUATTRO (NoAddress for none),
 // the remote code (RemoteNone, RemoteBypass, RemotePreset): 16 bytes.
 Message assign(const std::array<bool, 5>& flags, const std::array<std::uint16_t, 4>& addresses,
-                   std::uint16_t remoteCode);
+               std::uint16_t remoteCode);
 // 05 00 01 02 03 04 05 06: the pedal restarts into its bootloader.
 Message firmwareUpgradeEntry();
 // 07, channel: 0 for OMNI, 1 to 16 written 01 to 10.

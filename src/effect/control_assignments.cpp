@@ -24,9 +24,10 @@ bool isControl(AssignList list) {
 
 }  // namespace
 
-ControlAssignments::ControlAssignments(Services& services, DeviceMessages& messages, const Communication& link,
-    ParameterRecords& records, const Tunings& tunings,
-    std::function<void(bool)> setAssignEnabled)
+ControlAssignments::ControlAssignments(Services& services, DeviceMessages& messages,
+                                       const Communication& link, ParameterRecords& records,
+                                       const Tunings& tunings,
+                                       std::function<void(bool)> setAssignEnabled)
     : services_(services),
       messages_(messages),
       link_(link),
@@ -164,7 +165,7 @@ Message ControlAssignments::BuildFootswitchMessage() {
     const Message message = msg::footswitchMode(on(B::chkChangePresetShortPress) ? 0x01 : 0x00,
                                                 on(B::chkBypassLongPress) ? 0x01 : 0x00);
     services_.log.ConsoleLog("footswitch behaviour message: " +
-                                    QString::fromStdString(hexText(message)));
+                             QString::fromStdString(hexText(message)));
     return message;
 }
 

@@ -1,10 +1,10 @@
 #pragma once
 
 #include <QString>
-#include <functional>
 #include <QStringList>
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <vector>
 

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "core/outcome.h"
-#include "effect/fx_settings_view.h"
 #include "device/message_builders.h"
+#include "effect/fx_settings_view.h"
 #include "effect/parameter_catalogue.h"
 
 namespace korvanne {

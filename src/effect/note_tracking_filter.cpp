@@ -13,7 +13,8 @@ namespace korvanne {
 const std::array<QString, NoteTrackingFilter::Notes> NoteTrackingFilter::NoteNames{
     "A2", "A#2", "B2", "C3", "C#3", "D3", "D#3", "E3"};
 
-NoteTrackingFilter::NoteTrackingFilter(Services& services, DeviceMessages& messages, const Communication& link)
+NoteTrackingFilter::NoteTrackingFilter(Services& services, DeviceMessages& messages,
+                                       const Communication& link)
     : services_(services), messages_(messages), link_(link) {}
 
 void NoteTrackingFilter::chkNoteChange() {

@@ -197,7 +197,6 @@ std::string harmonicPitchText(int entry) {
     return semitones > 0 ? "+" + std::to_string(semitones) : std::to_string(semitones);
 }
 
-
 std::vector<std::uint32_t> ParameterValueBlock(const std::vector<std::uint8_t>& entries,
                                                std::size_t start) {
     std::vector<std::uint32_t> values;

@@ -15,8 +15,8 @@
 namespace korvanne {
 
 ParameterStore::ParameterStore(Services& services, DeviceMessages& messages, Communication& link,
-    const ParameterRecords& records,
-    std::function<void(bool)> showAllParametersEnabled)
+                               const ParameterRecords& records,
+                               std::function<void(bool)> showAllParametersEnabled)
     : services_(services),
       messages_(messages),
       link_(link),

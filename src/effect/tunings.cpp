@@ -86,7 +86,8 @@ void Tunings::menuUploadTuningsDataClick() {
     switchToBypass(exchange);
     exchange.pause(BypassSettleMs);
     std::vector<std::uint32_t> words;
-    for (const TuningRecord& record : TuningData) words.insert(words.end(), record.begin(), record.end());
+    for (const TuningRecord& record : TuningData)
+        words.insert(words.end(), record.begin(), record.end());
     const Message message = msg::tuningData(words);
     services_.log.ConsoleLog("num_of_bytes: " + QString::number(message.size()));
     exchange.purgeTransmit();

@@ -6,11 +6,11 @@
 #include <memory>
 #include <vector>
 
-#include "operations/local_settings.h"
 #include "core/services.h"
 #include "device/d2xx_unit.h"
 #include "device/device_messages.h"
 #include "device/link_context.h"
+#include "operations/local_settings.h"
 #include "transfer/effect_resources.h"
 #include "transfer/transfer_context.h"
 #include "update/update_context.h"

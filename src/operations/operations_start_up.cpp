@@ -1,9 +1,9 @@
 #include "operations/operations_start_up.h"
 
+#include "device/device_messages.h"
 #include "operations/local_settings.h"
 #include "operations/main_controller.h"
 #include "operations/main_view.h"
-#include "device/device_messages.h"
 
 namespace korvanne {
 

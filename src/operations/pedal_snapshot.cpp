@@ -4,19 +4,14 @@
 #include <QRegularExpression>
 #include <algorithm>
 
+#include "device/hex_qtext.h"
 #include "device/message_builders.h"
 #include "effect/parameter_catalogue.h"
 #include "pedal/pedal_settings.h"
 
 namespace korvanne {
 
-namespace {
-
-QString hex8(std::uint32_t value) {
-    return QStringLiteral("%1").arg(value, 8, 16, QChar('0')).toUpper();
-}
-
-}  // namespace
+namespace {}  // namespace
 
 QJsonObject PedalSnapshot::toJson() const {
     QJsonObject o;
@@ -40,7 +35,7 @@ QJsonObject PedalSnapshot::toJson() const {
                             : midiChannel;
     o["midi_channel"] = channel == 0 ? QJsonValue("OMNI") : QJsonValue(channel);
     QJsonObject p;
-    for (const auto& [name, value] : parameters) p[name] = hex8(value);
+    for (const auto& [name, value] : parameters) p[name] = qhex8(value);
     o["parameters"] = p;
     return o;
 }

@@ -7,14 +7,14 @@
 #include <filesystem>
 #include <system_error>
 
-#include "operations/main_controller.h"
-#include "operations/preset_file.h"
 #include "core/dialogs.h"
 #include "core/log_sink.h"
 #include "core/outcome.h"
 #include "device/communication.h"
 #include "device/device_messages.h"
 #include "effect/fx_settings.h"
+#include "operations/main_controller.h"
+#include "operations/preset_file.h"
 
 namespace korvanne {
 

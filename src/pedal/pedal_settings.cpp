@@ -11,7 +11,7 @@
 namespace korvanne {
 
 PedalSettings::PedalSettings(Services& services, DeviceMessages& messages, Communication& link,
-    std::function<bool(const QString&)> rememberInstrument)
+                             std::function<bool(const QString&)> rememberInstrument)
     : services_(services),
       messages_(messages),
       link_(link),
@@ -58,7 +58,8 @@ Outcome PedalSettings::ChangeInstrument() {
     Dialogs& dialogs = services_.dialogs;
     const Message message = msg::instrumentRange(link_.InstrumentRange);
     // Only the two ranges have a command; any other value has nothing to send.
-    if (message.empty()) return Outcome::refused(QStringLiteral("There is no such instrument range."));
+    if (message.empty())
+        return Outcome::refused(QStringLiteral("There is no such instrument range."));
     log.ConsoleLog("checksum byte: " + QString::fromStdString(hex2(message.back())));
     if (!messages_.linkFree("Instrument Range")) return Outcome::busy();
     if (!dialogs.confirm(QStringLiteral("Change current Instrument?"))) return Outcome::cancelled();

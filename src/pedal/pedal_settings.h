@@ -1,8 +1,8 @@
 #pragma once
 
 #include <QString>
-#include <functional>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "core/outcome.h"

@@ -6,21 +6,13 @@
 #include "core/log_sink.h"
 #include "device/d2xx_unit.h"
 #include "device/device_messages.h"
+#include "device/hex_qtext.h"
 #include "device/hex_text.h"
 #include "device/message_builders.h"
 
 namespace korvanne {
 
-namespace {
-
-QString qhex2(std::uint32_t v) {
-    return QString::fromStdString(hex2(v));
-}
-QString qhex8(std::uint32_t v) {
-    return QString::fromStdString(hex8(v));
-}
-
-}  // namespace
+namespace {}  // namespace
 
 BootloaderProtocol::BootloaderProtocol(DeviceMessages& messages, LogSink& log)
     : messages_(messages), log_(log) {}

@@ -49,9 +49,7 @@ EraseSettings::EraseSettings(LinkContext& main, Communication& link, ConsoleTool
     quietLimit_->setSingleShot(true);
     quietLimit_->setInterval(DumpQuietLimitMs);
     quietLimit_->onTimeout([this] { quietLimitPassed(); });
-    link_.onPolledBytes = [this](const std::vector<std::uint8_t>& read) {
-        CheckMemoryDump(read);
-    };
+    link_.onPolledBytes = [this](const std::vector<std::uint8_t>& read) { CheckMemoryDump(read); };
 }
 
 EraseSettings::~EraseSettings() = default;

@@ -1,18 +1,9 @@
 #include "transfer/firmware_image.h"
 
-#include <cstdio>
-
+#include "device/hex_text.h"
 #include "transfer/bootloader_frames.h"
 
 namespace korvanne::firmware {
-
-namespace {
-std::string hex8(std::uint32_t v) {
-    char text[16];
-    std::snprintf(text, sizeof text, "0x%08X", v);
-    return text;
-}
-}  // namespace
 
 std::optional<int> versionFromItem(std::string_view itemText) {
     if (itemText.size() < 10 || itemText.size() > 12) return std::nullopt;
@@ -43,17 +34,17 @@ std::string imageProblem(std::span<const std::uint8_t> image) {
     }
     if (image.size() > boot::MaxImageSize) {
         return "it holds " + std::to_string(image.size()) + " bytes and would overwrite the " +
-               "version record at " + hex8(boot::VersionRecordAddress) + " (at most " +
+               "version record at 0x" + hex8(boot::VersionRecordAddress) + " (at most " +
                std::to_string(boot::MaxImageSize) + " bytes fit)";
     }
     const std::uint32_t stack = wordAt(image, 0);
     if (stack <= RamStart || stack > StackTop || stack % 4 != 0) {
-        return "its initial stack pointer " + hex8(stack) + " is not inside the RAM";
+        return "its initial stack pointer 0x" + hex8(stack) + " is not inside the RAM";
     }
     const std::uint32_t reset = wordAt(image, 4);
     const std::uint32_t end = boot::FlashStart + static_cast<std::uint32_t>(image.size());
     if (reset % 2 == 0 || reset < boot::FlashStart || reset >= end) {
-        return "its reset handler " + hex8(reset) + " is not odd code inside the image";
+        return "its reset handler 0x" + hex8(reset) + " is not odd code inside the image";
     }
     return {};
 }

@@ -297,7 +297,8 @@ void FirmwareUpgrade::RestartDevice() {
 Outcome FirmwareUpgrade::RestartDevice(bool goAcknowledged) {
     TransferView& v = main_.transferView();
     DeviceMessages& messages = main_.messages();
-    DeviceMessages::Exchange exchange(messages, QStringLiteral("Restart"), DeviceMessages::Talk::Bootloader);
+    DeviceMessages::Exchange exchange(messages, QStringLiteral("Restart"),
+                                      DeviceMessages::Talk::Bootloader);
     main_.unit().ErrorReportEnabled = true;
     protocol_.leaveBootloaderLine();
     // The upgrade ends here, whichever way: later links ask for the status again.

@@ -179,8 +179,7 @@ QString Updater::noticeHeadline() const {
 }
 
 QString Updater::noticeVersions() const {
-    return "Your version: " + main_.editorVersion() +
-           "     New version: " + check_.NewAppVersion;
+    return "Your version: " + main_.editorVersion() + "     New version: " + check_.NewAppVersion;
 }
 
 void Updater::CheckBox1Change(bool ticked) {

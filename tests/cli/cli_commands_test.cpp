@@ -5,9 +5,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "operations/local_settings.h"
 #include "cli_harness.h"
 #include "loopback_http_server.h"
+#include "operations/local_settings.h"
 #include "sim_arguments.h"
 #include "test_files.h"
 #include "update/update_check.h"

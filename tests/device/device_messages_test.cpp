@@ -3,8 +3,8 @@
 #include <QTest>
 
 #include "core/clock.h"
-#include "device/message_builders.h"
 #include "device/d2xx_unit.h"
+#include "device/message_builders.h"
 #include "device/status_reply.h"
 #include "recording_log.h"
 #include "scripted_dialogs.h"

@@ -3,13 +3,13 @@
 #include <QAction>
 #include <QTest>
 
-#include "operations/main_controller.h"
 #include "app/tform_main.h"
 #include "device/communication.h"
 #include "effect/fx_settings.h"
 #include "effect/knob_dial.h"
 #include "effect/tform_fx_settings.h"
 #include "effect/toggle_switch.h"
+#include "operations/main_controller.h"
 #include "pedal_sim_process.h"
 #include "pty_editor.h"
 

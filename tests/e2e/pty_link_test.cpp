@@ -6,9 +6,9 @@
 #include <QProcess>
 #include <QTest>
 
-#include "operations/main_controller.h"
 #include "app/tform_main.h"
 #include "device/communication.h"
+#include "operations/main_controller.h"
 #include "pedal_sim_process.h"
 #include "pty_editor.h"
 

@@ -5,10 +5,10 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "operations/main_controller.h"
 #include "app/tform_main.h"
 #include "device/communication.h"
 #include "effect/tform_fx_settings.h"
+#include "operations/main_controller.h"
 #include "pedal_sim_process.h"
 #include "pty_editor.h"
 

@@ -4,13 +4,13 @@
 #include <QDir>
 #include <QTest>
 
-#include "operations/presets.h"
 #include "device/hex_text.h"
 #include "device/message_builders.h"
 #include "editor_fixture.h"
 #include "effect/fx_settings.h"
 #include "effect/knob_dial.h"
 #include "effect/tform_fx_settings.h"
+#include "operations/presets.h"
 #include "test_files.h"
 
 using namespace korvanne;

@@ -4,11 +4,11 @@
 #include <memory>
 
 #include "app/editor.h"
-#include "operations/main_controller.h"
 #include "app/tform_main.h"
 #include "console/tform_print.h"
 #include "core/clock.h"
 #include "core/services.h"
+#include "operations/main_controller.h"
 #include "recording_log.h"
 #include "recording_shell.h"
 #include "scripted_dialogs.h"

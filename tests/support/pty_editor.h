@@ -5,12 +5,12 @@
 #include <memory>
 
 #include "app/editor.h"
-#include "operations/main_controller.h"
 #include "app/tform_main.h"
 #include "core/clock.h"
 #include "core/services.h"
 #include "counting_transport.h"
 #include "device/serial_transport.h"
+#include "operations/main_controller.h"
 #include "recording_log.h"
 #include "recording_shell.h"
 #include "scripted_dialogs.h"
