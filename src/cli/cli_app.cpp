@@ -226,14 +226,6 @@ void CliApp::readWithoutEcho() {
     // sending any back.
     controller_->communication().ReadsWithoutEcho = true;
     controller_->fxSettings().EchoReadValues = false;
-    controller_->appliers.ApplyTuning = [this, previous = controller_->appliers.ApplyTuning](
-                                            const std::vector<std::uint8_t>& entries,
-                                            std::size_t at) {
-        if (previous) previous(entries, at);
-        // The note-cut rule asks the tuning list; without a window it is told here.
-        controller_->fxSettings().headlessControls().guitarTuning =
-            entries[at] <= 8 ? entries[at] : 0;
-    };
 }
 
 void CliApp::unlink() {
