@@ -118,7 +118,9 @@ class QuietDialogs final : public korvanne::Dialogs {
 public:
     bool confirm(const QString&) override { return false; }
     void inform(const QString& text) override { last = text; }
-    QString openFile(const QString&, const QString&, const QString&) override { return {}; }
+    QString openFile(const QString&, const QString&, const QString&, const QString&) override {
+        return {};
+    }
     QString saveFile(const QString&, const QString&, const QString&, const QString&) override {
         return {};
     }

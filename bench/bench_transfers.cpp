@@ -44,7 +44,9 @@ class YesDialogs final : public Dialogs {
 public:
     bool confirm(const QString&) override { return true; }
     void inform(const QString& text) override { messages << text; }
-    QString openFile(const QString&, const QString&, const QString&) override { return {}; }
+    QString openFile(const QString&, const QString&, const QString&, const QString&) override {
+        return {};
+    }
     QString saveFile(const QString&, const QString&, const QString&, const QString&) override {
         return {};
     }

@@ -19,7 +19,9 @@ class QuietDialogs final : public Dialogs {
 public:
     bool confirm(const QString&) override { return true; }
     void inform(const QString&) override {}
-    QString openFile(const QString&, const QString&, const QString&) override { return {}; }
+    QString openFile(const QString&, const QString&, const QString&, const QString&) override {
+        return {};
+    }
     QString saveFile(const QString&, const QString&, const QString&, const QString&) override {
         return {};
     }

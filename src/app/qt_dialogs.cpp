@@ -26,8 +26,14 @@ void QtDialogs::inform(const QString& text) {
     box.exec();
 }
 
-QString QtDialogs::openFile(const QString& title, const QString& filter, const QString& folder) {
-    return QFileDialog::getOpenFileName(parent_, title, folder, toQtFilter(filter));
+QString QtDialogs::openFile(const QString& title, const QString& filter,
+                            const QString& defaultSuffix, const QString& folder) {
+    QFileDialog dialog(parent_, title, folder, toQtFilter(filter));
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setDefaultSuffix(defaultSuffix);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    return dialog.selectedFiles().first();
 }
 
 QString QtDialogs::saveFile(const QString& title, const QString& filter,

@@ -12,7 +12,8 @@ public:
     void setParentWindow(QWidget* parent) { parent_ = parent; }
     bool confirm(const QString& text) override;
     void inform(const QString& text) override;
-    QString openFile(const QString& title, const QString& filter, const QString& folder) override;
+    QString openFile(const QString& title, const QString& filter, const QString& defaultSuffix,
+                     const QString& folder) override;
     QString saveFile(const QString& title, const QString& filter, const QString& defaultSuffix,
                      const QString& folder) override;
 

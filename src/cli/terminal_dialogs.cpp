@@ -65,7 +65,7 @@ void TerminalDialogs::dropMessages() {
     held_.clear();
 }
 
-QString TerminalDialogs::openFile(const QString&, const QString&, const QString&) {
+QString TerminalDialogs::openFile(const QString&, const QString&, const QString&, const QString&) {
     return file_;
 }
 

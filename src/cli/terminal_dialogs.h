@@ -21,7 +21,8 @@ public:
 
     bool confirm(const QString& text) override;
     void inform(const QString& text) override;
-    QString openFile(const QString& title, const QString& filter, const QString& folder) override;
+    QString openFile(const QString& title, const QString& filter, const QString& defaultSuffix,
+                     const QString& folder) override;
     QString saveFile(const QString& title, const QString& filter, const QString& defaultSuffix,
                      const QString& folder) override;
 

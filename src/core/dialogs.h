@@ -16,7 +16,7 @@ public:
     // File dialogs; an empty result means the user cancelled. `filter` is in the
     // "Description (*.ext)|*.ext" form; `defaultSuffix` has no dot.
     virtual QString openFile(const QString& title, const QString& filter,
-                             const QString& folder) = 0;
+                             const QString& defaultSuffix, const QString& folder) = 0;
     virtual QString saveFile(const QString& title, const QString& filter,
                              const QString& defaultSuffix, const QString& folder) = 0;
 };

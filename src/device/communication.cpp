@@ -374,6 +374,10 @@ void Communication::deviceGoneReported(FtHandle handle) {
 }
 
 void Communication::Timer_USB_ReadTimer() {
+    PeriodicRead();
+}
+
+void Communication::PeriodicRead() {
     DeviceMessages& messages = main_.messages();
     // A tick that falls into an exchange leaves the bytes to it.
     if (!messages.linkFree()) return;

@@ -84,8 +84,10 @@ public:
     void ReadDeviceStatus();
     // "Unlink".
     void menuDisconnectClick();
-    // The poll tick.
+    // The poll timer's tick: runs PeriodicRead.
     void Timer_USB_ReadTimer();
+    // The poll: reads what the pedal sent on its own and hands it to the memory check.
+    void PeriodicRead();
     // The linked pedal went away (unplugged, the far end closed): closes the bridge, returns the
     // window to the unlinked state and tells the user once. Nothing happens when not linked.
     void DeviceGone();

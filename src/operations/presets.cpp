@@ -89,7 +89,8 @@ void Presets::menuLoadPresetClick() {
         dialogs.inform(error);
         return;
     }
-    const QString path = dialogs.openFile(OpenTitle, Filter, main_.services().home.presetFolder());
+    const QString path = dialogs.openFile(OpenTitle, Filter, QStringLiteral("txt"),
+                                          main_.services().home.presetFolder());
     if (path.isEmpty()) {
         reapplyCurrentValues();
         return;

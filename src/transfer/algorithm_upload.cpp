@@ -153,7 +153,8 @@ Outcome AlgorithmUpload::menuLoadAlgorithmFromFileClick() {
     D2xxUnit& unit = main_.unit();
     DeviceMessages::Exchange exchange(messages, "Load Effect From File");
     if (!exchange) return Outcome::busy();
-    const QString path = dialogs.openFile("Load Effect From File", FileFilter, OpenDialogFolder);
+    const QString path =
+        dialogs.openFile("Load Effect From File", FileFilter, {}, OpenDialogFolder);
     if (path.isEmpty()) return Outcome::cancelled();
     if (!dialogs.confirm(Question)) return Outcome::cancelled();
     sendBypassOn();

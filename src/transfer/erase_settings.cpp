@@ -78,7 +78,7 @@ Outcome EraseSettings::menuEraseSettingsClick() {
     }
     // The poll may not be running (an older algorithm stops it): read what has arrived once, so
     // the check the user asked for still gets its dump.
-    if (!main_.Timer_USB_Read().isActive()) link_.Timer_USB_ReadTimer();
+    if (!main_.Timer_USB_Read().isActive()) link_.PeriodicRead();
     return erased;
 }
 

@@ -97,6 +97,9 @@ private Q_SLOTS:
         f.dialogs.messages.clear();
         f.load(path);
         QCOMPARE(f.dialogs.messages, QStringList{"File loaded successfully: " + path});
+        // Both dialogs give a name typed without an extension the preset's ".txt".
+        QCOMPARE(f.dialogs.dialogTitles, (QStringList{Presets::SaveTitle, Presets::OpenTitle}));
+        QCOMPARE(f.dialogs.dialogSuffixes, (QStringList{"txt", "txt"}));
         QVERIFY(f.log.contains("Dry: 007FE000"));
         QVERIFY(f.log.contains("Limit Range UP: 00000000"));
         QCOMPARE(f.fx().records.value(Param::Dry), KnobMaximumValue);

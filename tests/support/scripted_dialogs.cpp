@@ -37,15 +37,18 @@ void ScriptedDialogs::inform(const QString& text) {
     messages << text;
 }
 
-QString ScriptedDialogs::openFile(const QString& title, const QString&, const QString& folder) {
+QString ScriptedDialogs::openFile(const QString& title, const QString&,
+                                  const QString& defaultSuffix, const QString& folder) {
     dialogTitles << title;
+    dialogSuffixes << defaultSuffix;
     dialogFolders << folder;
     return next(Kind::OpenFile, "open file \"" + title + "\"").text;
 }
 
-QString ScriptedDialogs::saveFile(const QString& title, const QString&, const QString&,
-                                  const QString& folder) {
+QString ScriptedDialogs::saveFile(const QString& title, const QString&,
+                                  const QString& defaultSuffix, const QString& folder) {
     dialogTitles << title;
+    dialogSuffixes << defaultSuffix;
     dialogFolders << folder;
     return next(Kind::SaveFile, "save file \"" + title + "\"").text;
 }

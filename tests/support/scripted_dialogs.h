@@ -23,17 +23,19 @@ public:
 
     bool confirm(const QString& text) override;
     void inform(const QString& text) override;
-    QString openFile(const QString& title, const QString& filter, const QString& folder) override;
+    QString openFile(const QString& title, const QString& filter, const QString& defaultSuffix,
+                     const QString& folder) override;
     QString saveFile(const QString& title, const QString& filter, const QString& defaultSuffix,
                      const QString& folder) override;
 
     // True when every scripted answer was used.
     bool scriptDone() const { return script_.isEmpty(); }
 
-    QStringList messages;       // information boxes, in order
-    QStringList confirmations;  // confirmation texts, in order
-    QStringList dialogTitles;   // file dialog titles, in order
-    QStringList dialogFolders;  // the folder each file dialog opened in
+    QStringList messages;        // information boxes, in order
+    QStringList confirmations;   // confirmation texts, in order
+    QStringList dialogTitles;    // file dialog titles, in order
+    QStringList dialogFolders;   // the folder each file dialog opened in
+    QStringList dialogSuffixes;  // the default extension each file dialog was given
 
 private:
     struct Step {
