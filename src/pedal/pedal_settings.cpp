@@ -42,15 +42,20 @@ Outcome PedalSettings::menuLowClick() {
 }
 
 Outcome PedalSettings::chooseRange(std::uint8_t range, const QString& fileText) {
+    const std::uint8_t before = link_.InstrumentRange;
     link_.InstrumentRange = range;
-    if (range == RangeStandard) {
-        checkPair(PedalMenuItem::menuStandard, PedalMenuItem::menuLow);
-    } else {
-        checkPair(PedalMenuItem::menuLow, PedalMenuItem::menuStandard);
+    const Outcome outcome = ChangeInstrument();
+    // Answered No (or refused): the pedal keeps its range, and so do the marks and the file.
+    if (!outcome.ok()) link_.InstrumentRange = before;
+    if (view_) {
+        // Set both ways, as a menu item may have toggled its own mark when clicked.
+        view_->setItemChecked(PedalMenuItem::menuStandard, link_.InstrumentRange == RangeStandard);
+        view_->setItemChecked(PedalMenuItem::menuLow, link_.InstrumentRange == RangeLow);
     }
-    // The pedal is still told when this fails: the file only remembers the choice for the user.
+    if (!outcome.ok()) return outcome;
+    // The pedal has been told even when this fails: the file only remembers the choice.
     rememberInstrument_(fileText);
-    return ChangeInstrument();
+    return outcome;
 }
 
 Outcome PedalSettings::ChangeInstrument() {

@@ -54,8 +54,9 @@ private Q_SLOTS:
         QTest::newRow("Standard, Yes")
             << "menuStandard" << true << bytes({0x0F, 0xFF, 0x01, 0x02, 0x03, 0x04, 0x05, 0xF1})
             << "GUITAR" << 255;
-        QTest::newRow("Low, No") << "menuLow" << false << bytes({}) << "BASS" << 255;
-        QTest::newRow("Standard, No") << "menuStandard" << false << bytes({}) << "GUITAR" << 186;
+        // No changes nothing: no message, no mark, no file.
+        QTest::newRow("Low, No") << "menuLow" << false << bytes({}) << "" << 255;
+        QTest::newRow("Standard, No") << "menuStandard" << false << bytes({}) << "" << 186;
     }
     void instrumentRange() {
         QFETCH(QString, item);
@@ -68,6 +69,9 @@ private Q_SLOTS:
         // Start from the other range, so the choice shows whether it reached the pedal.
         const bool low = item == "menuLow";
         e.pedal->state().instrumentRange = low ? 255 : 186;
+        e.readStatus();
+        e.clock.advance(300);
+        e.mark();
         e.dialogs.expectConfirm(yes, "Change current Instrument?");
         e.main().action(item)->trigger();
         QVERIFY(e.dialogs.scriptDone());
@@ -75,11 +79,18 @@ private Q_SLOTS:
         const QString checksum = low ? "B3" : "F1";
         QCOMPARE(e.log.lines.value(0), "checksum byte: " + checksum);
         QCOMPARE(e.log.lines.contains(low ? "0FBA0203040506B3" : "0FFF0102030405F1"), yes);
-        // The choice is made on the editor's side whatever the answer.
-        QVERIFY(checked(e, low ? "menuLow" : "menuStandard"));
-        QVERIFY(!checked(e, low ? "menuStandard" : "menuLow"));
-        QCOMPARE(e.controller().communication().InstrumentRange, std::uint8_t(low ? 186 : 255));
-        QCOMPARE(readBytes(e.settingsPath("TAVRO/Korvanne MK3/Instrument.txt")), file.toUtf8());
+        // The mark, the range and the file follow only what the pedal was told.
+        const bool shownLow = yes ? low : !low;
+        QCOMPARE(checked(e, "menuLow"), shownLow);
+        QCOMPARE(checked(e, "menuStandard"), !shownLow);
+        QCOMPARE(e.controller().communication().InstrumentRange,
+                 std::uint8_t(shownLow ? 186 : 255));
+        const QString remembered = e.settingsPath("TAVRO/Korvanne MK3/Instrument.txt");
+        if (yes) {
+            QCOMPARE(readBytes(remembered), file.toUtf8());
+        } else {
+            QVERIFY(!QFile::exists(remembered));
+        }
         // The pedal's next report shows what it really holds.
         e.readStatus();
         QCOMPARE(int(e.pedal->state().instrumentRange), reported);
@@ -105,7 +116,7 @@ private Q_SLOTS:
         QFETCH(bool, asks);
         LinkedEditor e;
         for (const QString& item : {first, first, second, second, first}) {
-            if (asks) e.dialogs.expectConfirm(false);
+            if (asks) e.dialogs.expectConfirm(true);
             e.main().action(item)->trigger();
             QVERIFY2(checked(e, qPrintable(item)), qPrintable(item));
             const QString other = item == first ? second : first;
