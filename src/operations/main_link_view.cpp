@@ -46,10 +46,11 @@ void MainLinkView::showLinked(bool linked) {
         view_.setEnabled(c, false);
     }
     view_.SetEffectControlsEnabled(false);
-    // The Bypass Status menu and the effect list stay as linking left them.
+    // The effect list stays as linking left it. Bypass Status goes with the other pedal-wide
+    // settings: unlinked, its items would write to a closed bridge.
     for (Control c : {Control::menuEraseSettings, Control::menuLoadPreset, Control::menuSavePreset,
                       Control::menuLoadAlgorithmFromFile, Control::menuInstrumentRange,
-                      Control::menuRangeLimit}) {
+                      Control::menuBypassStatus, Control::menuRangeLimit}) {
         view_.setEnabled(c, false);
     }
 }
