@@ -64,8 +64,12 @@ QString LocalSettings::ReadSettingsFile(const QString& fileName, const QString& 
     return decodeText(file.readAll());
 }
 
+QString LocalSettings::productFilePath(const QString& fileName) const {
+    return QDir(home_.productFolder()).filePath(fileName);
+}
+
 bool LocalSettings::rewriteIfExists(const QString& fileName, const QString& text) const {
-    const QString path = QDir(home_.productFolder()).filePath(fileName);
+    const QString path = productFilePath(fileName);
     if (!QFile::exists(path)) return false;
     return writeText(path, text);
 }

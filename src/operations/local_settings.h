@@ -29,6 +29,8 @@ public:
     // and returns it.
     QString ReadSettingsFile(const QString& fileName, const QString& defaultText) const;
 
+    // Where a product-folder file lives.
+    QString productFilePath(const QString& fileName) const;
     // Replaces a product-folder file only if it exists (the menu toggles); true when written.
     bool rewriteIfExists(const QString& fileName, const QString& text) const;
     // Writes a product-folder file, creating it when absent.

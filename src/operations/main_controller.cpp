@@ -1,5 +1,7 @@
 #include "operations/main_controller.h"
 
+#include <QDir>
+
 #include "console/console_tools.h"
 #include "core/clock.h"
 #include "core/dialogs.h"
@@ -219,14 +221,27 @@ void MainController::ApplySavedLook() {
 }
 
 void MainController::menuShowUpdateMsgClick() {
-    const bool on = view_.isChecked(Control::menuShowUpdateMsg);
-    settings_.rewriteIfExists(LocalSettings::ShowMessageFile, on ? "YES" : "NO");
+    storeToggle(Control::menuShowUpdateMsg, LocalSettings::ShowMessageFile,
+                QStringLiteral("Show Update Message"));
 }
 
 void MainController::menuReportUSBErrorsClick() {
     // Only the stored setting changes; the live error report follows it from the next start.
-    const bool on = view_.isChecked(Control::menuReportUSBErrors);
-    settings_.rewriteIfExists(LocalSettings::ReportUsbErrorsFile, on ? "YES" : "NO");
+    storeToggle(Control::menuReportUSBErrors, LocalSettings::ReportUsbErrorsFile,
+                QStringLiteral("Report USB Errors"));
+}
+
+void MainController::storeToggle(Control item, const QString& fileName, const QString& caption) {
+    const bool on = view_.isChecked(item);
+    if (settings_.rewriteIfExists(fileName, on ? "YES" : "NO")) return;
+    // Not stored, the setting would be back at the next start: the mark shows what is stored.
+    view_.setChecked(item, !on);
+    services_.dialogs.inform(ToggleNotSavedMessage(caption, settings_.productFilePath(fileName)));
+}
+
+QString MainController::ToggleNotSavedMessage(const QString& caption, const QString& path) {
+    return QStringLiteral("\"%1\" could not be saved in %2, so it stays as it was.")
+        .arg(caption, QDir::toNativeSeparators(path));
 }
 
 void MainController::chkFirmwareUpgradeModeChange(bool checked) {

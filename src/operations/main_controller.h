@@ -11,6 +11,7 @@
 #include "device/device_messages.h"
 #include "device/link_context.h"
 #include "operations/local_settings.h"
+#include "operations/main_view.h"
 #include "transfer/effect_resources.h"
 #include "transfer/transfer_context.h"
 #include "update/update_context.h"
@@ -64,6 +65,8 @@ public:
     // Called after the item has toggled its own check mark.
     void menuShowUpdateMsgClick();
     void menuReportUSBErrorsClick();
+    // Told when a toggle's file cannot be written.
+    static QString ToggleNotSavedMessage(const QString& caption, const QString& path);
     void chkFirmwareUpgradeModeChange(bool checked);
 
     // The effect list.
@@ -127,6 +130,9 @@ public:
     Updater& updater() { return *updater_; }
 
 private:
+    // Writes a toggle's file; when it cannot, puts the mark back and tells the user.
+    void storeToggle(Control item, const QString& fileName, const QString& caption);
+
     Services& services_;
     MainView& view_;
     LocalSettings settings_;

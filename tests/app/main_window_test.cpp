@@ -1,6 +1,7 @@
 // The editor at start-up: its windows, the main window's menu tree and enabling rules, the looks,
 // Info and Support, and the key that opens the debug console.
 #include <QAction>
+#include <QDir>
 #include <QFile>
 #include <QFontInfo>
 #include <QLabel>
@@ -144,6 +145,36 @@ private Q_SLOTS:
         f.main().action("menuShowUpdateMsg")->trigger();
         QCOMPARE(readBytes(f.settingsPath("TAVRO/Korvanne MK3/ShowMessageVersionAtStartup.txt")),
                  QByteArray("YES"));
+    }
+
+    // A toggle whose file cannot be written keeps the mark of what is stored, and says so.
+    void aToggleThatCannotBeSavedKeepsItsMark_data() {
+        QTest::addColumn<QString>("item");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<QString>("file");
+        QTest::newRow("report USB errors") << "menuReportUSBErrors"
+                                           << "Report USB Errors"
+                                           << "ReportUSBErrors.txt";
+        QTest::newRow("show update message") << "menuShowUpdateMsg"
+                                             << "Show Update Message"
+                                             << "ShowMessageVersionAtStartup.txt";
+    }
+    void aToggleThatCannotBeSavedKeepsItsMark() {
+        QFETCH(QString, item);
+        QFETCH(QString, caption);
+        QFETCH(QString, file);
+        EditorFixture f;
+        f.start();
+        // A folder where the file should be: it exists but cannot be written.
+        const QString path = f.settingsPath("TAVRO/Korvanne MK3/" + file);
+        QVERIFY(QFile::remove(path));
+        QVERIFY(QDir().mkdir(path));
+        QVERIFY(f.main().action(item)->isChecked());
+        f.main().action(item)->trigger();
+        QVERIFY(f.main().action(item)->isChecked());
+        QCOMPARE(f.dialogs.messages,
+                 QStringList{MainController::ToggleNotSavedMessage(
+                     caption, QDir(f.settingsPath("TAVRO/Korvanne MK3")).filePath(file))});
     }
 
     void savedLook_data() {
