@@ -270,7 +270,7 @@ PedalBackup CliApp::pedalBackup() {
     MainController& c = *controller_;
     return PedalBackup({c.communication(), c.messages(), c.controlAssignments(), c.tunings(),
                         c.pedalSettings(), c.fxSettings(), c.parameterStore(),
-                        [this](int index) { return view_.effectText(index); }});
+                        [this](int index) { return controller_->catalogue.effectName(index); }});
 }
 
 // ---------------------------------------------------------------------------------------------

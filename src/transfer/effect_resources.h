@@ -35,9 +35,16 @@ public:
     // not exist is an error naming it, and ResourceLines keeps what it held.
     ResourceLoad LoadResourceText(const QString& name);
 
-    // Loads the effect list ("octave"); its lines are then the items of the list box.
-    ResourceLoad loadEffectList() { return LoadResourceText(QStringLiteral("octave")); }
+    // Loads the effect list ("octave"); its lines are then the items of the list box, and stay
+    // the effect names after an image is loaded.
+    ResourceLoad loadEffectList() {
+        ResourceLoad load = LoadResourceText(QStringLiteral("octave"));
+        if (load.ok()) effectNames_ = ResourceLines;
+        return load;
+    }
     QStringList effectListLines() const { return ResourceLines; }
+    // The effect at a position of the list last loaded; empty when there is none.
+    QString effectName(int index) const { return effectNames_.value(index); }
 
     // Sets LatestAlgorithmNumber from the first list item ("Korvanne MK3 0014" -> 14). An empty
     // or unreadable item leaves it unchanged and returns false instead of stopping start-up.
@@ -64,6 +71,9 @@ public:
     static QString fileContentLogLine(const QString& line);
     // Splits 8-bit text into lines the way LoadResourceText does.
     static QStringList splitLines(const QByteArray& text);
+
+private:
+    QStringList effectNames_;
 };
 
 }  // namespace korvanne

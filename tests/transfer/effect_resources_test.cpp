@@ -111,6 +111,10 @@ private Q_SLOTS:
             const QString name = EffectCatalogue::resourceNameOf(item);
             QVERIFY2(EffectCatalogue().LoadResourceText(name).ok(), qPrintable(name));
         }
+        // The names outlive the list's lines, which an image load replaces.
+        QVERIFY(catalogue.LoadResourceText(EffectCatalogue::resourceNameOf(items.value(0))).ok());
+        QCOMPARE(catalogue.effectName(0), items.value(0));
+        QCOMPARE(catalogue.effectName(1), QString());
     }
 
     void unreadableFirstItemKeepsTheNumber_data() {
