@@ -30,6 +30,21 @@
 
 namespace korvanne {
 
+namespace {
+
+// Writes a menu toggle's file; when it cannot, puts the mark back (the setting would be back at
+// the next start) and tells the user.
+void storeToggle(MainView& view, const LocalSettings& settings, Dialogs& dialogs, Control item,
+                 const QString& fileName, const QString& caption) {
+    const bool on = view.isChecked(item);
+    if (settings.rewriteIfExists(fileName, on ? "YES" : "NO")) return;
+    view.setChecked(item, !on);
+    dialogs.inform(QStringLiteral("\"%1\" could not be saved in %2, so it stays as it was.")
+                       .arg(caption, QDir::toNativeSeparators(settings.productFilePath(fileName))));
+}
+
+}  // namespace
+
 MainController::MainController(Services& services, MainView& view)
     : services_(services),
       view_(view),
@@ -221,27 +236,14 @@ void MainController::ApplySavedLook() {
 }
 
 void MainController::menuShowUpdateMsgClick() {
-    storeToggle(Control::menuShowUpdateMsg, LocalSettings::ShowMessageFile,
-                QStringLiteral("Show Update Message"));
+    storeToggle(view_, settings_, services_.dialogs, Control::menuShowUpdateMsg,
+                LocalSettings::ShowMessageFile, QStringLiteral("Show Update Message"));
 }
 
 void MainController::menuReportUSBErrorsClick() {
     // Only the stored setting changes; the live error report follows it from the next start.
-    storeToggle(Control::menuReportUSBErrors, LocalSettings::ReportUsbErrorsFile,
-                QStringLiteral("Report USB Errors"));
-}
-
-void MainController::storeToggle(Control item, const QString& fileName, const QString& caption) {
-    const bool on = view_.isChecked(item);
-    if (settings_.rewriteIfExists(fileName, on ? "YES" : "NO")) return;
-    // Not stored, the setting would be back at the next start: the mark shows what is stored.
-    view_.setChecked(item, !on);
-    services_.dialogs.inform(ToggleNotSavedMessage(caption, settings_.productFilePath(fileName)));
-}
-
-QString MainController::ToggleNotSavedMessage(const QString& caption, const QString& path) {
-    return QStringLiteral("\"%1\" could not be saved in %2, so it stays as it was.")
-        .arg(caption, QDir::toNativeSeparators(path));
+    storeToggle(view_, settings_, services_.dialogs, Control::menuReportUSBErrors,
+                LocalSettings::ReportUsbErrorsFile, QStringLiteral("Report USB Errors"));
 }
 
 void MainController::chkFirmwareUpgradeModeChange(bool checked) {

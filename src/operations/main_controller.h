@@ -65,8 +65,6 @@ public:
     // Called after the item has toggled its own check mark.
     void menuShowUpdateMsgClick();
     void menuReportUSBErrorsClick();
-    // Told when a toggle's file cannot be written.
-    static QString ToggleNotSavedMessage(const QString& caption, const QString& path);
     void chkFirmwareUpgradeModeChange(bool checked);
 
     // The effect list.
@@ -130,9 +128,6 @@ public:
     Updater& updater() { return *updater_; }
 
 private:
-    // Writes a toggle's file; when it cannot, puts the mark back and tells the user.
-    void storeToggle(Control item, const QString& fileName, const QString& caption);
-
     Services& services_;
     MainView& view_;
     LocalSettings settings_;

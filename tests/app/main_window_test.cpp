@@ -173,8 +173,8 @@ private Q_SLOTS:
         f.main().action(item)->trigger();
         QVERIFY(f.main().action(item)->isChecked());
         QCOMPARE(f.dialogs.messages,
-                 QStringList{MainController::ToggleNotSavedMessage(
-                     caption, QDir(f.settingsPath("TAVRO/Korvanne MK3")).filePath(file))});
+                 QStringList{"\"" + caption + "\" could not be saved in " +
+                             QDir::toNativeSeparators(path) + ", so it stays as it was."});
     }
 
     void savedLook_data() {
