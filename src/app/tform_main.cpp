@@ -22,6 +22,7 @@
 #include "operations/presets.h"
 #include "pedal/pedal_settings.h"
 #include "transfer/erase_settings.h"
+#include "ui/fit_captions.h"
 #include "update/update_check.h"
 #include "update/updater.h"
 
@@ -265,10 +266,18 @@ void TformMain::attach(MainController* controller) {
     pedal.setView(this);
     on("menuStandard", [&pedal] { pedal.menuStandardClick(); });
     on("menuLow", [&pedal] { pedal.menuLowClick(); });
-    on("menuStoreBypassStatus", [&pedal] { pedal.menuStoreBypassStatusClick(); });
-    on("menuDoNotStoreBypassStatus", [&pedal] { pedal.menuDoNotStoreBypassStatusClick(); });
-    on("menuRangeLimitON", [&pedal] { pedal.menuRangeLimitONClick(); });
-    on("menuRangeLimitOFF", [&pedal] { pedal.menuRangeLimitOFFClick(); });
+    // These marks follow what the pedal took, not the click: undo the toolkit's toggle first.
+    auto untoggled = [this](const QString& name, auto handler) {
+        QAction* item = actions_.value(name);
+        connect(item, &QAction::triggered, this, [item, handler] {
+            if (item->isCheckable()) item->setChecked(!item->isChecked());
+            handler();
+        });
+    };
+    untoggled("menuStoreBypassStatus", [&pedal] { pedal.menuStoreBypassStatusClick(); });
+    untoggled("menuDoNotStoreBypassStatus", [&pedal] { pedal.menuDoNotStoreBypassStatusClick(); });
+    untoggled("menuRangeLimitON", [&pedal] { pedal.menuRangeLimitONClick(); });
+    untoggled("menuRangeLimitOFF", [&pedal] { pedal.menuRangeLimitOFFClick(); });
     midiChannelClicked = [this, &pedal](int index) {
         QAction* item = midiItems_.value(index);
         // The check marks follow the pedal's report, not the click: undo the toolkit's toggle.
@@ -510,8 +519,10 @@ void TformMain::BuildLookMenu(int items) {
 
 bool TformMain::applyStyle(const QString& styleName) {
     if (!korvanne::applyStyle(styleName)) return false;
-    // A look may draw the controls larger (bold text, thicker borders): the window follows.
+    // A look may draw the controls larger (bold text, thicker borders): the window follows, and
+    // the captions placed by position in every window widen to show their text whole.
     fitToContents();
+    for (QWidget* window : QApplication::topLevelWidgets()) fitCaptions(window);
     return true;
 }
 

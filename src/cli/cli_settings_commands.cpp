@@ -188,28 +188,17 @@ const TwoItemSetting InstrumentRange{"range",
                                      [](PedalSettings& s) { return s.menuLowClick(); },
                                      "Instrument range %1.",
                                      true};
-const TwoItemSetting BypassStoring{"bypass-storing",
-                                   {"on", "off"},
-                                   [](PedalSettings& s) {
-                                       s.menuStoreBypassStatusClick();
-                                       return Outcome::done();
-                                   },
-                                   [](PedalSettings& s) {
-                                       s.menuDoNotStoreBypassStatusClick();
-                                       return Outcome::done();
-                                   },
-                                   "Bypass storing %1.",
-                                   false};
+const TwoItemSetting BypassStoring{
+    "bypass-storing",
+    {"on", "off"},
+    [](PedalSettings& s) { return s.menuStoreBypassStatusClick(); },
+    [](PedalSettings& s) { return s.menuDoNotStoreBypassStatusClick(); },
+    "Bypass storing %1.",
+    false};
 const TwoItemSetting RangeLimit{"range-limit",
                                 {"on", "off"},
-                                [](PedalSettings& s) {
-                                    s.menuRangeLimitONClick();
-                                    return Outcome::done();
-                                },
-                                [](PedalSettings& s) {
-                                    s.menuRangeLimitOFFClick();
-                                    return Outcome::done();
-                                },
+                                [](PedalSettings& s) { return s.menuRangeLimitONClick(); },
+                                [](PedalSettings& s) { return s.menuRangeLimitOFFClick(); },
                                 "Range limit %1.",
                                 false};
 
@@ -253,7 +242,7 @@ int CliApp::midi(CommandArguments& args) {
     if (!caption) return usage(QStringLiteral("midi wants omni or a channel from 1 to 16."));
     if (int r = linkPedal()) return r;
     if (int r = refuseUnlessReady(false)) return r;
-    controller_->pedalSettings().menuMIDIchannelsClickItem(*caption);
+    if (int r = report(controller_->pedalSettings().menuMIDIchannelsClickItem(*caption))) return r;
     print(QStringLiteral("MIDI channel %1.").arg(*caption));
     return ExitDone;
 }

@@ -291,6 +291,11 @@ void TformPrint::showEvent(QShowEvent* event) {
     }
 }
 
+void TformPrint::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    if (placed_ && isVisible()) keepOnScreen();
+}
+
 // The design position sits right of a wide screen; on a smaller one, pull the window back
 // inside so it can be reached.
 void TformPrint::keepOnScreen() {

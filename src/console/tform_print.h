@@ -88,6 +88,8 @@ public Q_SLOTS:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    // A look that widens the window keeps it on the screen.
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     struct Pending {

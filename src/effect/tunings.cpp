@@ -53,16 +53,20 @@ Outcome Tunings::btnSetTuningClick() {
 
 void Tunings::ApplyTuning(const std::vector<std::uint8_t>& entries, std::size_t index) {
     if (entries.size() < index + 2) return;
-    CurrentTuning = entries[index];
-    SemitoneVariation = static_cast<std::int8_t>(entries[index + 1]);
+    const int tuning = entries[index];
+    const int semitones = std::int8_t(entries[index + 1]);
     LogSink& log = services_.log;
-    log.ConsoleLog("Current Tuning: " + QString::number(CurrentTuning));
+    log.ConsoleLog("Current Tuning: " + QString::number(tuning));
     log.ConsoleLog("Semitones variation: " + QString::fromStdString(hex2(entries[index + 1])));
-    if (!view_) return;
-    // A number outside the lists leaves that list as it is.
-    if (CurrentTuning < TuningEntries.size()) view_->selectTuning(CurrentTuning);
-    if (SemitoneVariation >= -SemitoneOffset && SemitoneVariation <= 3) {
-        view_->selectSemitones(SemitoneVariation + SemitoneOffset);
+    // A number outside the lists leaves that list, and what "Set Tuning" sends, as they were:
+    // the choice held here is always the one the window shows.
+    if (tuning < TuningEntries.size()) {
+        CurrentTuning = static_cast<std::uint8_t>(tuning);
+        if (view_) view_->selectTuning(tuning);
+    }
+    if (semitones >= -SemitoneOffset && semitones <= 3) {
+        SemitoneVariation = static_cast<std::int8_t>(semitones);
+        if (view_) view_->selectSemitones(semitones + SemitoneOffset);
     }
 }
 

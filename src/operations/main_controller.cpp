@@ -86,7 +86,7 @@ MainController::MainController(Services& services, MainView& view)
     appliers.ApplyTuning = [this](const std::vector<std::uint8_t>& entries, std::size_t i) {
         tunings_->ApplyTuning(entries, i);
         // Without an effect window the note-cut rule reads the tuning from here.
-        fxSettings_->headlessControls().guitarTuning = entries[i] <= 8 ? entries[i] : 0;
+        fxSettings_->headlessControls().guitarTuning = tunings_->CurrentTuning;
     };
     appliers.ApplyAssignments = [this](const std::vector<std::uint8_t>& entries, std::size_t i) {
         controlAssignments_->ApplyAssignments(entries, i);

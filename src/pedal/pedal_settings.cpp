@@ -27,10 +27,19 @@ void PedalSettings::checkPair(PedalMenuItem on, PedalMenuItem off) {
     view_->setItemChecked(off, false);
 }
 
-void PedalSettings::send(const Message& message, const QString& name) {
+Outcome PedalSettings::send(const Message& message, const QString& name) {
     services_.log.ConsoleLog(QString::fromStdString(hexText(message)));
     DeviceMessages::Exchange exchange(messages_, name);
+    if (!exchange) return Outcome::busy();
     exchange.send(message);
+    return Outcome::done();
+}
+
+Outcome PedalSettings::sendAndMark(const Message& message, const QString& name, PedalMenuItem on,
+                                   PedalMenuItem off) {
+    const Outcome sent = send(message, name);
+    if (sent.ok()) checkPair(on, off);
+    return sent;
 }
 
 Outcome PedalSettings::menuStandardClick() {
@@ -68,39 +77,40 @@ Outcome PedalSettings::ChangeInstrument() {
     log.ConsoleLog("checksum byte: " + QString::fromStdString(hex2(message.back())));
     if (!messages_.linkFree("Instrument Range")) return Outcome::busy();
     if (!dialogs.confirm(QStringLiteral("Change current Instrument?"))) return Outcome::cancelled();
-    send(message, "Instrument Range");
-    return Outcome::done();
+    return send(message, "Instrument Range");
 }
 
-void PedalSettings::menuStoreBypassStatusClick() {
-    checkPair(PedalMenuItem::menuStoreBypassStatus, PedalMenuItem::menuDoNotStoreBypassStatus);
-    ChangeStoreBypassStatus(true);
+Outcome PedalSettings::menuStoreBypassStatusClick() {
+    return sendAndMark(msg::bypassStoring(true), "Bypass Status",
+                       PedalMenuItem::menuStoreBypassStatus,
+                       PedalMenuItem::menuDoNotStoreBypassStatus);
 }
 
-void PedalSettings::menuDoNotStoreBypassStatusClick() {
-    checkPair(PedalMenuItem::menuDoNotStoreBypassStatus, PedalMenuItem::menuStoreBypassStatus);
-    ChangeStoreBypassStatus(false);
+Outcome PedalSettings::menuDoNotStoreBypassStatusClick() {
+    return sendAndMark(msg::bypassStoring(false), "Bypass Status",
+                       PedalMenuItem::menuDoNotStoreBypassStatus,
+                       PedalMenuItem::menuStoreBypassStatus);
 }
 
-void PedalSettings::ChangeStoreBypassStatus(bool store) {
-    send(msg::bypassStoring(store), "Bypass Status");
+Outcome PedalSettings::ChangeStoreBypassStatus(bool store) {
+    return store ? menuStoreBypassStatusClick() : menuDoNotStoreBypassStatusClick();
 }
 
-void PedalSettings::menuRangeLimitONClick() {
-    RangeLimit(1);
-    checkPair(PedalMenuItem::menuRangeLimitON, PedalMenuItem::menuRangeLimitOFF);
+Outcome PedalSettings::menuRangeLimitONClick() {
+    return sendAndMark(msg::rangeLimit(1), "Limit Range", PedalMenuItem::menuRangeLimitON,
+                       PedalMenuItem::menuRangeLimitOFF);
 }
 
-void PedalSettings::menuRangeLimitOFFClick() {
-    RangeLimit(0);
-    checkPair(PedalMenuItem::menuRangeLimitOFF, PedalMenuItem::menuRangeLimitON);
+Outcome PedalSettings::menuRangeLimitOFFClick() {
+    return sendAndMark(msg::rangeLimit(0), "Limit Range", PedalMenuItem::menuRangeLimitOFF,
+                       PedalMenuItem::menuRangeLimitON);
 }
 
-void PedalSettings::RangeLimit(std::uint8_t status) {
-    send(msg::rangeLimit(status), "Limit Range");
+Outcome PedalSettings::RangeLimit(std::uint8_t status) {
+    return status == 1 ? menuRangeLimitONClick() : menuRangeLimitOFFClick();
 }
 
-void PedalSettings::menuMIDIchannelsClickItem(const QString& caption) {
+Outcome PedalSettings::menuMIDIchannelsClickItem(const QString& caption) {
     LogSink& log = services_.log;
     log.ConsoleAppend("Midi channel: " + caption);
     std::uint8_t channel = 0;
@@ -108,10 +118,12 @@ void PedalSettings::menuMIDIchannelsClickItem(const QString& caption) {
         bool ok = false;
         const int n = caption.toInt(&ok);
         // Only the seventeen items exist; anything else is not a channel.
-        if (!ok || n < 1 || n > 16) return;
+        if (!ok || n < 1 || n > 16) {
+            return Outcome::refused(QStringLiteral("There is no MIDI channel %1.").arg(caption));
+        }
         channel = static_cast<std::uint8_t>(n);
     }
-    send(msg::midiChannel(channel), "MIDI channel");
+    return send(msg::midiChannel(channel), "MIDI channel");
 }
 
 void PedalSettings::ShowMidiChannel(std::uint8_t entry) {

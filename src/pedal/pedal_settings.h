@@ -38,19 +38,20 @@ public:
     // Builds, confirms and sends the command for the current instrument range.
     Outcome ChangeInstrument();
 
-    // Bypass Status: the clicked item takes the only check mark, then the choice is sent.
-    void menuStoreBypassStatusClick();
-    void menuDoNotStoreBypassStatusClick();
-    void ChangeStoreBypassStatus(bool store);
+    // Bypass Status: the choice is sent, then the clicked item takes the only check mark. A send
+    // the door refuses leaves the marks as they were (the window undoes its own toggle).
+    Outcome menuStoreBypassStatusClick();
+    Outcome menuDoNotStoreBypassStatusClick();
+    Outcome ChangeStoreBypassStatus(bool store);
 
     // Limit Range (hidden in the menus): sent, then the clicked item takes the only check mark.
-    void menuRangeLimitONClick();
-    void menuRangeLimitOFFClick();
-    void RangeLimit(std::uint8_t status);
+    Outcome menuRangeLimitONClick();
+    Outcome menuRangeLimitOFFClick();
+    Outcome RangeLimit(std::uint8_t status);
 
     // A MIDI channel item by its caption ("OMNI" or "1" to "16"). The check marks follow the
-    // pedal's next status reply, not the click.
-    void menuMIDIchannelsClickItem(const QString& caption);
+    // pedal's next status reply, not the click. Refused for any other caption.
+    Outcome menuMIDIchannelsClickItem(const QString& caption);
     // Status reply entry 25: checks the reported channel's item only.
     void ShowMidiChannel(std::uint8_t entry);
 
@@ -60,8 +61,12 @@ public:
 private:
     Outcome chooseRange(std::uint8_t range, const QString& fileText);
     void checkPair(PedalMenuItem on, PedalMenuItem off);
-    // Logs the message as hex text and sends it as one exchange.
-    void send(const Message& message, const QString& name);
+    // Logs the message as hex text and sends it as one exchange; refused while the door is not
+    // free.
+    Outcome send(const Message& message, const QString& name);
+    // Sends, and on success gives `on` the only check mark of its pair.
+    Outcome sendAndMark(const Message& message, const QString& name, PedalMenuItem on,
+                        PedalMenuItem off);
 
     Services& services_;
     DeviceMessages& messages_;

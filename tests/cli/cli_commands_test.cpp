@@ -568,6 +568,14 @@ void CliCommandsTest::malformedBackupIsRefused_data() {
         "parameters": {"Dry": "007FE000"}})";
     QTest::newRow("unknown parameter") << QByteArray(valid).replace("\"Dry\"", "\"Loudness\"")
                                        << "\"Loudness\" is not a parameter name";
+    QTest::newRow("half a tuning") << QByteArray(valid).replace("\"tuning\": 0", "\"tuning\": 1.5")
+                                   << "\"tuning\" must be a whole number from 0 to 8";
+    QTest::newRow("semitones past +3")
+        << QByteArray(valid).replace("\"semitones\": 0", "\"semitones\": 4")
+        << "\"semitones\" must be a whole number from -5 to 3";
+    QTest::newRow("MIDI channel 17")
+        << QByteArray(valid).replace("\"OMNI\"", "17")
+        << "\"midi_channel\" must be \"OMNI\" or a number from 1 to 16";
     QTest::newRow("value not 8 hex digits") << QByteArray(valid).replace("007FE000", "7FE000")
                                             << "the value of \"Dry\" must be 8 hex digits";
     QTest::newRow("assignment the control does not offer")

@@ -120,8 +120,11 @@ private Q_SLOTS:
         QCOMPARE(semitoneList(e)->currentText(), semitonesShown);
         QCOMPARE(e.log.lines, (QStringList{"Current Tuning: " + QString::number(tuning),
                                            "Semitones variation: " + logged}));
-        QCOMPARE(int(e.controller().tunings().CurrentTuning), tuning);
-        QCOMPARE(int(e.controller().tunings().SemitoneVariation), int(std::int8_t(semitoneByte)));
+        // "Set Tuning" sends what the lists show, whatever the pedal reported.
+        e.dialogs.expectConfirm(true, "Set new tuning?");
+        QTest::mouseClick(button(e, "btnSetTuning"), Qt::LeftButton);
+        QCOMPARE(e.sent(), bytes({0x09, std::uint8_t(tuningList(e)->currentIndex()),
+                                  std::uint8_t(semitoneList(e)->currentText().toInt())}));
     }
 
     void tuningDataTable_data() {

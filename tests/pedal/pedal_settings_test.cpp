@@ -153,6 +153,31 @@ private Q_SLOTS:
         }
     }
 
+    // Chosen while another exchange runs, a Bypass Status item is refused: nothing is sent and
+    // the marks keep showing what the pedal holds.
+    void bypassStoringRefusedKeepsItsMarks_data() {
+        QTest::addColumn<QString>("item");
+        QTest::newRow("store") << "menuStoreBypassStatus";
+        QTest::newRow("do not store, already marked") << "menuDoNotStoreBypassStatus";
+    }
+    void bypassStoringRefusedKeepsItsMarks() {
+        QFETCH(QString, item);
+        LinkedEditor e;
+        QVERIFY(checked(e, "menuDoNotStoreBypassStatus"));
+        std::unique_ptr<Timer> click = e.clock.createTimer();
+        click->setSingleShot(true);
+        click->onTimeout([&] { e.main().action(item)->trigger(); });
+        click->start(200);
+        e.dialogs.expectConfirm(true);
+        e.main().action("menuUploadTuningsData")->trigger();
+        QVERIFY(
+            e.log.contains("Bypass Status refused: another exchange with the pedal is in "
+                           "progress"));
+        QCOMPARE(e.sent().size(), std::size_t(2 + 641));
+        QVERIFY(!checked(e, "menuStoreBypassStatus"));
+        QVERIFY(checked(e, "menuDoNotStoreBypassStatus"));
+    }
+
     void rangeLimitStatusOtherThanOneIsOff_data() {
         QTest::addColumn<int>("status");
         QTest::addColumn<std::vector<std::uint8_t>>("sent");
