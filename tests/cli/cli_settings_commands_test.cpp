@@ -229,40 +229,54 @@ void CliSettingsCommandsTest::restoreMovesSettingsToAnotherPedal() {
 void CliSettingsCommandsTest::simulatedPedal_data() {
     QTest::addColumn<QStringList>("words");  // BACKUP and PRESET stand for files
     QTest::addColumn<int>("exitCode");
-    QTest::newRow("status") << QStringList{"status"} << 0;
-    QTest::newRow("set") << QStringList{"set", "Dry", "angle=10"} << 0;
-    QTest::newRow("bypass") << QStringList{"bypass", "on"} << 0;
-    QTest::newRow("upload") << QStringList{"upload"} << 0;
-    QTest::newRow("tuning") << QStringList{"tuning", "1", "-1"} << 0;
-    QTest::newRow("tuning-data") << QStringList{"tuning-data"} << 0;
-    QTest::newRow("assign") << QStringList{"assign", "control2=Dry HPF"} << 0;
-    QTest::newRow("footswitch") << QStringList{"footswitch", "short=preset"} << 0;
-    QTest::newRow("store") << QStringList{"store"} << 0;
-    QTest::newRow("preset save") << QStringList{"preset", "save", "PRESET"} << 0;
-    QTest::newRow("preset load") << QStringList{"preset", "load", "PRESET"} << 0;
-    QTest::newRow("range") << QStringList{"range", "low"} << 0;
-    QTest::newRow("bypass-storing") << QStringList{"bypass-storing", "on"} << 0;
-    QTest::newRow("range-limit") << QStringList{"range-limit", "on"} << 0;
-    QTest::newRow("midi") << QStringList{"midi", "1"} << 0;
-    QTest::newRow("note-filter") << QStringList{"note-filter", "C3"} << 0;
-    QTest::newRow("firmware-upgrade") << QStringList{"firmware-upgrade"} << 0;
-    QTest::newRow("erase-settings") << QStringList{"erase-settings", "--check"} << 0;
+    QTest::addColumn<QString>("printed");  // what the command says, as it says it
+    QTest::newRow("status") << QStringList{"status"} << 0
+                            << "Effect: 0 (Korvanne MK3 0014)\nFootswitch mode: 0";
+    QTest::newRow("set") << QStringList{"set", "Dry", "angle=10"} << 0
+                         << "Dry = 0065C000 (address 0027)\n";
+    QTest::newRow("bypass") << QStringList{"bypass", "on"} << 0 << "Bypass on.\n";
+    QTest::newRow("upload") << QStringList{"upload"} << 0 << "UPLOAD OK 0014\n";
+    QTest::newRow("tuning") << QStringList{"tuning", "1", "-1"} << 0
+                            << "Tuning 1 (Standard (EADGBE)), semitones -1.\n";
+    QTest::newRow("tuning-data") << QStringList{"tuning-data"} << 0 << "Tuning data uploaded.\n";
+    QTest::newRow("assign") << QStringList{"assign", "control2=Dry HPF"} << 0
+                            << "control2: Dry HPF\n";
+    QTest::newRow("footswitch") << QStringList{"footswitch", "short=preset"} << 0
+                                << "Footswitch: short press preset, long press preset.\n";
+    QTest::newRow("store") << QStringList{"store"} << 0 << "Parameters saved in the pedal.\n";
+    QTest::newRow("preset save") << QStringList{"preset", "save", "PRESET"} << 0
+                                 << "File saved successfully: ";
+    QTest::newRow("preset load") << QStringList{"preset", "load", "PRESET"} << 0
+                                 << "File loaded successfully: ";
+    QTest::newRow("range") << QStringList{"range", "low"} << 0 << "Instrument range low.\n";
+    QTest::newRow("bypass-storing")
+        << QStringList{"bypass-storing", "on"} << 0 << "Bypass storing on.\n";
+    QTest::newRow("range-limit") << QStringList{"range-limit", "on"} << 0 << "Range limit on.\n";
+    QTest::newRow("midi") << QStringList{"midi", "1"} << 0 << "MIDI channel 1.\n";
+    QTest::newRow("note-filter") << QStringList{"note-filter", "C3"} << 0 << "Note filter: C3.\n";
+    QTest::newRow("firmware-upgrade")
+        << QStringList{"firmware-upgrade"} << 0 << "Firmware upgraded to 13.\n";
+    QTest::newRow("erase-settings")
+        << QStringList{"erase-settings", "--check"} << 0 << "Settings memory erased.\n";
     // A new simulated pedal's settings memory holds zeros, which the check calls not empty.
-    QTest::newRow("eeprom read") << QStringList{"eeprom", "read"} << 1;
-    QTest::newRow("raw") << QStringList{"raw", "000B", "007FE000"} << 0;
-    QTest::newRow("list") << QStringList{"list"} << 0;
-    QTest::newRow("restore") << QStringList{"restore", "BACKUP"} << 0;
+    QTest::newRow("eeprom read") << QStringList{"eeprom", "read"} << 1 << "Memory is not empty\n";
+    QTest::newRow("raw") << QStringList{"raw", "000B", "007FE000"} << 0 << "Sent 01000B007FE000.\n";
+    QTest::newRow("list") << QStringList{"list"} << 0 << "KVSIM0001\tKorvanne MK3 (simulated)\n";
+    QTest::newRow("restore")
+        << QStringList{"restore", "BACKUP"} << 0
+        << "The pedal already holds the backup's settings.\nParameters saved in the pedal.\n";
 }
 
 void CliSettingsCommandsTest::simulatedPedal() {
     QFETCH(QStringList, words);
     QFETCH(int, exitCode);
+    QFETCH(QString, printed);
     words.replaceInStrings(QRegularExpression("^BACKUP$"), backup_);
     words.replaceInStrings(QRegularExpression("^PRESET$"), preset_);
     CliHarness cli;
     const CliRun run = cli.run(QStringList{"--simulate", "--yes"} + words);
     QVERIFY2(run.exitCode == exitCode, run.describe());
-    QVERIFY2(!(run.out + run.err).isEmpty(), run.describe());
+    QVERIFY2((run.out + run.err).contains(printed.toUtf8()), run.describe());
 }
 
 QTEST_GUILESS_MAIN(CliSettingsCommandsTest)
