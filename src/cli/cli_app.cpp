@@ -395,9 +395,8 @@ int CliApp::preset(CommandArguments& args) {
     if (int r = refuseUnlessReady(false)) return r;
     Presets& presets = controller_->presets();
     // The link has just read the values the preset holds.
-    const QString failure =
-        words[0] == "save" ? presets.WritePresetFile(path) : presets.loadPresetFile(path);
-    return failure.isEmpty() ? ExitDone : fail(ExitFailed, failure);
+    return report(words[0] == "save" ? presets.WritePresetFile(path)
+                                     : presets.loadPresetFile(path));
 }
 
 int CliApp::checkUpdate(CommandArguments& args) {
@@ -509,17 +508,17 @@ int CliApp::raw(CommandArguments& args) {
     const QStringList words = args.positionals(error);
     if (!error.isEmpty()) return usage(error);
     if (words.size() != 2) return usage(QStringLiteral("raw wants ADDRESS and DATA."));
-    const std::optional<QString> address = hexDigits(words[0], 4);
-    const std::optional<QString> data = hexDigits(words[1], 8);
-    // A shorter text would send stale bytes of an earlier message with it.
-    if (!address) return usage(QStringLiteral("ADDRESS must be 4 hex digits, e.g. 000B."));
-    if (!data) return usage(QStringLiteral("DATA must be 8 hex digits, e.g. 007FE000."));
+    // Written as the console's raw send takes them: upper case, without a 0x.
+    const auto digits = [](QString text) {
+        if (text.startsWith("0x", Qt::CaseInsensitive)) text = text.mid(2);
+        return text.toUpper();
+    };
+    const QString address = digits(words[0]);
+    const QString data = digits(words[1]);
+    QString why;
+    if (!ConsoleTools::rawMessage(address, data, &why)) return usage(why);
     if (int r = linkPedal()) return r;
-    if (!controller_->consoleTools().rawSend(*address, *data)) {
-        return fail(ExitFailed, QStringLiteral("Nothing was sent."));
-    }
-    print(QStringLiteral("Sent 01%1%2.").arg(*address, *data));
-    return ExitDone;
+    return report(controller_->consoleTools().rawSend(address, data));
 }
 
 int CliApp::eeprom(CommandArguments& args) {
@@ -544,7 +543,7 @@ int CliApp::eeprom(CommandArguments& args) {
     ConsoleTools& tools = controller_->consoleTools();
     tools.setView(&consoleView_);
     if (erase) return report(tools.btnEraseEepromClick());
-    tools.btnReadEEPROMClick();
+    if (int r = report(tools.btnReadEEPROMClick())) return r;
     return awaitMemoryCheck();
 }
 

@@ -80,8 +80,7 @@ int CliApp::tuningData(CommandArguments& args) {
     if (int r = confirmable()) return r;
     if (int r = linkPedal()) return r;
     if (int r = refuseUnlessReady(false)) return r;
-    controller_->tunings().menuUploadTuningsDataClick();
-    if (int r = confirmationOutcome()) return r;
+    if (int r = report(controller_->tunings().menuUploadTuningsDataClick())) return r;
     print(QStringLiteral("Tuning data uploaded."));
     return ExitDone;
 }
@@ -149,7 +148,7 @@ int CliApp::footswitch(CommandArguments& args) {
         assignmentView_.setFootswitchChecked(isBypass("long") ? B::chkBypassLongPress
                                                               : B::chkChangePresetLongPress);
     }
-    controller_->controlAssignments().btnSetFootswitchModeClick();
+    if (int r = report(controller_->controlAssignments().btnSetFootswitchModeClick())) return r;
     const auto text = [&](B bypassButton) {
         return assignmentView_.footswitchChecked(bypassButton) ? QStringLiteral("bypass")
                                                                : QStringLiteral("preset");
@@ -275,7 +274,7 @@ int CliApp::noteFilter(CommandArguments& args) {
     NoteTrackingFilter& filter = controller_->noteTrackingFilter();
     filter.setView(&noteCutView_);
     filter.chkNoteChange();
-    filter.btnSaveClick();
+    if (int r = report(filter.btnSaveClick())) return r;
     for (int code = 0; code < NoteTrackingFilter::Notes; ++code) {
         if (checked[std::size_t(code)]) names << NoteTrackingFilter::NoteNames[std::size_t(code)];
     }

@@ -26,22 +26,23 @@ bool hexDigits(const QString& text, qsizetype count) {
 ConsoleTools::ConsoleTools(Services& services, DeviceMessages& messages)
     : services_(services), messages_(messages) {}
 
-bool ConsoleTools::writeMessage(const QString& name, const Message& message, bool purge,
-                                int pauseMs) {
+Outcome ConsoleTools::writeMessage(const QString& name, const Message& message, bool purge,
+                                   int pauseMs) {
     DeviceMessages::Exchange exchange(messages_, name);
-    if (!exchange) return false;
-    if (purge) messages_.unit().PurgeFTTransmit();
+    if (!exchange) return Outcome::busy();
+    if (purge) exchange.purgeTransmit();
     exchange.send(message);
     exchange.pause(pauseMs);
-    return true;
+    return Outcome::done();
+}
+
+QString ConsoleTools::i2cAddressMessage(const QString& text) {
+    return "The I2C address must be two hexadecimal digits, for example 50; '" + text + "' is not.";
 }
 
 std::optional<std::uint8_t> ConsoleTools::i2cAddress(const QString& text) {
     if (!hexDigits(text, 2)) {
-        services_.dialogs.inform(
-            "The I2C address must be two hexadecimal digits, for "
-            "example 50; '" +
-            text + "' is not.");
+        services_.dialogs.inform(i2cAddressMessage(text));
         return std::nullopt;
     }
     return static_cast<std::uint8_t>(text.toUInt(nullptr, 16));
@@ -65,27 +66,33 @@ bool ConsoleTools::EraseEEPROM(const QString& i2cAddr) {
     if (!address || !messages_.linkFree(name)) return false;
     const Message message = msg::eepromErase(*address);
     services_.log.ConsoleLog("erase message: " + QString::fromStdString(hexText(message)));
-    return writeMessage(name, message, true, ErasePauseMs);
+    return writeMessage(name, message, true, ErasePauseMs).ok();
 }
 
-void ConsoleTools::btnReadEEPROMClick() {
-    if (!view_) return;
-    ReadEEPROM(view_->i2cAddressText());
+Outcome ConsoleTools::btnReadEEPROMClick() {
+    if (!view_) return Outcome::refused(QStringLiteral("There is no I2C address to read."));
+    return ReadEEPROM(view_->i2cAddressText());
 }
 
-bool ConsoleTools::ReadEEPROM(const QString& i2cAddr) {
+Outcome ConsoleTools::ReadEEPROM(const QString& i2cAddr) {
     const std::optional<std::uint8_t> address = i2cAddress(i2cAddr);
     const QString name = QStringLiteral("Read EEPROM");
-    if (!address || !messages_.linkFree(name)) return false;
+    if (!address) return Outcome::refused(i2cAddressMessage(i2cAddr));
+    if (!messages_.linkFree(name)) return Outcome::busy();
     const Message message = msg::eepromRead(*address);
     services_.log.ConsoleLog("Read message: " + QString::fromStdString(hexText(message)));
     // The pause holds the link, so the poll leaves the dump alone until it has arrived.
     return writeMessage(name, message, false, ReadPauseMs);
 }
 
-void ConsoleTools::btnSendClick() {
-    if (!view_) return;
-    rawSend(view_->rawAddressText(), view_->rawDataText());
+Outcome ConsoleTools::btnSendClick() {
+    if (!view_) return Outcome::refused(QStringLiteral("There is nothing to send."));
+    const Outcome sent = rawSend(view_->rawAddressText(), view_->rawDataText());
+    // A text that is not a message is the user's to correct: say why.
+    if (sent.kind == Outcome::Refused && sent.sentence.startsWith(QLatin1String("Not sent:"))) {
+        services_.dialogs.inform(sent.sentence);
+    }
+    return sent;
 }
 
 std::optional<Message> ConsoleTools::rawMessage(const QString& address, const QString& data,
@@ -106,17 +113,16 @@ std::optional<Message> ConsoleTools::rawMessage(const QString& address, const QS
                                data.toUInt(nullptr, 16));
 }
 
-bool ConsoleTools::rawSend(const QString& address, const QString& data) {
+Outcome ConsoleTools::rawSend(const QString& address, const QString& data) {
     QString why;
     const std::optional<Message> message = rawMessage(address, data, &why);
-    if (!message) {
-        services_.dialogs.inform(why);
-        return false;
-    }
+    if (!message) return Outcome::refused(why);
     const QString name = QStringLiteral("Send");
-    if (!messages_.linkFree(name)) return false;
-    services_.log.ConsoleLog(QString::fromStdString(hexText(*message)));
-    return writeMessage(name, *message, false, 0);
+    if (!messages_.linkFree(name)) return Outcome::busy();
+    const QString text = QString::fromStdString(hexText(*message));
+    services_.log.ConsoleLog(text);
+    const Outcome sent = writeMessage(name, *message, false, 0);
+    return sent.ok() ? Outcome::done(QStringLiteral("Sent %1.").arg(text)) : sent;
 }
 
 void ConsoleTools::cmbNotePickerChange(int index) {

@@ -44,8 +44,9 @@ public:
     // The buttons and edits.
     // Done with the sentence of what was erased.
     Outcome btnEraseEepromClick();
-    void btnReadEEPROMClick();
-    void btnSendClick();
+    Outcome btnReadEEPROMClick();
+    // Sends the raw write of the two edits; texts that are not one are refused with a message.
+    Outcome btnSendClick();
     void cmbNotePickerChange(int index);
     void edtQChange(const QString& text);
     void edtBoostChange(const QString& text);
@@ -56,14 +57,16 @@ public:
     // the link. Called from a command's own exchange, it joins that exchange.
     bool EraseEEPROM(const QString& i2cAddr);
     // Asks the pedal for a dump of the settings memory, then pauses 4000 ms. The dump itself is
-    // taken by the poll and judged by the memory check.
-    bool ReadEEPROM(const QString& i2cAddr);
+    // taken by the poll and judged by the memory check. Refused when the address is not two hex
+    // digits (the user is told) or another exchange holds the link.
+    Outcome ReadEEPROM(const QString& i2cAddr);
     // The parameter write of four address digits and eight value digits (7 bytes), or, when the
     // texts are not that, nothing and the sentence that says why.
     static std::optional<Message> rawMessage(const QString& address, const QString& data,
                                              QString* why);
-    // Sends rawMessage; other texts are refused with a message and nothing is sent.
-    bool rawSend(const QString& address, const QString& data);
+    // Sends rawMessage; other texts are refused with the sentence of rawMessage and nothing is
+    // sent. Done with "Sent <message>." in hex.
+    Outcome rawSend(const QString& address, const QString& data);
 
     double CalcNoteFrequency() const;
     // Logs the coefficient table for the frequency with the current note name, gain and Q.
@@ -80,8 +83,10 @@ public:
 private:
     // The one way these tools reach the pedal: as one exchange (refused and logged under `name`
     // while another runs), optionally purges the transmit queue, writes the message, pauses.
-    bool writeMessage(const QString& name, const Message& message, bool purge, int pauseMs);
+    Outcome writeMessage(const QString& name, const Message& message, bool purge, int pauseMs);
+    // The address as a number; tells the user when it is not two hex digits.
     std::optional<std::uint8_t> i2cAddress(const QString& text);
+    static QString i2cAddressMessage(const QString& text);
     // The edit's text as a number in the user's number format; tells the user when it is not.
     std::optional<double> readNumber(const QString& text);
     QString decimalText(double value) const;

@@ -169,11 +169,13 @@ Message ControlAssignments::BuildFootswitchMessage() {
     return message;
 }
 
-void ControlAssignments::btnSetFootswitchModeClick() {
+Outcome ControlAssignments::btnSetFootswitchModeClick() {
     const Message message = BuildFootswitchMessage();
     services_.log.ConsoleLog(QString::fromStdString(hexText(message)));
     DeviceMessages::Exchange exchange(messages_, "Set Footswitch Mode");
+    if (!exchange) return Outcome::busy();
     exchange.send(message);
+    return Outcome::done();
 }
 
 void ControlAssignments::ApplyFootswitchMode(const std::vector<std::uint8_t>& entries,

@@ -61,7 +61,7 @@ public:
     // Done once sent; Cancelled when the user says No.
     Outcome btnAssignClick();
     Message BuildFootswitchMessage();
-    void btnSetFootswitchModeClick();
+    Outcome btnSetFootswitchModeClick();
 
     // Status reply entry index (footswitch mode) and entries start to start + 14 (assignments).
     void ApplyFootswitchMode(const std::vector<std::uint8_t>& entries, std::size_t index);

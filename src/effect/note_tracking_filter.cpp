@@ -38,7 +38,7 @@ Message NoteTrackingFilter::noteFilterMessage() const {
     return msg::noteFilter(first, second);
 }
 
-void NoteTrackingFilter::btnSaveClick() {
+Outcome NoteTrackingFilter::btnSaveClick() {
     LogSink& log = services_.log;
     Dialogs& dialogs = services_.dialogs;
     const Message message = noteFilterMessage();
@@ -49,12 +49,14 @@ void NoteTrackingFilter::btnSaveClick() {
     // The window can be opened at any time; without a pedal there is nobody to tell.
     if (!link_.Linked) {
         dialogs.inform(NotLinkedMessage);
-        return;
+        return Outcome::refused(NotLinkedMessage);
     }
     DeviceMessages::Exchange exchange(messages_, "Note Cut");
+    if (!exchange) return Outcome::busy();
     exchange.purgeTransmit();
     exchange.send(message);
     exchange.pause(AfterWriteMs);
+    return Outcome::done();
 }
 
 }  // namespace korvanne

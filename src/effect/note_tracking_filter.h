@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "core/outcome.h"
 #include "device/message_builders.h"
 
 namespace korvanne {
@@ -40,7 +41,8 @@ public:
 
     // Any of the eight boxes changed: with two checked, the others cannot be checked.
     void chkNoteChange();
-    void btnSaveClick();
+    // Done once sent; refused without a linked pedal (the user is told).
+    Outcome btnSaveClick();
     // The message for the boxes checked now.
     Message noteFilterMessage() const;
 

@@ -81,11 +81,11 @@ void Tunings::switchToBypass(DeviceMessages::Exchange& exchange) {
     if (exchange.entered()) fx_.SendBypass(true);
 }
 
-void Tunings::menuUploadTuningsDataClick() {
+Outcome Tunings::menuUploadTuningsDataClick() {
     Dialogs& dialogs = services_.dialogs;
     BuildTuningData();  // logs the table it sends
-    if (!messages_.linkFree("Upload Tuning Data")) return;
-    if (!dialogs.confirm(QStringLiteral("Upload Tuning Data?"))) return;
+    if (!messages_.linkFree("Upload Tuning Data")) return Outcome::busy();
+    if (!dialogs.confirm(QStringLiteral("Upload Tuning Data?"))) return Outcome::cancelled();
     DeviceMessages::Exchange exchange(messages_, "Upload Tuning Data");
     switchToBypass(exchange);
     exchange.pause(BypassSettleMs);
@@ -97,6 +97,7 @@ void Tunings::menuUploadTuningsDataClick() {
     exchange.purgeTransmit();
     exchange.send(message);
     exchange.pause(AfterWriteMs);
+    return Outcome::done();
 }
 
 }  // namespace korvanne

@@ -50,7 +50,8 @@ public:
     void ApplyTuning(const std::vector<std::uint8_t>& entries, std::size_t index);
     // The tuning data as one 1280-character hex text; logged.
     QString BuildTuningData();
-    void menuUploadTuningsDataClick();
+    // Done once sent; Cancelled when the user says No.
+    Outcome menuUploadTuningsDataClick();
 
     // The "Set Tuning" message for the current choice.
     Message tuningMessage() const;

@@ -94,7 +94,7 @@ MainController::MainController(Services& services, MainView& view)
     appliers.ApplyMidiChannel = [this](const std::vector<std::uint8_t>& entries, std::size_t i) {
         pedalSettings_->ShowMidiChannel(entries[i]);
     };
-    presets_ = std::make_unique<Presets>(*this);
+    presets_ = std::make_unique<Presets>(services_, messages_, *communication_, *fxSettings_);
     usbReadTimer_->onTimeout([this] { communication_->Timer_USB_ReadTimer(); });
     messages_.onBusyChanged = [this](bool busy) {
         view_.setBusy(busy);

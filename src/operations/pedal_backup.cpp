@@ -116,7 +116,7 @@ Outcome PedalBackup::restore(const PedalSnapshot& wanted, bool store, const Chan
     // The footswitch first, then the tuning: the tracking parameters after it need one.
     if (wanted.footswitchMode != now.footswitchMode) {
         p_.assignments.chooseFootswitchMode(wanted.footswitchMode);
-        p_.assignments.btnSetFootswitchModeClick();
+        if (Outcome sent = p_.assignments.btnSetFootswitchModeClick(); !sent.ok()) return sent;
         change("footswitch_mode", QString::number(now.footswitchMode),
                QString::number(wanted.footswitchMode));
     }
@@ -158,17 +158,16 @@ Outcome PedalBackup::restore(const PedalSnapshot& wanted, bool store, const Chan
                rangeText(wanted.instrumentRange));
     }
     if (wanted.storeBypassStatus != now.storeBypassStatus) {
-        if (wanted.storeBypassStatus) {
-            p_.settings.menuStoreBypassStatusClick();
-        } else {
-            p_.settings.menuDoNotStoreBypassStatusClick();
-        }
+        const Outcome sent = wanted.storeBypassStatus
+                                 ? p_.settings.menuStoreBypassStatusClick()
+                                 : p_.settings.menuDoNotStoreBypassStatusClick();
+        if (!sent.ok()) return sent;
         change("store_bypass_status", onOff(now.storeBypassStatus),
                onOff(wanted.storeBypassStatus));
     }
     if (midiChannel(wanted.midiChannel) != midiChannel(now.midiChannel)) {
         const QString caption = PedalSettings::midiChannelCaption(midiChannel(wanted.midiChannel));
-        p_.settings.menuMIDIchannelsClickItem(caption);
+        if (Outcome sent = p_.settings.menuMIDIchannelsClickItem(caption); !sent.ok()) return sent;
         change("midi_channel", PedalSettings::midiChannelCaption(midiChannel(now.midiChannel)),
                caption);
     }

@@ -10,10 +10,10 @@
 #include "core/dialogs.h"
 #include "core/log_sink.h"
 #include "core/outcome.h"
+#include "core/services.h"
 #include "device/communication.h"
 #include "device/device_messages.h"
 #include "effect/fx_settings.h"
-#include "operations/main_controller.h"
 #include "operations/preset_file.h"
 
 namespace korvanne {
@@ -23,39 +23,40 @@ namespace {
 constexpr qint64 PresetReadLimit = 64 * 1024;
 }  // namespace
 
-Presets::Presets(MainController& main) : main_(main) {}
+Presets::Presets(Services& services, DeviceMessages& messages, Communication& link, FxSettings& fx)
+    : services_(services), messages_(messages), link_(link), fx_(fx) {}
 
 QString Presets::ensurePresetFolder() {
-    const QString folder = main_.services().home.presetFolder();
+    const QString folder = services_.home.presetFolder();
     std::error_code error;
     std::filesystem::create_directories(std::filesystem::path(folder.toStdString()), error);
     if (!error) return {};
     return QDir::toNativeSeparators(folder) + ": " + QString::fromStdString(error.message());
 }
 
-void Presets::menuSavePresetClick() {
+Outcome Presets::menuSavePresetClick() {
     // The pedal's own state first: the values written are those it reports.
     {
-        DeviceMessages::Exchange exchange(main_.messages(), QStringLiteral("Save Preset"));
-        if (!exchange) return;
-        main_.communication().ReadDeviceStatus();
+        DeviceMessages::Exchange exchange(messages_, QStringLiteral("Save Preset"));
+        if (!exchange) return Outcome::busy();
+        link_.ReadDeviceStatus();
     }
 
-    Dialogs& dialogs = main_.services().dialogs;
+    Dialogs& dialogs = services_.dialogs;
     if (const QString error = ensurePresetFolder(); !error.isEmpty()) {
         dialogs.inform(error);
-        return;
+        return Outcome::failed(error);
     }
-    const QString chosen = dialogs.saveFile(SaveTitle, Filter, QStringLiteral("txt"),
-                                            main_.services().home.presetFolder());
-    if (chosen.isEmpty()) return;
-    WritePresetFile(chosen);
+    const QString chosen =
+        dialogs.saveFile(SaveTitle, Filter, QStringLiteral("txt"), services_.home.presetFolder());
+    if (chosen.isEmpty()) return Outcome::cancelled();
+    return WritePresetFile(chosen);
 }
 
-QString Presets::WritePresetFile(const QString& chosenPath) {
-    Dialogs& dialogs = main_.services().dialogs;
+Outcome Presets::WritePresetFile(const QString& chosenPath) {
+    Dialogs& dialogs = services_.dialogs;
     const QString path = QString::fromStdString(presetSaveName(chosenPath.toStdString()));
-    const std::string bytes = presetFileBytes(main_.fxSettings().records.values());
+    const std::string bytes = presetFileBytes(fx_.records.values());
     // Written beside the target and put in its place only when whole.
     QSaveFile file(path);
     QString error;
@@ -70,46 +71,46 @@ QString Presets::WritePresetFile(const QString& chosenPath) {
     if (!error.isEmpty()) {
         const QString message = "Error saving file: " + error;
         dialogs.inform(message);
-        return message;
+        return Outcome::failed(message);
     }
     dialogs.inform("File saved successfully: " + QFileInfo(path).absoluteFilePath());
-    return {};
+    return Outcome::done();
 }
 
 void Presets::logFields(const QStringList& fields) {
-    LogSink& log = main_.services().log;
+    LogSink& log = services_.log;
     for (int k = 0; k < PresetLoggedFields; ++k)
         log.ConsoleLog(QString::fromStdString(presetLoadLabel(k)) + fields.value(k));
 }
 
-void Presets::menuLoadPresetClick() {
-    if (!main_.messages().linkFree(QStringLiteral("Load Preset"))) return;
-    Dialogs& dialogs = main_.services().dialogs;
+Outcome Presets::menuLoadPresetClick() {
+    if (!messages_.linkFree(QStringLiteral("Load Preset"))) return Outcome::busy();
+    Dialogs& dialogs = services_.dialogs;
     if (const QString error = ensurePresetFolder(); !error.isEmpty()) {
         dialogs.inform(error);
-        return;
+        return Outcome::failed(error);
     }
-    const QString path = dialogs.openFile(OpenTitle, Filter, QStringLiteral("txt"),
-                                          main_.services().home.presetFolder());
+    const QString path =
+        dialogs.openFile(OpenTitle, Filter, QStringLiteral("txt"), services_.home.presetFolder());
     if (path.isEmpty()) {
         reapplyCurrentValues();
-        return;
+        return Outcome::cancelled();
     }
-    loadPreset(path, true);
+    return loadPreset(path, true);
 }
 
 void Presets::reapplyCurrentValues() {
     logFields({});
-    DeviceMessages::Exchange exchange(main_.messages(), QStringLiteral("Load Preset"));
-    if (exchange) main_.fxSettings().ApplyParameterValues(true);
+    DeviceMessages::Exchange exchange(messages_, QStringLiteral("Load Preset"));
+    if (exchange) fx_.ApplyParameterValues(true);
 }
 
-QString Presets::loadPresetFile(const QString& path) {
+Outcome Presets::loadPresetFile(const QString& path) {
     return loadPreset(path, false);
 }
 
-QString Presets::loadPreset(const QString& path, bool asCancelled) {
-    Dialogs& dialogs = main_.services().dialogs;
+Outcome Presets::loadPreset(const QString& path, bool asCancelled) {
+    Dialogs& dialogs = services_.dialogs;
     const QString shownName = QFileInfo(path).absoluteFilePath();
     QFile file(path);
     QString error;
@@ -124,7 +125,7 @@ QString Presets::loadPreset(const QString& path, bool asCancelled) {
         const QString message = "Error loading file: " + error;
         dialogs.inform(message);
         reapplyCurrentValues();
-        return message;
+        return Outcome::failed(message);
     }
     if (error.isEmpty() && bytes.size() > PresetReadLimit)
         error = shownName + ": the file is too large to be a preset";
@@ -137,22 +138,22 @@ QString Presets::loadPreset(const QString& path, bool asCancelled) {
         // A file that is not a whole preset changes nothing and sends nothing.
         const QString message = "Error loading file: " + error;
         dialogs.inform(message);
-        return message;
+        return Outcome::failed(message);
     }
     // The values go out as one exchange: a command asked for meanwhile waits for its end.
-    DeviceMessages::Exchange exchange(main_.messages(), "Load Preset");
-    if (!exchange) return "Load Preset refused: " + Outcome::BusyReason;
+    DeviceMessages::Exchange exchange(messages_, "Load Preset");
+    if (!exchange) return Outcome::busy();
     dialogs.inform("File loaded successfully: " + shownName);
 
     QStringList fields;
     for (const std::string& f : parse.content->fields) fields << QString::fromStdString(f);
     logFields(fields);
 
-    FxSettings& fx = main_.fxSettings();
+    FxSettings& fx = fx_;
     for (std::size_t k = 0; k < parse.content->values.size(); ++k)
         fx.records.setValue(Param(int(k)), parse.content->values[k]);
     fx.ApplyParameterValues(true);
-    return {};
+    return Outcome::done();
 }
 
 }  // namespace korvanne

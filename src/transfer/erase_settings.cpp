@@ -71,7 +71,7 @@ Outcome EraseSettings::menuEraseSettingsClick() {
         }
         exchange.pause(EraseSettleMs);
         if (!dialogs.confirm(CheckQuestion)) return erased;
-        if (!tools_.ReadEEPROM(SettingsMemoryAddress)) return erased;
+        if (!tools_.ReadEEPROM(SettingsMemoryAddress).ok()) return erased;
         awaitingDump_ = true;
         verdict_.reset();
         quietLimit_->start();

@@ -198,7 +198,7 @@ void CliCommandsTest::failures_data() {
     QTest::newRow("status option")
         << none << QStringList{"--simulate", "status", "--xml"} << 2 << "Unknown option --xml.";
     QTest::newRow("raw short address") << none << QStringList{"--simulate", "raw", "B", "007FE000"}
-                                       << 2 << "ADDRESS must be 4 hex digits";
+                                       << 2 << "the address must be four hexadecimal digits";
     QTest::newRow("coefficients unknown note")
         << none << QStringList{"coefficients", "H2", "6", "1.41"} << 2 << "NOTE must be one of";
     QTest::newRow("coefficients Q of 0") << none << QStringList{"coefficients", "A2", "6", "0"} << 2
@@ -207,7 +207,7 @@ void CliCommandsTest::failures_data() {
         << none << QStringList{"--simulate", "eeprom", "read", "--address", "52"} << 2
         << "--address wants 50 or 51.";
     QTest::newRow("raw short data") << none << QStringList{"--simulate", "raw", "000B", "7FE"} << 2
-                                    << "DATA must be 8 hex digits";
+                                    << "the data must be eight hexadecimal digits";
     QTest::newRow("tuning out of range")
         << none << QStringList{"--simulate", "tuning", "9", "0"} << 2 << "TUNING must be";
     QTest::newRow("semitones out of range")
