@@ -18,7 +18,7 @@
 #include "core/clock.h"
 #include "core/dialogs.h"
 #include "core/shell.h"
-#include "operations/main_controller.h"
+#include "app/main_controller.h"
 #include "sim/sim_transport.h"
 #include "transfer/erase_settings.h"
 
@@ -147,7 +147,7 @@ double memoryCheckCpuMs() {
     std::vector<std::uint8_t> dump(1 + 16384, 0xFF);
     dump[0] = 0xAB;
     const double start = processCpuMs();
-    editor.controller().eraseSettings().CheckMemoryDump(dump);
+    editor.operations().eraseSettings().CheckMemoryDump(dump);
     QCoreApplication::processEvents();
     console.Memo1->viewport()->repaint();
     const double ms = processCpuMs() - start;

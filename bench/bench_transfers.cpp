@@ -27,7 +27,7 @@
 #include "core/log_sink.h"
 #include "core/shell.h"
 #include "device/serial_transport.h"
-#include "operations/main_controller.h"
+#include "app/main_controller.h"
 #include "sim/built_in_pedal.h"
 #include "sim/sim_transport.h"
 #include "transfer/firmware_upgrade.h"
@@ -126,7 +126,7 @@ struct BenchEditor {
     void start(Clock& clock, const QString& home, Transport& transport) {
         editor = std::make_unique<Editor>(
             Services{log, dialogs, clock, shell, SettingsHome(home), transport});
-        editor->controller().TimerCheckWebVersion().stop();
+        editor->controller().operations().TimerCheckWebVersion().stop();
     }
 };
 
@@ -179,7 +179,7 @@ bool pacedUpgrade(const QString& home) {
         return false;
     }
     dialogs.messages.clear();
-    FirmwareUpgrade& upgrade = editor.controller().firmwareUpgrade();
+    FirmwareUpgrade& upgrade = editor.operations().firmwareUpgrade();
     counting.wireBits = 0;
     const std::int64_t start = clock.nowUs();
     editor.firmwareUpgrade().findChild<QPushButton*>("btnUpgradeFirmware")->click();

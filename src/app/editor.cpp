@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QPushButton>
 
+#include "app/main_controller.h"
 #include "app/tform_main.h"
 #include "console/console_shortcut.h"
 #include "console/tform_print.h"
@@ -11,7 +12,6 @@
 #include "effect/fx_settings_panels.h"
 #include "effect/tform_fx_settings.h"
 #include "effect/tform_note_tracking_filter.h"
-#include "operations/main_controller.h"
 #include "transfer/algorithm_upload.h"
 #include "transfer/firmware_upgrade.h"
 #include "transfer/tform_firmware_upgrade.h"
@@ -50,7 +50,7 @@ Editor::Editor(const Services& services)
     console_ = std::make_unique<TformPrint>();
     creationOrder_ << console_->objectName();
     log_.first = console_.get();
-    console_->attachTools(controller_->consoleTools());
+    console_->attachTools(controller_->operations().consoleTools());
     // Ctrl+Shift+P opens the console from the main window and the effect settings window.
     consoleShortcut_ = std::make_unique<ConsoleShortcut>(*console_);
     consoleShortcut_->watch(main_.get());
@@ -61,17 +61,18 @@ Editor::Editor(const Services& services)
     main_->setEffectWindow(fxSettings_.get());
     // The tuning and assignment controls live with the window that shows them.
     (new FxSettingsPanels(fxSettings_.get()))
-        ->attach(&controller_->tunings(), &controller_->controlAssignments(),
-                 &controller_->parameterStore());
+        ->attach(&controller_->operations().tunings(),
+                 &controller_->operations().controlAssignments(),
+                 &controller_->operations().parameterStore());
     consoleShortcut_->watch(fxSettings_.get());
-    fxSettings_->attach(&controller_->fxSettings());
+    fxSettings_->attach(&controller_->operations().fxSettings());
     main_->setEffectControlsEnabled = [this](bool on) {
-        controller_->fxSettings().SetEffectControlsEnabled(on);
+        controller_->operations().fxSettings().SetEffectControlsEnabled(on);
     };
 
     noteTrackingFilter_ = std::make_unique<TformNoteTrackingFilter>();
     creationOrder_ << noteTrackingFilter_->objectName();
-    noteTrackingFilter_->attach(&controller_->noteTrackingFilter());
+    noteTrackingFilter_->attach(&controller_->operations().noteTrackingFilter());
     QObject::connect(main_->action("menuNoteCut"), &QAction::triggered, noteTrackingFilter_.get(),
                      [this] {
                          noteTrackingFilter_->show();
@@ -82,14 +83,14 @@ Editor::Editor(const Services& services)
     creationOrder_ << newVersionMsg_->objectName();
     updateUpdater_ = std::make_unique<TformUpdateUpdater>();
     creationOrder_ << updateUpdater_->objectName();
-    newVersionMsg_->attach(&controller_->updater());
+    newVersionMsg_->attach(&controller_->operations().updater());
     updateUpdater_->attach(newVersionMsg_.get(), main_.get());
-    controller_->updateCheck().setView(updateUpdater_.get());
-    controller_->updater().setView(updateUpdater_.get());
+    controller_->operations().updateCheck().setView(updateUpdater_.get());
+    controller_->operations().updater().setView(updateUpdater_.get());
 }
 
 void Editor::wireTransfers() {
-    MainController* c = controller_.get();
+    PedalOperations* c = &controller_->operations();
     FirmwareUpgrade& upgrade = c->firmwareUpgrade();
     firmwareUpgrade_->attach(&upgrade, main_.get());
     upgrade.setView(firmwareUpgrade_.get());
@@ -111,6 +112,10 @@ void Editor::wireTransfers() {
     });
     QObject::connect(main_->action("menuStartFirmwareUpgrade"), &QAction::triggered, main_.get(),
                      [c] { c->firmwareUpgrade().menuStartFirmwareUpgradeClick(); });
+}
+
+PedalOperations& Editor::operations() {
+    return controller_->operations();
 }
 
 Editor::~Editor() {

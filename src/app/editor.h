@@ -10,6 +10,7 @@ namespace korvanne {
 
 class ConsoleShortcut;
 class MainController;
+class PedalOperations;
 class TformFXsettings;
 class TformFirmwareUpgrade;
 class TformMain;
@@ -33,6 +34,7 @@ public:
     TformNewVersionMsg& newVersionMsg() { return *newVersionMsg_; }
     TformUpdateUpdater& updateUpdater() { return *updateUpdater_; }
     MainController& controller() { return *controller_; }
+    PedalOperations& operations();
     Services& services() { return services_; }
 
     // Object names of the windows in the order they were created.

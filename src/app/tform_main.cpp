@@ -14,11 +14,11 @@
 #include <QVBoxLayout>
 
 #include "app/look.h"
+#include "app/main_controller.h"
 #include "device/communication.h"
 #include "effect/control_assignments.h"
 #include "effect/parameter_store.h"
 #include "effect/tunings.h"
-#include "operations/main_controller.h"
 #include "operations/presets.h"
 #include "pedal/pedal_settings.h"
 #include "transfer/erase_settings.h"
@@ -225,19 +225,20 @@ QMenu* TformMain::addSubmenu(QMenu* parent, const QString& name, const QString& 
 void TformMain::attach(MainController* controller) {
     controller_ = controller;
     MainController* c = controller;
+    PedalOperations* o = &controller->operations();
     auto on = [this](const QString& name, auto handler) {
         connect(actions_.value(name), &QAction::triggered, this, handler);
     };
     on("menuSupport", [c] { c->menuSupportClick(); });
-    on("menuSavePreset", [c] { c->presets().menuSavePresetClick(); });
-    on("menuLoadPreset", [c] { c->presets().menuLoadPresetClick(); });
-    on("menuScan", [c] { c->communication().menuScanClick(); });
-    on("menuConnect", [c] { c->communication().ConnectOnClick(); });
-    on("menuDisconnect", [c] { c->communication().menuDisconnectClick(); });
-    on("menuEraseSettings", [c] { c->eraseSettings().menuEraseSettingsClick(); });
+    on("menuSavePreset", [o] { o->presets().menuSavePresetClick(); });
+    on("menuLoadPreset", [o] { o->presets().menuLoadPresetClick(); });
+    on("menuScan", [o] { o->communication().menuScanClick(); });
+    on("menuConnect", [o] { o->communication().ConnectOnClick(); });
+    on("menuDisconnect", [o] { o->communication().menuDisconnectClick(); });
+    on("menuEraseSettings", [o] { o->eraseSettings().menuEraseSettingsClick(); });
     connect(lstEffects, &QListWidget::itemClicked, this, [c] { c->effetto_cliccato(); });
     on("menuShowUpdateMsg", [c] { c->menuShowUpdateMsgClick(); });
-    on("menuUpdateNow", [c] { c->updater().menuUpdateNowClick(); });
+    on("menuUpdateNow", [o] { o->updater().menuUpdateNowClick(); });
     on("menuReportUSBErrors", [c] { c->menuReportUSBErrorsClick(); });
     // Opening the Info menu runs Info as well.
     connect(menus_.value("menuInfo"), &QMenu::aboutToShow, this, [c] { c->menuInfoClick(); });
@@ -246,23 +247,23 @@ void TformMain::attach(MainController* controller) {
 
     // Assignments and footswitch.
     connect(btnAssign, &QPushButton::clicked, this,
-            [c] { c->controlAssignments().btnAssignClick(); });
+            [o] { o->controlAssignments().btnAssignClick(); });
     connect(btnSetFootswitchMode, &QPushButton::clicked, this,
-            [c] { c->controlAssignments().btnSetFootswitchModeClick(); });
+            [o] { o->controlAssignments().btnSetFootswitchModeClick(); });
 
     // Store and request.
-    ParameterStore& store = c->parameterStore();
+    ParameterStore& store = o->parameterStore();
     connect(btnSaveParameters, &QPushButton::clicked, this,
             [&store] { store.btnSaveParametersClick(); });
     connect(btnRequest, &QPushButton::clicked, this, [&store] { store.btnRequestClick(); });
     on("menuEnableAllParameters", [&store] { store.OnClickEnableAllParameters(); });
 
     // Tunings.
-    connect(btnSetTuning, &QPushButton::clicked, this, [c] { c->tunings().btnSetTuningClick(); });
-    on("menuUploadTuningsData", [c] { c->tunings().menuUploadTuningsDataClick(); });
+    connect(btnSetTuning, &QPushButton::clicked, this, [o] { o->tunings().btnSetTuningClick(); });
+    on("menuUploadTuningsData", [o] { o->tunings().menuUploadTuningsDataClick(); });
 
     // Pedal-wide settings.
-    PedalSettings& pedal = c->pedalSettings();
+    PedalSettings& pedal = o->pedalSettings();
     pedal.setView(this);
     on("menuStandard", [&pedal] { pedal.menuStandardClick(); });
     on("menuLow", [&pedal] { pedal.menuLowClick(); });

@@ -4,7 +4,7 @@
 #include <QMainWindow>
 #include <functional>
 
-#include "operations/main_view.h"
+#include "app/main_view.h"
 #include "pedal/pedal_settings_view.h"
 
 class QAction;

@@ -20,9 +20,8 @@
 #include "effect/fx_settings.h"
 #include "effect/parameter_catalogue.h"
 #include "operations/local_settings.h"
-#include "operations/main_controller.h"
-#include "operations/operations_start_up.h"
 #include "operations/pedal_backup.h"
+#include "operations/pedal_operations.h"
 #include "operations/presets.h"
 #include "transfer/algorithm_upload.h"
 #include "transfer/erase_settings.h"
@@ -59,7 +58,9 @@ CliApp::CliApp(QStringList words, CliServices services)
       io_(std::move(services)),
       log_(io_.log),
       dialogs_(io_.dialogs),
-      clock_(io_.clock) {}
+      clock_(io_.clock),
+      frontEnd_([this] { return controller_->catalogue.effectNames(); },
+                [this] { controller_->fxSettings().FormShow(); }) {}
 
 CliApp::~CliApp() {
     unlink();
@@ -138,10 +139,10 @@ void CliApp::createController() {
     if (controller_) return;
     transport_ = io_.makeTransport(line_.options);
     services_.reset(new Services{log_, dialogs_, clock_, io_.shell, io_.home, *transport_});
-    controller_ = std::make_unique<MainController>(*services_, view_);
+    controller_ = std::make_unique<PedalOperations>(*services_, frontEnd_);
 
-    MainController& c = *controller_;
-    PrepareOperations(c);
+    PedalOperations& c = *controller_;
+    if (ResourceLoad load = c.prepare(); !load.ok()) dialogs_.inform(load.error);
 
     // The assignment lists take what the link reads, as the effect window's lists do.
     ControlAssignments& assignments = c.controlAssignments();
@@ -191,7 +192,8 @@ int CliApp::linkPedal(LinkFor purpose) {
     if (chosen < 0) return fail(ExitNoPedal, QStringLiteral("No pedal found."));
 
     comm.DeviceSerial = serials[chosen];
-    view_.setText(Control::lblDeviceName, descriptions[chosen]);
+    // The link opens the bridge its device name and serial number say.
+    frontEnd_.setDeviceName(descriptions[chosen]);
     // A failed open is said below in one sentence of the command line's own.
     dialogs_.holdMessages();
     readWithoutEcho();
@@ -267,7 +269,7 @@ int CliApp::report(const Outcome& outcome) {
 }
 
 PedalBackup CliApp::pedalBackup() {
-    MainController& c = *controller_;
+    PedalOperations& c = *controller_;
     return PedalBackup({c.communication(), c.messages(), c.controlAssignments(), c.tunings(),
                         c.pedalSettings(), c.fxSettings(), c.parameterStore(),
                         [this](int index) { return controller_->catalogue.effectName(index); }});

@@ -8,7 +8,7 @@
 #include <memory>
 
 #include "cli/cli_effect_views.h"
-#include "cli/cli_view.h"
+#include "cli/cli_front_end.h"
 #include "cli/command_line.h"
 #include "cli/stream_log.h"
 #include "cli/terminal_dialogs.h"
@@ -21,7 +21,7 @@
 
 namespace korvanne {
 
-class MainController;
+class PedalOperations;
 
 // The console tools' address list without a widget.
 class CliConsoleView final : public ConsoleToolsView {
@@ -130,7 +130,7 @@ private:
     // Makes the link's status handshake read without sending anything back.
     void readWithoutEcho();
     void unlink();
-    // Backup and restore over the controller's operations.
+    // Backup and restore over the pedal operations.
     PedalBackup pedalBackup();
     // Stops a command that changes the pedal when the link found its firmware (or, where the
     // command needs it, its algorithm) older than this program's.
@@ -158,11 +158,11 @@ private:
     Clock& clock_;
     std::unique_ptr<Transport> transport_;
     std::unique_ptr<Services> services_;
-    CliView view_;
+    CliFrontEnd frontEnd_;
     CliConsoleView consoleView_;
     CliAssignmentView assignmentView_;
     CliNoteCutView noteCutView_;
-    std::unique_ptr<MainController> controller_;
+    std::unique_ptr<PedalOperations> controller_;
     bool linked_ = false;
 };
 

@@ -7,7 +7,7 @@
 #include "effect/note_tracking_filter.h"
 #include "effect/parameter_store.h"
 #include "effect/tunings.h"
-#include "operations/main_controller.h"
+#include "operations/pedal_operations.h"
 #include "pedal/pedal_settings.h"
 
 namespace korvanne {

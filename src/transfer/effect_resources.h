@@ -45,6 +45,7 @@ public:
     QStringList effectListLines() const { return ResourceLines; }
     // The effect at a position of the list last loaded; empty when there is none.
     QString effectName(int index) const { return effectNames_.value(index); }
+    QStringList effectNames() const { return effectNames_; }
 
     // Sets LatestAlgorithmNumber from the first list item ("Korvanne MK3 0014" -> 14). An empty
     // or unreadable item leaves it unchanged and returns false instead of stopping start-up.

@@ -98,7 +98,7 @@ private Q_SLOTS:
         QVERIFY(!QFile::exists(f.settingsPath("TAVRO/style.txt")));
         QVERIFY(f.main().action("menuShowUpdateMsg")->isChecked());
         QVERIFY(f.main().action("menuReportUSBErrors")->isChecked());
-        QVERIFY(f.controller().unit().ErrorReportEnabled);
+        QVERIFY(f.operations().unit().ErrorReportEnabled);
         QCOMPARE(appliedStyle(), QString("STYLE_0"));
         QCOMPARE(f.main().action("menuAppVersion")->text(), QString("Editor Version:  1.19"));
         QCOMPARE(f.dialogs.messages, QStringList());
@@ -125,8 +125,8 @@ private Q_SLOTS:
         f.start();
         QCOMPARE(f.main().action("menuShowUpdateMsg")->isChecked(), showChecked);
         QCOMPARE(f.main().action("menuReportUSBErrors")->isChecked(), reportChecked);
-        QCOMPARE(f.controller().startup.ShowUpdateMessage, showChecked);
-        QCOMPARE(f.controller().unit().ErrorReportEnabled, reportChecked);
+        QCOMPARE(f.operations().startup.ShowUpdateMessage, showChecked);
+        QCOMPARE(f.operations().unit().ErrorReportEnabled, reportChecked);
     }
 
     void menuTogglesRewriteTheirFilesOnly() {
@@ -137,11 +137,11 @@ private Q_SLOTS:
         QCOMPARE(readBytes(f.settingsPath("TAVRO/Korvanne MK3/ReportUSBErrors.txt")),
                  QByteArray("NO"));
         // The live error report follows the stored setting only from the next start.
-        QVERIFY(f.controller().unit().ErrorReportEnabled);
+        QVERIFY(f.operations().unit().ErrorReportEnabled);
         f.main().action("menuShowUpdateMsg")->trigger();
         QCOMPARE(readBytes(f.settingsPath("TAVRO/Korvanne MK3/ShowMessageVersionAtStartup.txt")),
                  QByteArray("NO"));
-        QVERIFY(f.controller().startup.ShowUpdateMessage);
+        QVERIFY(f.operations().startup.ShowUpdateMessage);
         f.main().action("menuShowUpdateMsg")->trigger();
         QCOMPARE(readBytes(f.settingsPath("TAVRO/Korvanne MK3/ShowMessageVersionAtStartup.txt")),
                  QByteArray("YES"));
@@ -340,8 +340,8 @@ private Q_SLOTS:
         QVERIFY(!w.action("menuStoreBypassStatus")->isChecked());
         QCOMPARE(w.effectList()->count(), 1);
         QCOMPARE(w.effectList()->item(0)->text(), QString("Korvanne MK3 0014"));
-        QCOMPARE(f.controller().catalogue.LatestAlgorithmNumber, 14u);
-        QCOMPARE(f.controller().MostRecentFirmware, 13u);
+        QCOMPARE(f.operations().catalogue.LatestAlgorithmNumber, 14u);
+        QCOMPARE(f.operations().MostRecentFirmware, 13u);
     }
 
     void enablingRules_data() {

@@ -43,7 +43,7 @@ struct LinkedConsole {
         f.dialogs.messages.clear();
     }
     TformPrint& console() { return f.editor->console(); }
-    ConsoleTools& tools() { return f.controller().consoleTools(); }
+    ConsoleTools& tools() { return f.operations().consoleTools(); }
 };
 
 void typeInto(QLineEdit* edit, const QString& text) {
@@ -94,7 +94,7 @@ private Q_SLOTS:
         QVERIFY(c.btnEraseEeprom->isVisible() && c.cmbI2Caddr->isVisible());
         QVERIFY(!c.btnSend->isVisible() && !c.cmbNotePicker->isVisible());
         // The generator starts from its own values, not from what the edits show.
-        ConsoleTools& t = f.controller().consoleTools();
+        ConsoleTools& t = f.operations().consoleTools();
         QCOMPARE(t.NoteOffset, -12);
         QCOMPARE(t.FilterQ, 11.0);
         QCOMPARE(t.FilterBoost, -6.0);
@@ -146,7 +146,7 @@ private Q_SLOTS:
         during->setSingleShot(true);
         during->onTimeout([&] {
             ranDuringPause = true;
-            busyDuringPause = !l.f.controller().messages().linkFree();
+            busyDuringPause = !l.f.operations().messages().linkFree();
             l.f.main().action("menuDisconnect")->trigger();
             l.console().btnEraseEeprom->click();  // refused without a question
         });
@@ -155,7 +155,7 @@ private Q_SLOTS:
         l.console().btnReadEEPROM->click();
         QCOMPARE(l.f.clock.nowMs() - before, std::int64_t(ConsoleTools::ReadPauseMs));
         QVERIFY(ranDuringPause && busyDuringPause);
-        QVERIFY(l.f.controller().communication().Linked);
+        QVERIFY(l.f.operations().communication().Linked);
         QCOMPARE(l.sentAfterLink(), bytes({0x0C, 0x50, 0x00, 0x00, 0x00, 0x00}));
         QCOMPARE(l.f.log.lines.value(0), QString("Read message: 0C5000000000"));
         // The poll takes the dump, which arrived whole during the pause.
@@ -246,7 +246,7 @@ private Q_SLOTS:
         QStringList expected = workedExample();
         if (locale != "C") expected[0].replace("Q1.41", "Q1,41");
         QCOMPARE(f.log.lines, expected);
-        ConsoleTools& t = f.controller().consoleTools();
+        ConsoleTools& t = f.operations().consoleTools();
         QCOMPARE(t.NoteFrequency, 110.0);
         QCOMPARE(t.FilterQ, 1.41);
         QCOMPARE(t.FilterBoost, 6.0);
@@ -255,7 +255,7 @@ private Q_SLOTS:
     void editsLogWhatTheyTake() {
         EditorFixture f;
         f.start();
-        ConsoleTools& t = f.controller().consoleTools();
+        ConsoleTools& t = f.operations().consoleTools();
         t.edtQChange("1.41");
         t.edtBoostChange("-3.5");
         QCOMPARE(f.log.lines, (QStringList{"Q: 1.41", "boost: -3.5"}));
@@ -266,7 +266,7 @@ private Q_SLOTS:
         f.start();
         f.editor->console().cmbNotePicker->setCurrentIndex(12);
         f.log.clear();
-        f.controller().consoleTools().btnGetNoteFrequencyClick();
+        f.operations().consoleTools().btnGetNoteFrequencyClick();
         QCOMPARE(
             f.log.lines,
             (QStringList{"A2_6db_cut_Q11 : array[0..19] of string =", "('00', '7F', 'F0', 'E7', ",
@@ -300,7 +300,7 @@ private Q_SLOTS:
         EditorFixture f;
         f.start();
         f.log.clear();
-        ConsoleTools& t = f.controller().consoleTools();
+        ConsoleTools& t = f.operations().consoleTools();
         if (isQ) {
             t.edtQChange(text);
         } else {
@@ -324,7 +324,7 @@ private Q_SLOTS:
         EditorFixture f;
         f.start();
         f.editor->console().cmbNotePicker->setCurrentIndex(index);
-        ConsoleTools& t = f.controller().consoleTools();
+        ConsoleTools& t = f.operations().consoleTools();
         t.btnGetNoteFrequencyClick();
         QVERIFY(qAbs(t.NoteFrequency - hz) < 1e-9);
         QVERIFY(f.log.lines.filter(" : array[0..19] of string =")

@@ -90,7 +90,7 @@ private Q_SLOTS:
         QCOMPARE(label(f.main(), "lblDeviceName"), device);
         QCOMPARE(f.main().action("menuSerialNumber")->text(), serials);
         QCOMPARE(f.main().itemEnabled("menuConnect"), pedals > 0);
-        QVERIFY(!f.controller().unit().isOpen());
+        QVERIFY(!f.operations().unit().isOpen());
         for (int i = 0; i < pedals; ++i) QVERIFY(f.transport.pedal(i).received().empty());
     }
 
@@ -101,7 +101,7 @@ private Q_SLOTS:
         QCOMPARE(f.dialogs.messages, QStringList{"No device found"});
         QCOMPARE(label(f.main(), "lblDeviceName"), QString("No device found"));
         QVERIFY(f.log.contains("FT device count: 0"));
-        QVERIFY(!f.controller().communication().Linked);
+        QVERIFY(!f.operations().communication().Linked);
     }
 
     void linkToAReadyPedal() {
@@ -109,7 +109,7 @@ private Q_SLOTS:
         PedalModel& pedal = f.transport.addPedal();
         f.start();
         f.main().action("menuScan")->trigger();
-        Communication& c = f.controller().communication();
+        Communication& c = f.operations().communication();
         QCOMPARE(f.dialogs.messages, QStringList());
         QVERIFY(c.Linked);
         QCOMPARE(label(f.main(), "lblDeviceName"), linkedLabel);
@@ -124,7 +124,7 @@ private Q_SLOTS:
         QVERIFY(f.editor->fxSettings().isVisible());
         QCOMPARE(f.editor->fxSettings().windowTitle(), QString("Korvanne MK3 0014"));
         QVERIFY(f.editor->fxSettings().effectControlsEnabled());
-        QVERIFY(f.controller().Timer_USB_Read().isActive());
+        QVERIFY(f.operations().Timer_USB_Read().isActive());
         for (const QString& name : effectButtons + QStringList{"btnUpload", "menuDisconnect",
                                                                "menuEraseSettings", "menuMIDI"}) {
             QVERIFY2(enabled(f.main(), name), qPrintable(name));
@@ -183,12 +183,12 @@ private Q_SLOTS:
         pedal.state().values[18] = 0x00123456;
         f.start();
         f.main().action("menuScan")->trigger();
-        const std::vector<std::uint8_t>& entries = f.controller().messages().received_bytes_array;
+        const std::vector<std::uint8_t>& entries = f.operations().messages().received_bytes_array;
         QCOMPARE(entries.size(), std::size_t(102));
         QCOMPARE(entries[25], std::uint8_t(9));
         QCOMPARE(entries[101], std::uint8_t(0x56));
         QVERIFY(f.log.contains("received_bytes_array size: 102"));
-        QVERIFY(f.controller().Timer_USB_Read().isActive());
+        QVERIFY(f.operations().Timer_USB_Read().isActive());
         QCOMPARE(f.dialogs.messages, QStringList());
     }
 
@@ -213,8 +213,8 @@ private Q_SLOTS:
         slow.answerLatencyUs = latencyMs * 1000;
         PedalModel& pedal = f.transport.addPedal(slow);
         f.start();
-        Communication& c = f.controller().communication();
-        DeviceMessages& messages = f.controller().messages();
+        Communication& c = f.operations().communication();
+        DeviceMessages& messages = f.operations().messages();
         // While the handshake pauses or waits, the user asks for another command, and a deferred
         // parameter send asks to go out.
         std::unique_ptr<Timer> click = f.clock.createTimer();
@@ -252,13 +252,13 @@ private Q_SLOTS:
         PedalModel& pedal = f.transport.addPedal();
         f.start();
         f.main().action("menuScan")->trigger();
-        DeviceMessages& messages = f.controller().messages();
+        DeviceMessages& messages = f.operations().messages();
         // A command that runs the status handshake as one of its steps (as Request does).
         bool ran = false;
         {
             DeviceMessages::Exchange request(messages, "Request");
             QVERIFY(request);
-            f.controller().communication().ReadDeviceStatus();
+            f.operations().communication().ReadDeviceStatus();
             ran = true;
         }
         QVERIFY(ran);
@@ -279,7 +279,7 @@ private Q_SLOTS:
         QVERIFY(!f.main().action("menuDoNotStoreBypassStatus")->isChecked());
         QVERIFY(f.main().action("menuLow")->isChecked());
         QVERIFY(!f.main().action("menuStandard")->isChecked());
-        QCOMPARE(f.controller().communication().InstrumentRange, std::uint8_t(186));
+        QCOMPARE(f.operations().communication().InstrumentRange, std::uint8_t(186));
     }
 
     void firmwareTooOld() {
@@ -298,8 +298,8 @@ private Q_SLOTS:
             QVERIFY2(!enabled(f.main(), name), qPrintable(name));
         }
         QVERIFY(!f.editor->fxSettings().isVisible());
-        QVERIFY(!f.controller().Timer_USB_Read().isActive());
-        QVERIFY(f.controller().communication().Linked);
+        QVERIFY(!f.operations().Timer_USB_Read().isActive());
+        QVERIFY(f.operations().communication().Linked);
     }
 
     void algorithmTooOld() {
@@ -316,8 +316,8 @@ private Q_SLOTS:
         QVERIFY(enabled(f.main(), "btnUpload"));
         QVERIFY(enabled(f.main(), "lstEffects"));
         QVERIFY(!f.editor->fxSettings().isVisible());
-        QVERIFY(!f.controller().Timer_USB_Read().isActive());
-        QCOMPARE(f.controller().catalogue.SelectedEffectName, QString("Korvanne MK3 0014"));
+        QVERIFY(!f.operations().Timer_USB_Read().isActive());
+        QCOMPARE(f.operations().catalogue.SelectedEffectName, QString("Korvanne MK3 0014"));
     }
 
     void bootloaderInFirmwareUpgradeMode() {
@@ -325,7 +325,7 @@ private Q_SLOTS:
         PedalModel& pedal = f.transport.addPedal(pedalWith(13, 14, 0, true));
         f.start();
         bool upgradeStarted = false;
-        f.controller().communication().StartFirmwareUpgrade = [&] { upgradeStarted = true; };
+        f.operations().communication().StartFirmwareUpgrade = [&] { upgradeStarted = true; };
         f.main().findChild<QCheckBox*>("chkFirmwareUpgradeMode")->setChecked(true);
         f.main().action("menuScan")->trigger();
         QVERIFY(!f.dialogs.messages.isEmpty());
@@ -338,7 +338,7 @@ private Q_SLOTS:
         QVERIFY(f.main().itemEnabled("menuStartFirmwareUpgrade"));
         QVERIFY(!enabled(f.main(), "btnRequest"));
         QVERIFY(!enabled(f.main(), "btnUpload"));
-        QVERIFY(!f.controller().Timer_USB_Read().isActive());
+        QVERIFY(!f.operations().Timer_USB_Read().isActive());
     }
 
     void noBootloaderInFirmwareUpgradeMode() {
@@ -361,9 +361,9 @@ private Q_SLOTS:
         QCOMPARE(first.received(), statusRequestThenWaveEcho);
         QCOMPARE(second.received(), bytes({0x02, 0x00}));
         QCOMPARE(label(f.main(), "lblDeviceName"), QString("Second pedal linked"));
-        QCOMPARE(f.controller().communication().DeviceSerial, QString("KVSIM0002"));
+        QCOMPARE(f.operations().communication().DeviceSerial, QString("KVSIM0002"));
         // The first bridge was closed before the second was opened.
-        QVERIFY(f.transport.pedalByHandle(f.controller().unit().FTHandle) == &second);
+        QVERIFY(f.transport.pedalByHandle(f.operations().unit().FTHandle) == &second);
         const QStringList handles = f.log.lines.filter("FT_HANDLE: 0x");
         QCOMPARE(handles.size(), 2);
         bool ok = false;
@@ -380,9 +380,9 @@ private Q_SLOTS:
         QCOMPARE(label(f.main(), "lblDeviceName"), linkedLabel);
         f.main().action("menuDisconnect")->trigger();
         QCOMPARE(label(f.main(), "lblDeviceName"), QString("Korvanne MK3 (simulated) "));
-        QVERIFY(!f.controller().communication().Linked);
-        QVERIFY(!f.controller().unit().isOpen());
-        QVERIFY(!f.controller().Timer_USB_Read().isActive());
+        QVERIFY(!f.operations().communication().Linked);
+        QVERIFY(!f.operations().unit().isOpen());
+        QVERIFY(!f.operations().Timer_USB_Read().isActive());
         for (const QString& name :
              effectButtons + QStringList{"btnUpload", "menuMIDI", "menuUploadTuningsData",
                                          "menuDisconnect", "menuEraseSettings", "menuLoadPreset",
@@ -397,7 +397,7 @@ private Q_SLOTS:
 
         f.main().action("menuScan")->trigger();
         QCOMPARE(label(f.main(), "lblDeviceName"), linkedLabel);
-        QVERIFY(f.controller().communication().Linked);
+        QVERIFY(f.operations().communication().Linked);
         QCOMPARE(f.dialogs.messages, QStringList());
     }
 
@@ -433,7 +433,7 @@ private Q_SLOTS:
         QVERIFY(!f.editor->fxSettings().isVisible());
         // The wait ended at its limit, in virtual time.
         QVERIFY(f.clock.nowUs() - before < 10'000'000);
-        QVERIFY(f.controller().communication().Linked);
+        QVERIFY(f.operations().communication().Linked);
         QVERIFY(enabled(f.main(), "menuDisconnect"));
     }
 
@@ -455,7 +455,7 @@ private Q_SLOTS:
         options.faults.silence = PedalFaults::Silence::StatusRequest;
         f.transport.addPedal(options);
         f.start();
-        f.controller().messages().received_bytes_array = earlier;
+        f.operations().messages().received_bytes_array = earlier;
         f.main().action("menuScan")->trigger();
         QStringList expected{Communication::NoAnswerMessage};
         if (!message.isEmpty()) expected << message;
@@ -466,7 +466,7 @@ private Q_SLOTS:
         // The window stays usable.
         QVERIFY(enabled(f.main(), "menuDisconnect"));
         f.main().action("menuDisconnect")->trigger();
-        QVERIFY(!f.controller().communication().Linked);
+        QVERIFY(!f.operations().communication().Linked);
     }
 
     void pollPassesUnaskedDataOn() {
@@ -476,18 +476,18 @@ private Q_SLOTS:
         f.main().action("menuScan")->trigger();
         std::size_t polled = 0;
         std::uint8_t firstByte = 0;
-        f.controller().communication().onPolledBytes = [&](const std::vector<std::uint8_t>& b) {
+        f.operations().communication().onPolledBytes = [&](const std::vector<std::uint8_t>& b) {
             if (polled == 0 && !b.empty()) firstByte = b.front();
             polled += b.size();
         };
         f.log.clear();
-        f.controller().messages().Send(msg::eepromRead(0x50));
+        f.operations().messages().Send(msg::eepromRead(0x50));
         f.clock.advance(4000);
         QCOMPARE(polled, std::size_t(1 + 16384));
         QCOMPARE(firstByte, std::uint8_t(0xAB));
         QVERIFY(!f.log.lines.filter(QRegularExpression("^num of bytes read: \\d+$")).isEmpty());
         // Error reports are on again after every tick.
-        QVERIFY(f.controller().unit().ErrorReportEnabled);
+        QVERIFY(f.operations().unit().ErrorReportEnabled);
     }
 
     void pedalGoneIsNoticedOnce_data() {
@@ -510,18 +510,18 @@ private Q_SLOTS:
         f.main().action("menuScan")->trigger();
         f.dialogs.messages.removeAll(Communication::AlgorithmNotice(14));
         if (when != "handshake") {
-            QVERIFY(f.controller().communication().Linked);
+            QVERIFY(f.operations().communication().Linked);
             pedal.pullCable();
         }
         const std::int64_t pulledAt = f.clock.nowMs();
-        Communication& c = f.controller().communication();
+        Communication& c = f.operations().communication();
         // A later exchange finds out too, if the poll is not there to.
         if (when == "stopped") c.ReadDeviceStatus();
         while (c.Linked && f.clock.nowMs() - pulledAt < 1000) f.clock.advance(10);
         QVERIFY(!c.Linked);
         QCOMPARE(f.dialogs.messages.count(Communication::DisconnectedMessage), 1);
-        QVERIFY(!f.controller().unit().isOpen());
-        QVERIFY(!f.controller().Timer_USB_Read().isActive());
+        QVERIFY(!f.operations().unit().isOpen());
+        QVERIFY(!f.operations().Timer_USB_Read().isActive());
         QVERIFY(enabled(f.main(), "menuScan"));
         for (const QString& name : effectButtons + QStringList{"btnUpload", "menuDisconnect"})
             QVERIFY2(!enabled(f.main(), name), qPrintable(name));
@@ -549,15 +549,15 @@ private Q_SLOTS:
         QCOMPARE(f.dialogs.messages, QStringList{Communication::NoAnswerMessage});
         // The late reply arrives and waits; the pedal then changes range and answers at once.
         f.clock.advance(1000);
-        QVERIFY(f.controller().unit().GetFTQueueStatus() == ft::OK);
-        QVERIFY(f.controller().unit().RxQueueCount > 0);
+        QVERIFY(f.operations().unit().GetFTQueueStatus() == ft::OK);
+        QVERIFY(f.operations().unit().RxQueueCount > 0);
         pedal.options().answerLatencyUs = 0;
         pedal.state().instrumentRange = 186;
         f.dialogs.messages.clear();
-        f.controller().communication().ReadDeviceStatus();
+        f.operations().communication().ReadDeviceStatus();
         QCOMPARE(f.dialogs.messages, QStringList());
-        QCOMPARE(f.controller().messages().received_bytes_array.at(24), std::uint8_t(186));
-        QCOMPARE(f.controller().communication().InstrumentRange, std::uint8_t(186));
+        QCOMPARE(f.operations().messages().received_bytes_array.at(24), std::uint8_t(186));
+        QCOMPARE(f.operations().communication().InstrumentRange, std::uint8_t(186));
         QVERIFY(f.main().action("menuLow")->isChecked());
     }
 
@@ -582,9 +582,9 @@ private Q_SLOTS:
         writeSetting(f, "ReportUSBErrors.txt", reportErrors ? "YES" : "NO");
         f.start(&counting);
         f.main().action("menuScan")->trigger();
-        Communication& c = f.controller().communication();
+        Communication& c = f.operations().communication();
         QVERIFY(!c.Linked);
-        QVERIFY(!f.controller().unit().isOpen());
+        QVERIFY(!f.operations().unit().isOpen());
         QCOMPARE(f.dialogs.messages, QStringList{message});
         // The window shows what is true: nothing linked, Scan And Link offered.
         QVERIFY(enabled(f.main(), "menuScan"));
@@ -593,7 +593,7 @@ private Q_SLOTS:
             QVERIFY2(!enabled(f.main(), name), qPrintable(name));
         }
         QVERIFY(!f.editor->fxSettings().effectControlsEnabled());
-        QVERIFY(!f.controller().Timer_USB_Read().isActive());
+        QVERIFY(!f.operations().Timer_USB_Read().isActive());
         QCOMPARE(label(f.main(), "lblDeviceName"), QString("Not a pedal"));
         // Once the bridge can be opened, scanning links again.
         f.dialogs.messages.clear();
@@ -612,7 +612,7 @@ private Q_SLOTS:
         f.controller().effetto_cliccato();
         QVERIFY(f.editor->fxSettings().isVisible());
         // The last reply: algorithm 0013, effect digits 0B.
-        f.controller().messages().received_bytes_array = bytes({13, 0x00, 0x13, 0x0B});
+        f.operations().messages().received_bytes_array = bytes({13, 0x00, 0x13, 0x0B});
         f.main().action("menuScan")->trigger();
         // The algorithm rule comes first: window closed, notice shown, then the digits' error.
         QCOMPARE(f.dialogs.messages,
@@ -671,13 +671,13 @@ private Q_SLOTS:
         reply[2] = 0x14;
         if (entries > 23) reply[23] = 1;    // store the bypass status
         if (entries > 24) reply[24] = 186;  // low range
-        f.controller().messages().received_bytes_array = reply;
+        f.operations().messages().received_bytes_array = reply;
         f.main().action("menuScan")->trigger();
         QCOMPARE(f.dialogs.messages, QStringList{Communication::NoAnswerMessage});
         QCOMPARE(f.main().action("menuStoreBypassStatus")->isChecked(), storeShown);
         QCOMPARE(f.main().action("menuDoNotStoreBypassStatus")->isChecked(), !storeShown);
         // Without entry 24 the instrument range and its check marks stay as they were.
-        QCOMPARE(f.controller().communication().InstrumentRange,
+        QCOMPARE(f.operations().communication().InstrumentRange,
                  std::uint8_t(rangeShown ? 186 : 0));
         QCOMPARE(f.main().action("menuLow")->isChecked(), rangeShown);
         QVERIFY(!f.main().action("menuStandard")->isChecked());
@@ -736,7 +736,7 @@ private Q_SLOTS:
         QCOMPARE(f.log.lines, (QStringList{"arrow up pressed", "arrow down pressed",
                                            "arrow down pressed", "arrow down pressed"}));
         // Moving the selection does not pick the effect.
-        QVERIFY(f.controller().catalogue.SelectedEffectName.isEmpty());
+        QVERIFY(f.operations().catalogue.SelectedEffectName.isEmpty());
         QVERIFY(!f.editor->fxSettings().isVisible());
     }
 };

@@ -9,7 +9,7 @@
 #include "effect/knob_dial.h"
 #include "effect/tform_fx_settings.h"
 #include "effect/toggle_switch.h"
-#include "operations/main_controller.h"
+#include "app/main_controller.h"
 #include "pedal_sim_process.h"
 #include "pty_editor.h"
 
@@ -30,10 +30,10 @@ private Q_SLOTS:
 
         editor.main().action("menuScan")->trigger();
         QCOMPARE(dialogs.messages, QStringList());
-        QVERIFY(editor.controller().communication().Linked);
+        QVERIFY(editor.operations().communication().Linked);
         TformFXsettings& window = editor.fxSettings();
         QVERIFY(window.isVisible());
-        FxSettings& fx = editor.controller().fxSettings();
+        FxSettings& fx = editor.operations().fxSettings();
         // The link's own deferred message goes out first.
         QTRY_VERIFY_WITH_TIMEOUT(fx.pendingKnobMessage().empty(), 2000);
 
@@ -53,9 +53,9 @@ private Q_SLOTS:
         QTest::keyClick(window.knob(Knob::dialRange), Qt::Key_Home);
         QTRY_VERIFY_WITH_TIMEOUT(fx.pendingKnobMessage().empty(), 2000);
 
-        editor.controller().communication().ReadDeviceStatus();
+        editor.operations().communication().ReadDeviceStatus();
         const std::vector<std::uint32_t> block =
-            ParameterValueBlock(editor.controller().messages().received_bytes_array);
+            ParameterValueBlock(editor.operations().messages().received_bytes_array);
         QCOMPARE(block.size(), std::size_t(ParameterCount));
         QCOMPARE(block[order(Param::Dry)], expected);
         QCOMPARE(block[order(Param::Split)], std::uint32_t(split ? 0 : 1));

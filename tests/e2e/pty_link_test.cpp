@@ -8,7 +8,7 @@
 
 #include "app/tform_main.h"
 #include "device/communication.h"
-#include "operations/main_controller.h"
+#include "app/main_controller.h"
 #include "pedal_sim_process.h"
 #include "pty_editor.h"
 
@@ -27,13 +27,13 @@ private Q_SLOTS:
         QCOMPARE(e.label("lblDeviceName"), "Serial port " + sim.path());
         e.editor->main().action("menuScan")->trigger();
         QCOMPARE(e.dialogs.messages, QStringList());
-        QVERIFY(e.editor->controller().communication().Linked);
+        QVERIFY(e.editor->controller().operations().communication().Linked);
         QCOMPARE(e.label("lblDeviceName"), "Serial port " + sim.path() + " linked");
         QCOMPARE(e.label("lblFirmwareVersion"), QString("Device Firmware: 13"));
         QCOMPARE(e.label("lblAlgorithmVersion"), QString("Device Algorithm: 0014"));
         QVERIFY(e.log.contains("received_bytes_array size: 102"));
         e.editor->main().action("menuDisconnect")->trigger();
-        QVERIFY(!e.editor->controller().communication().Linked);
+        QVERIFY(!e.editor->controller().operations().communication().Linked);
     }
 
     void simulatorEndedWhileLinked_data() {
@@ -49,9 +49,9 @@ private Q_SLOTS:
         auto sim = std::make_unique<PedalSimProcess>(KORVANNE_PEDAL_SIM_PATH, arguments);
         PtyEditor e(sim->path());
         e.editor->main().action("menuScan")->trigger();
-        Communication& c = e.editor->controller().communication();
+        Communication& c = e.editor->controller().operations().communication();
         QVERIFY(c.Linked);
-        QCOMPARE(e.editor->controller().Timer_USB_Read().isActive(), polling);
+        QCOMPARE(e.editor->controller().operations().Timer_USB_Read().isActive(), polling);
         e.dialogs.messages.clear();
 
         // The pedal goes away: the editor unlinks, says why once, and then leaves the port alone.
@@ -61,7 +61,7 @@ private Q_SLOTS:
         QCOMPARE(e.dialogs.messages, QStringList{Communication::DisconnectedMessage});
         QVERIFY(e.editor->main().itemEnabled("menuScan"));
         QVERIFY(!e.editor->main().itemEnabled("menuDisconnect"));
-        QVERIFY(!e.editor->controller().Timer_USB_Read().isActive());
+        QVERIFY(!e.editor->controller().operations().Timer_USB_Read().isActive());
         const int reads = e.counting.reads();
         QTest::qWait(300);
         QCOMPARE(e.counting.reads(), reads);
@@ -72,7 +72,7 @@ private Q_SLOTS:
         PedalSimProcess sim(KORVANNE_PEDAL_SIM_PATH, {"--bootloader"});
         PtyEditor e(sim.path());
         bool started = false;
-        e.editor->controller().communication().StartFirmwareUpgrade = [&] { started = true; };
+        e.editor->controller().operations().communication().StartFirmwareUpgrade = [&] { started = true; };
         e.editor->main().findChild<QCheckBox*>("chkFirmwareUpgradeMode")->setChecked(true);
         e.editor->main().action("menuScan")->trigger();
         QVERIFY(!e.dialogs.messages.isEmpty());

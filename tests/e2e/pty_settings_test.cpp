@@ -8,7 +8,7 @@
 #include "app/tform_main.h"
 #include "device/communication.h"
 #include "effect/tform_fx_settings.h"
-#include "operations/main_controller.h"
+#include "app/main_controller.h"
 #include "pedal_sim_process.h"
 #include "pty_editor.h"
 
@@ -35,7 +35,7 @@ private Q_SLOTS:
         };
 
         main.action("menuScan")->trigger();
-        QVERIFY(editor.controller().communication().Linked);
+        QVERIFY(editor.operations().communication().Linked);
         QCOMPARE(combo("cmbGuitarTuning")->currentIndex(), 0);
 
         // Tuning "Drop D" two semitones down.
@@ -60,7 +60,7 @@ private Q_SLOTS:
         combo("cmbAssignCtrlUNO")->setCurrentIndex(0);
         combo("cmbAssignRemote")->setCurrentIndex(0);
         main.action("menuScan")->trigger();
-        QVERIFY(editor.controller().communication().Linked);
+        QVERIFY(editor.operations().communication().Linked);
         QCOMPARE(combo("cmbGuitarTuning")->currentText(), QString("Drop D (DADGBE)"));
         QCOMPARE(combo("cmbSemitonesVariation")->currentText(), QString("-2"));
         QCOMPARE(combo("cmbAssignCtrlUNO")->currentText(), QString("Wave Clip"));

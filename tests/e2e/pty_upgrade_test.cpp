@@ -9,7 +9,7 @@
 
 #include "app/tform_main.h"
 #include "core/resources.h"
-#include "operations/main_controller.h"
+#include "app/main_controller.h"
 #include "parameter_echo.h"
 #include "pedal_sim_process.h"
 #include "pty_editor.h"

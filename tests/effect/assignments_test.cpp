@@ -97,14 +97,14 @@ private Q_SLOTS:
         list(e, qPrintable(listName))->setCurrentIndex(0);
         e.readStatus();
         QCOMPARE(list(e, qPrintable(listName))->currentIndex(), entry);
-        QCOMPARE(e.controller().controlAssignments().AssignFlags[4], sent[5] == 1);
+        QCOMPARE(e.operations().controlAssignments().AssignFlags[4], sent[5] == 1);
     }
 
     // The addresses come from the picked effect's algorithm image.
     void assignedControlCarriesItsAddress() {
         LinkedEditor e;
-        e.controller().catalogue.SelectedEffectName = "Korvanne MK3 0008";
-        e.controller().fxSettings().FormShow();
+        e.operations().catalogue.SelectedEffectName = "Korvanne MK3 0008";
+        e.operations().fxSettings().FormShow();
         e.mark();
         list(e, "cmbAssignCtrlUNO")->setCurrentText("Input Level");
         e.dialogs.expectConfirm(true);
@@ -120,10 +120,10 @@ private Q_SLOTS:
         entries[7] = 1;
         entries[12] = 0x00;
         entries[13] = 0x0A;
-        e.controller().controlAssignments().ApplyAssignments(entries, 7);
+        e.operations().controlAssignments().ApplyAssignments(entries, 7);
         QCOMPARE(list(e, "cmbAssignCtrlUNO")->currentText(), QString("Input Level"));
-        QVERIFY(e.controller().fxSettings().records.findAssignable("Input Level")->is_assigned);
-        QVERIFY(!e.controller().fxSettings().records.findAssignable("Wave Clip")->is_assigned);
+        QVERIFY(e.operations().fxSettings().records.findAssignable("Input Level")->is_assigned);
+        QVERIFY(!e.operations().fxSettings().records.findAssignable("Wave Clip")->is_assigned);
     }
 
     void assignAnsweredNoSendsNothing() {
@@ -159,11 +159,11 @@ private Q_SLOTS:
         if (refused) {
             QCOMPARE(e.dialogs.messages, QStringList{ControlAssignments::TuningRuleMessage});
             QCOMPARE(list(e, qPrintable(listName))->currentText(), QString("Not Assigned"));
-            QVERIFY(!e.controller().controlAssignments().AssignFlags[std::size_t(flag)]);
+            QVERIFY(!e.operations().controlAssignments().AssignFlags[std::size_t(flag)]);
         } else {
             QCOMPARE(e.dialogs.messages, QStringList());
             QCOMPARE(list(e, qPrintable(listName))->currentText(), choice);
-            QVERIFY(e.controller().controlAssignments().AssignFlags[std::size_t(flag)]);
+            QVERIFY(e.operations().controlAssignments().AssignFlags[std::size_t(flag)]);
         }
     }
 
@@ -174,9 +174,9 @@ private Q_SLOTS:
         // Control II: flag 0, address bytes that would match something.
         entries[13] = 0x00;
         entries[14] = 0x0B;
-        e.controller().controlAssignments().ApplyAssignments(entries, 7);
+        e.operations().controlAssignments().ApplyAssignments(entries, 7);
         QCOMPARE(list(e, "cmbAssignCtrlDUE")->currentText(), QString("Not Assigned"));
-        QVERIFY(!e.controller().controlAssignments().AssignFlags[1]);
+        QVERIFY(!e.operations().controlAssignments().AssignFlags[1]);
     }
 
     void footswitchMessage_data() {
@@ -215,7 +215,7 @@ private Q_SLOTS:
         radio(e, mode >= 2 ? "chkBypassShortPress" : "chkChangePresetShortPress")->click();
         e.readStatus();
         QCOMPARE(footswitchShown(e), shown);
-        QCOMPARE(int(e.controller().controlAssignments().FootswitchMode), mode);
+        QCOMPARE(int(e.operations().controlAssignments().FootswitchMode), mode);
         QVERIFY(e.log.contains("Footswitch Mode: " + QString::number(mode)));
     }
 
@@ -224,7 +224,7 @@ private Q_SLOTS:
         radio(e, "chkChangePresetShortPress")->click();
         std::vector<std::uint8_t> entries(102, 0);
         entries[4] = 4;
-        e.controller().controlAssignments().ApplyFootswitchMode(entries, 4);
+        e.operations().controlAssignments().ApplyFootswitchMode(entries, 4);
         QCOMPARE(footswitchShown(e), QString("Change Preset/Change Preset"));
     }
 };

@@ -42,7 +42,7 @@ struct LinkedEditor : EditorFixture {
         seen = pedal->received().size();
     }
     TformFXsettings& window() { return editor->fxSettings(); }
-    FxSettings& fx() { return controller().fxSettings(); }
+    FxSettings& fx() { return operations().fxSettings(); }
     QString sent() { return sentSince(*pedal, seen); }
 };
 
@@ -331,7 +331,7 @@ private Q_SLOTS:
         EditorFixture f;
         f.start();
         TformFXsettings& w = f.editor->fxSettings();
-        f.controller().fxSettings().SetEffectControlsEnabled(true);
+        f.operations().fxSettings().SetEffectControlsEnabled(true);
         w.knob(Knob::dialDry)->setAngle(90);
         w.knob(Knob::dialInputLevel)->setAngle(-45);
         w.toggle(Switch::swtWave)->setChecked(true);

@@ -78,14 +78,14 @@ private Q_SLOTS:
                                 "chkCdiesis3", "chkD3",       "chkDdiesis3", "chkE3"};
         box(e, "chkB2")->click();
         box(e, "chkD3")->click();
-        QCOMPARE(e.controller().noteTrackingFilter().NoteFilterCount, 2);
+        QCOMPARE(e.operations().noteTrackingFilter().NoteFilterCount, 2);
         for (const QString& name : names) {
             const bool isChecked = name == "chkB2" || name == "chkD3";
             QCOMPARE(box(e, qPrintable(name))->isEnabled(), isChecked);
         }
         // Unchecking one frees all the others.
         box(e, "chkD3")->click();
-        QCOMPARE(e.controller().noteTrackingFilter().NoteFilterCount, 1);
+        QCOMPARE(e.operations().noteTrackingFilter().NoteFilterCount, 1);
         for (const QString& name : names) QVERIFY(box(e, qPrintable(name))->isEnabled());
     }
 

@@ -45,7 +45,7 @@ private Q_SLOTS:
         QFETCH(quint32, value);
         QFETCH(int, at);
         LinkedEditor e;
-        ParameterRecords& records = e.controller().fxSettings().records;
+        ParameterRecords& records = e.operations().fxSettings().records;
         for (int p = 0; p < ParameterCount; ++p) records.setValue(static_cast<Param>(p), 0);
         // Standard values are not part of the message.
         records.setValue(Param::Dry, 0x007FE000);
@@ -72,7 +72,7 @@ private Q_SLOTS:
     // The values come from the controls: a knob turned, a box checked.
     void saveAfterTurningAndChecking() {
         LinkedEditor e;
-        FxSettings& fx = e.controller().fxSettings();
+        FxSettings& fx = e.operations().fxSettings();
         e.editor->fxSettings().findChild<QComboBox*>("cmbGuitarTuning")->setCurrentIndex(1);
         fx.setKnob(Knob::dialInputLevel, KnobMaximumAngle);
         fx.setNoteCut(NoteCut::chkDominantNoteCut, true);
@@ -99,7 +99,7 @@ private Q_SLOTS:
     // Values read back are shown, not sent back; a switch that changes still sends.
     void requestShowsWithoutEchoing() {
         LinkedEditor e;
-        FxSettings& fx = e.controller().fxSettings();
+        FxSettings& fx = e.operations().fxSettings();
         const bool waveWasOn = fx.view().switchOn(Switch::swtWave);
         e.pedal->state().values[param::Dry] = 0x007FE000;
         e.pedal->state().values[param::Wave] = waveWasOn ? 0x00600000 : 0x00400000;
@@ -117,7 +117,7 @@ private Q_SLOTS:
         for (int shift = 24; shift >= 0; shift -= 8)
             expected.push_back(std::uint8_t(wave >> shift));
         QCOMPARE(e.sent(), expected);
-        QVERIFY(!e.controller().communication().RequestInProgress);
+        QVERIFY(!e.operations().communication().RequestInProgress);
     }
 
     // A Request whose handshake stops early ends its flag too: the effect window, still enabled,
@@ -136,7 +136,7 @@ private Q_SLOTS:
         if (unreadableEffect) {
             // The pedal falls silent; the last reply it gave carries the effect digits 0B.
             e.pedal->options().faults.silence = PedalFaults::Silence::StatusRequest;
-            std::vector<std::uint8_t>& last = e.controller().messages().received_bytes_array;
+            std::vector<std::uint8_t>& last = e.operations().messages().received_bytes_array;
             last[3] = 0x0B;
         } else {
             e.pedal->state().effect = e.main().effectList()->count();
@@ -145,10 +145,10 @@ private Q_SLOTS:
         QTest::mouseClick(button(e, "btnRequest"), Qt::LeftButton);
         QVERIFY2(e.dialogs.messages.join('\n').contains(message),
                  qPrintable(e.dialogs.messages.join('\n')));
-        QVERIFY(!e.controller().communication().RequestInProgress);
+        QVERIFY(!e.operations().communication().RequestInProgress);
         QVERIFY(e.editor->fxSettings().effectControlsEnabled());
         e.mark();
-        e.controller().fxSettings().setKnob(Knob::dialDry, KnobMaximumAngle);
+        e.operations().fxSettings().setKnob(Knob::dialDry, KnobMaximumAngle);
         e.clock.advance(FxSettings::DeferredSendMs + 50);
         QCOMPARE(e.sent(), bytes({0x01, 0x00, 0x27, 0x00, 0x7F, 0xE0, 0x00}));
     }
@@ -179,9 +179,9 @@ private Q_SLOTS:
         e.pedal->state().tuning = 4;
         QTest::mouseClick(button(e, "btnRequest"), Qt::LeftButton);
         QCOMPARE(e.sent(), bytes({0x02, 0x00}));
-        QVERIFY(!e.controller().communication().RequestInProgress);
+        QVERIFY(!e.operations().communication().RequestInProgress);
         QVERIFY(e.main().midiChannelItems().value(7)->isChecked());
-        QCOMPARE(int(e.controller().tunings().CurrentTuning), 4);
+        QCOMPARE(int(e.operations().tunings().CurrentTuning), 4);
     }
 };
 

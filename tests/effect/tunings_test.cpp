@@ -69,7 +69,7 @@ private Q_SLOTS:
         QVERIFY(e.clock.nowUs() - before >= 100'000);
         QCOMPARE(e.log.lines.value(0).left(16), QString("Tuning Message: "));
         // The pedal keeps it and reports it on the next link.
-        e.controller().tunings().CurrentTuning = 0;
+        e.operations().tunings().CurrentTuning = 0;
         tuningList(e)->setCurrentIndex(0);
         semitoneList(e)->setCurrentIndex(5);
         e.readStatus();
@@ -115,7 +115,7 @@ private Q_SLOTS:
         std::vector<std::uint8_t> entries(102, 0);
         entries[5] = std::uint8_t(tuning);
         entries[6] = std::uint8_t(semitoneByte);
-        e.controller().tunings().ApplyTuning(entries, 5);
+        e.operations().tunings().ApplyTuning(entries, 5);
         QCOMPARE(tuningList(e)->currentText(), tuningShown);
         QCOMPARE(semitoneList(e)->currentText(), semitonesShown);
         QCOMPARE(e.log.lines, (QStringList{"Current Tuning: " + QString::number(tuning),

@@ -22,7 +22,7 @@ using namespace korvanne::test;
 namespace {
 
 PedalBackup backupOf(LinkedEditor& e) {
-    MainController& c = e.controller();
+    PedalOperations& c = e.operations();
     return PedalBackup({c.communication(), c.messages(), c.controlAssignments(), c.tunings(),
                         c.pedalSettings(), c.fxSettings(), c.parameterStore(),
                         [](int) { return QStringLiteral("effect"); }});

@@ -35,7 +35,7 @@ struct PresetFixture : EditorFixture {
         seen = pedal->received().size();
         dialogs.messages.clear();
     }
-    FxSettings& fx() { return controller().fxSettings(); }
+    FxSettings& fx() { return operations().fxSettings(); }
     QString presetFolder() const { return QDir(home.path()).filePath("TAVRO/Korvanne MK3/Preset"); }
     QString sent() {
         QString text;

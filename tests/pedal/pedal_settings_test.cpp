@@ -83,7 +83,7 @@ private Q_SLOTS:
         const bool shownLow = yes ? low : !low;
         QCOMPARE(checked(e, "menuLow"), shownLow);
         QCOMPARE(checked(e, "menuStandard"), !shownLow);
-        QCOMPARE(e.controller().communication().InstrumentRange,
+        QCOMPARE(e.operations().communication().InstrumentRange,
                  std::uint8_t(shownLow ? 186 : 255));
         const QString remembered = e.settingsPath("TAVRO/Korvanne MK3/Instrument.txt");
         if (yes) {
@@ -189,7 +189,7 @@ private Q_SLOTS:
         QFETCH(int, status);
         QFETCH(std::vector<std::uint8_t>, sent);
         LinkedEditor e;
-        e.controller().pedalSettings().RangeLimit(std::uint8_t(status));
+        e.operations().pedalSettings().RangeLimit(std::uint8_t(status));
         QCOMPARE(e.sent(), sent);
     }
 
@@ -234,8 +234,8 @@ private Q_SLOTS:
         QFETCH(int, entry);
         QFETCH(QList<int>, marked);
         LinkedEditor e;
-        e.controller().pedalSettings().ShowMidiChannel(std::uint8_t(3));
-        e.controller().pedalSettings().ShowMidiChannel(std::uint8_t(entry));
+        e.operations().pedalSettings().ShowMidiChannel(std::uint8_t(3));
+        e.operations().pedalSettings().ShowMidiChannel(std::uint8_t(entry));
         QCOMPARE(checkedChannels(e), marked);
         QCOMPARE(e.log.lines.last(), "MIDI channel: " + QString::number(entry));
     }

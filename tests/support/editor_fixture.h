@@ -8,7 +8,7 @@
 #include "console/tform_print.h"
 #include "core/clock.h"
 #include "core/services.h"
-#include "operations/main_controller.h"
+#include "app/main_controller.h"
 #include "recording_log.h"
 #include "recording_shell.h"
 #include "scripted_dialogs.h"
@@ -34,12 +34,13 @@ struct EditorFixture {
         Services services{
             log, dialogs, clock, shell, SettingsHome(home.path()), through ? *through : transport};
         editor = std::make_unique<Editor>(services);
-        if (!webVersionCheck) editor->controller().TimerCheckWebVersion().stop();
+        if (!webVersionCheck) editor->operations().TimerCheckWebVersion().stop();
         editor->main().show();
         return *editor;
     }
     TformMain& main() { return editor->main(); }
     MainController& controller() { return editor->controller(); }
+    PedalOperations& operations() { return editor->operations(); }
     QString settingsPath(const QString& relative) const { return home.filePath(relative); }
 };
 

@@ -32,7 +32,7 @@ struct LinkedEditor : EditorFixture {
         return {all.begin() + std::ptrdiff_t(from), all.end()};
     }
     // Runs the status handshake again, as a new link does.
-    void readStatus() { controller().communication().ReadDeviceStatus(); }
+    void readStatus() { operations().communication().ReadDeviceStatus(); }
 };
 
 inline std::vector<std::uint8_t> bytes(std::initializer_list<int> list) {

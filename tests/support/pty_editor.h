@@ -10,7 +10,7 @@
 #include "core/services.h"
 #include "counting_transport.h"
 #include "device/serial_transport.h"
-#include "operations/main_controller.h"
+#include "app/main_controller.h"
 #include "recording_log.h"
 #include "recording_shell.h"
 #include "scripted_dialogs.h"
@@ -35,7 +35,7 @@ struct PtyEditor {
         editor = std::make_unique<Editor>(
             Services{log, dialogs, clock, shell, SettingsHome(home.path()), counting});
         // On the real clock the start-up version check would ask the maker's server.
-        editor->controller().TimerCheckWebVersion().stop();
+        editor->operations().TimerCheckWebVersion().stop();
     }
     QString label(const char* name) { return editor->main().findChild<QLabel*>(name)->text(); }
 };

@@ -64,7 +64,7 @@ private Q_SLOTS:
         PedalOptions options;
         options.algorithm = 13;
         Linked l(options);
-        QCOMPARE(l.f.controller().catalogue.SelectedEffectName, QString("Korvanne MK3 0014"));
+        QCOMPARE(l.f.operations().catalogue.SelectedEffectName, QString("Korvanne MK3 0014"));
         l.clickUpload();
         // Bypass, the whole image in one write, then the status request.
         QCOMPARE(withoutParameterEcho(received(*l.pedal, l.linkedAt)),
@@ -74,8 +74,8 @@ private Q_SLOTS:
         QCOMPARE(l.f.main().findChild<QLabel*>("lblAlgorithmVersion")->text(),
                  QString("Device Algorithm: 0014"));
         QCOMPARE(l.f.dialogs.messages, QStringList());
-        QVERIFY(!l.f.controller().UploadCheckTimer().isActive());
-        QVERIFY(l.f.controller().Timer_USB_Read().isActive());
+        QVERIFY(!l.f.operations().UploadCheckTimer().isActive());
+        QVERIFY(l.f.operations().Timer_USB_Read().isActive());
         const int at = int(l.f.log.lines.indexOf("size: 4352"));
         QVERIFY(at > 0);
         QVERIFY(l.f.log.lines.at(at - 1).startsWith("resource name: "));
@@ -98,7 +98,7 @@ private Q_SLOTS:
         l.clickUpload();
         QVERIFY(l.f.clock.nowMs() - start > 5000);
         QCOMPARE(l.status(), QString("UPLOAD OK 0014"));
-        QVERIFY(!l.f.controller().UploadCheckTimer().isActive());
+        QVERIFY(!l.f.operations().UploadCheckTimer().isActive());
         QCOMPARE(l.f.main().findChild<QLabel*>("lblAlgorithmVersion")->text(),
                  QString("Device Algorithm: 0014"));
     }
@@ -107,8 +107,8 @@ private Q_SLOTS:
         Linked l;
         l.clickUpload(false);
         QCOMPARE(received(*l.pedal, l.linkedAt), QByteArray());
-        QVERIFY(l.f.controller().Timer_USB_Read().isActive());
-        QVERIFY(!l.f.controller().UploadCheckTimer().isActive());
+        QVERIFY(l.f.operations().Timer_USB_Read().isActive());
+        QVERIFY(!l.f.operations().UploadCheckTimer().isActive());
     }
 
     void answers_data() {
@@ -136,8 +136,8 @@ private Q_SLOTS:
         l.clickUpload();
         QCOMPARE(l.status(), status);
         QCOMPARE(l.f.log.lines.filter(QRegularExpression("^received: ")), receivedLines);
-        QVERIFY(!l.f.controller().UploadCheckTimer().isActive());
-        QVERIFY(l.f.controller().Timer_USB_Read().isActive());
+        QVERIFY(!l.f.operations().UploadCheckTimer().isActive());
+        QVERIFY(l.f.operations().Timer_USB_Read().isActive());
         const bool answered = !answer.isEmpty();
         // Without an answer the wait ends after 15 s and no status request follows.
         QCOMPARE(withoutParameterEcho(received(*l.pedal, l.linkedAt))
@@ -171,8 +171,8 @@ private Q_SLOTS:
         QCOMPARE(l.status(), status);
         QVERIFY(l.f.log.contains("Opening - " + path));
         QVERIFY(l.f.log.contains(QString::number(sent.size()) + " Bytes Sent ..."));
-        QVERIFY(!l.f.controller().UploadCheckTimer().isActive());
-        QCOMPARE(l.f.controller().upload().OpenDialogFolder, dir.path());
+        QVERIFY(!l.f.operations().UploadCheckTimer().isActive());
+        QCOMPARE(l.f.operations().upload().OpenDialogFolder, dir.path());
         if (status == "UPLOAD OK 0014") {
             QCOMPARE(l.f.log.lines.filter("num of bytes received from device: ").last(),
                      QString("num of bytes received from device: 0"));
@@ -186,8 +186,8 @@ private Q_SLOTS:
     void anUnreadStatusReplyIsNotTakenForTheFileAnswer() {
         Linked l;
         // A status reply arrives while nothing reads the line.
-        l.f.controller().Timer_USB_Read().stop();
-        D2xxUnit& unit = l.f.controller().unit();
+        l.f.operations().Timer_USB_Read().stop();
+        D2xxUnit& unit = l.f.operations().unit();
         unit.TxBuffer[0] = 0x02;
         unit.TxBuffer[1] = 0x00;
         QCOMPARE(unit.WriteFTDevice(2), std::uint32_t(2));
@@ -213,7 +213,7 @@ private Q_SLOTS:
         Linked l;
         l.uploadFile(QString());
         QCOMPARE(received(*l.pedal, l.linkedAt), QByteArray());
-        QVERIFY(!l.f.controller().UploadCheckTimer().isActive());
+        QVERIFY(!l.f.operations().UploadCheckTimer().isActive());
     }
 
     void otherCommandsAreRefusedDuringTheWait() {

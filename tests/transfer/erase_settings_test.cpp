@@ -47,7 +47,7 @@ struct Linked {
         f.log.clear();
         f.dialogs.messages.clear();
     }
-    EraseSettings& erase() { return f.controller().eraseSettings(); }
+    EraseSettings& erase() { return f.operations().eraseSettings(); }
     QStringList dumpLines() const {
         return f.log.lines.filter(QRegularExpression("^\\d+: [0-9A-F]{2}$"));
     }
@@ -96,7 +96,7 @@ private Q_SLOTS:
         QCOMPARE(l.sentAfterLink(), bytes({0x0B, 0x50, 0x00, 0x00, 0x00}));
         QCOMPARE(l.f.log.lines.value(0), QString("erase message: 0B50000000"));
         QVERIFY(l.f.clock.nowMs() - before >= 100 + 4000);
-        QVERIFY(l.f.controller().messages().linkFree());
+        QVERIFY(l.f.operations().messages().linkFree());
         QCOMPARE(l.f.dialogs.messages, QStringList());
     }
 
@@ -129,7 +129,7 @@ private Q_SLOTS:
         const std::int64_t before = l.f.clock.nowMs();
         l.f.main().action("menuEraseSettings")->trigger();
         QVERIFY(userActedDuringPause);
-        QVERIFY(l.f.controller().communication().Linked);
+        QVERIFY(l.f.operations().communication().Linked);
         QVERIFY(l.f.clock.nowMs() - before >= 100 + 4000 + 4000);
         QCOMPARE(l.sentAfterLink(),
                  bytes({0x0B, 0x50, 0x00, 0x00, 0x00, 0x0C, 0x50, 0x00, 0x00, 0x00, 0x00}));
@@ -227,7 +227,7 @@ private Q_SLOTS:
         Linked l(options);
         l.pedal->state().settingsMemory.fill(0xFF);
         // A read asked for without the tools' pause, so the poll meets the dump on its way.
-        QVERIFY(l.f.controller().messages().Send(msg::eepromRead(0x50)) == 6);
+        QVERIFY(l.f.operations().messages().Send(msg::eepromRead(0x50)) == 6);
         l.f.clock.advance(1000);
         const qsizetype reads = l.f.log.lines.filter("num of bytes read: ").size();
         l.f.clock.advance(EraseSettings::DumpQuietLimitMs + 1000);
@@ -246,7 +246,7 @@ private Q_SLOTS:
         older.algorithm = 13;
         Linked l(older);
         l.f.dialogs.messages.clear();
-        QVERIFY(!l.f.controller().Timer_USB_Read().isActive());
+        QVERIFY(!l.f.operations().Timer_USB_Read().isActive());
         l.f.dialogs.expectConfirm(true, EraseSettings::Warning());
         l.f.dialogs.expectConfirm(true, EraseSettings::CheckQuestion);
         l.f.main().action("menuEraseSettings")->trigger();

@@ -65,7 +65,7 @@ struct Upgrade {
         f.main().action("menuScan")->trigger();
     }
     TformFirmwareUpgrade& window() { return f.editor->firmwareUpgrade(); }
-    FirmwareUpgrade& op() { return f.controller().firmwareUpgrade(); }
+    FirmwareUpgrade& op() { return f.operations().firmwareUpgrade(); }
     QPushButton* button() { return window().findChild<QPushButton*>("btnUpgradeFirmware"); }
     QProgressBar* bar() { return window().findChild<QProgressBar*>("ProgressBar1"); }
     Stm32Bootloader& bootloader() {
@@ -107,12 +107,12 @@ private Q_SLOTS:
         QVERIFY(f.main().itemEnabled("menuStartFirmwareUpgrade"));
         QVERIFY(!f.main().findChild<QPushButton*>("btnUpload")->isEnabled());
         QVERIFY(f.editor->firmwareUpgrade().isVisible());
-        QVERIFY(!f.controller().Timer_USB_Read().isActive());
+        QVERIFY(!f.operations().Timer_USB_Read().isActive());
         // The window sits below the main window.
         const QRect main = f.main().frameGeometry();
         QCOMPARE(f.editor->firmwareUpgrade().pos(), QPoint(main.left(), main.bottom() + 1));
-        QCOMPARE(f.controller().firmwareUpgrade().FirmwareVersion, 13);
-        QCOMPARE(f.controller().firmwareUpgrade().FirmwareResourceName, QString("Firmware_13"));
+        QCOMPARE(f.operations().firmwareUpgrade().FirmwareVersion, 13);
+        QCOMPARE(f.operations().firmwareUpgrade().FirmwareResourceName, QString("Firmware_13"));
         QVERIFY(f.log.contains("Firmware Version(DEC): 13"));
     }
 
@@ -126,7 +126,7 @@ private Q_SLOTS:
         f.main().action("menuFirmwareUpgradeMode")->trigger();
         QCOMPARE(received(pedal, linked), hex("0D01"));
         QVERIFY(!f.main().action("menuFirmwareUpgradeMode")->isChecked());
-        QVERIFY(!f.controller().messages().FirmwareUpgradeMode);
+        QVERIFY(!f.operations().messages().FirmwareUpgradeMode);
         QVERIFY(!pedal.inBootloader());
     }
 
@@ -144,16 +144,16 @@ private Q_SLOTS:
         f.start();
         if (firmware > 0) f.main().action("menuScan")->trigger();
         const std::size_t before = pedal.received().size();
-        Communication& link = f.controller().communication();
+        Communication& link = f.operations().communication();
         QAction* mode = f.main().action("menuFirmwareUpgradeMode");
         mode->trigger();
         QVERIFY(mode->isChecked());
-        QVERIFY(f.controller().messages().FirmwareUpgradeMode);
+        QVERIFY(f.operations().messages().FirmwareUpgradeMode);
         QVERIFY(link.LegacyUpgradeMode);
         QCOMPARE(pedal.received().size(), before);
         mode->trigger();
         QVERIFY(!mode->isChecked());
-        QVERIFY(!f.controller().messages().FirmwareUpgradeMode);
+        QVERIFY(!f.operations().messages().FirmwareUpgradeMode);
         // Leaving upgrade mode ends the legacy way too: later links ask for the status again.
         QVERIFY(!link.LegacyUpgradeMode);
     }
@@ -191,10 +191,10 @@ private Q_SLOTS:
         QVERIFY(u.progress.contains(100));
         QCOMPARE(u.progress.last(), 0);
         QVERIFY(!u.window().isVisible());
-        QVERIFY(!u.f.controller().messages().FirmwareUpgradeMode);
+        QVERIFY(!u.f.operations().messages().FirmwareUpgradeMode);
         QVERIFY(!u.f.main().action("menuFirmwareUpgradeMode")->isChecked());
         QVERIFY(!u.f.main().itemEnabled("menuStartFirmwareUpgrade"));
-        QVERIFY(u.f.controller().Timer_USB_Read().isActive());
+        QVERIFY(u.f.operations().Timer_USB_Read().isActive());
         QCOMPARE(u.pedal->line().parity, ft::PARITY_NONE);
     }
 
@@ -246,7 +246,7 @@ private Q_SLOTS:
         QVERIFY(u.f.log.lines.filter("SEND GO COMMAND").isEmpty());
         QVERIFY(u.window().isVisible());
         QVERIFY(u.button()->isEnabled());
-        QVERIFY(u.f.controller().messages().FirmwareUpgradeMode);
+        QVERIFY(u.f.operations().messages().FirmwareUpgradeMode);
 
         // The retry starts over with the erase and completes.
         u.f.dialogs.messages.clear();
@@ -297,7 +297,7 @@ private Q_SLOTS:
             // The pedal runs its old firmware again, and the editor says it wants an upgrade.
             QCOMPARE(u.f.dialogs.messages.value(0),
                      QString("A firmware upgrade is required. Upgrade to Firmware 13"));
-            QVERIFY(!u.f.controller().messages().FirmwareUpgradeMode);
+            QVERIFY(!u.f.operations().messages().FirmwareUpgradeMode);
             return;
         }
         // Nothing is sent: Go would start a half-written firmware.
@@ -460,7 +460,7 @@ private Q_SLOTS:
         QWheelEvent wheel(QPointF(23, 23), dry->mapToGlobal(QPointF(23, 23)), QPoint(),
                           QPoint(0, 120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
         QCoreApplication::sendEvent(dry, &wheel);
-        f.controller().fxSettings().setKnob(Knob::dialDry, KnobMaximumAngle);
+        f.operations().fxSettings().setKnob(Knob::dialDry, KnobMaximumAngle);
         f.clock.advance(3 * FxSettings::DeferredSendMs);
         QCOMPARE(received(pedal, synced), QByteArray());
         QVERIFY(!f.log.lines
@@ -501,7 +501,7 @@ private Q_SLOTS:
             }
             itemChecked = item->isChecked();
             boxChecked = box->isChecked();
-            modeOn = u.f.controller().messages().FirmwareUpgradeMode;
+            modeOn = u.f.operations().messages().FirmwareUpgradeMode;
         });
         untick->start(1000);
         u.f.dialogs.messages.clear();
@@ -546,7 +546,7 @@ private Q_SLOTS:
         }
         QVERIFY(f.dialogs.messages.contains("Connection to bootloader failed"));
         QCOMPARE(pedal.line().parity, ft::PARITY_EVEN);
-        QVERIFY(!f.controller().Timer_USB_Read().isActive());
+        QVERIFY(!f.operations().Timer_USB_Read().isActive());
         if (relink) {
             f.main().action("menuDisconnect")->trigger();
             box->setChecked(false);
@@ -557,9 +557,9 @@ private Q_SLOTS:
             f.main().action("menuFirmwareUpgradeMode")->trigger();
             QVERIFY(!f.main().action("menuFirmwareUpgradeMode")->isChecked());
         }
-        QVERIFY(!f.controller().messages().FirmwareUpgradeMode);
+        QVERIFY(!f.operations().messages().FirmwareUpgradeMode);
         QCOMPARE(pedal.line().parity, ft::PARITY_NONE);
-        QVERIFY(f.controller().Timer_USB_Read().isActive());
+        QVERIFY(f.operations().Timer_USB_Read().isActive());
     }
 
     // The legacy way ends with the upgrade, however it ends: a later link asks for the status.
@@ -573,7 +573,7 @@ private Q_SLOTS:
         QFETCH(QString, end);
         Upgrade u;
         u.linkTheLegacyWay();
-        QVERIFY(u.f.controller().communication().LegacyUpgradeMode);
+        QVERIFY(u.f.operations().communication().LegacyUpgradeMode);
         if (end == "completed") {
             u.button()->click();
         } else if (end == "closed") {
@@ -581,7 +581,7 @@ private Q_SLOTS:
         } else {
             u.f.main().action("menuFirmwareUpgradeMode")->trigger();
         }
-        QVERIFY(!u.f.controller().communication().LegacyUpgradeMode);
+        QVERIFY(!u.f.operations().communication().LegacyUpgradeMode);
         u.f.main().action("menuDisconnect")->trigger();
         const std::size_t before = u.pedal->received().size();
         u.f.main().action("menuScan")->trigger();

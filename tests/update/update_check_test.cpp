@@ -25,7 +25,7 @@ struct CheckFixture : EditorFixture {
         writeBytes(settingsPath("TAVRO/Korvanne MK3/ShowMessageVersionAtStartup.txt"),
                    showMessage.toUtf8());
         start();
-        controller().EditorVersion = "1.19";
+        operations().EditorVersion = "1.19";
     }
     QString caption() const { return editor->main().action("menuNewAppVersion")->text(); }
     bool updateNowEnabled() const { return editor->main().itemEnabled("menuUpdateNow"); }
@@ -129,7 +129,7 @@ private Q_SLOTS:
     void unknownOwnVersionSkipsTheCheck() {
         server_.answer(VersionPath, "1.20");
         CheckFixture f(server_.site());
-        f.controller().EditorVersion = "Version info not available";
+        f.operations().EditorVersion = "Version info not available";
         f.clock.advance(1000);
         QCOMPARE(f.dialogs.messages.size(), 1);
         QVERIFY(f.dialogs.messages[0].contains("own version is unknown"));

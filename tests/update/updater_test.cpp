@@ -39,7 +39,7 @@ struct UpdaterFixture : EditorFixture {
                   home.filePath("temp")};
         updater().places = places;
     }
-    Updater& updater() { return controller().updater(); }
+    Updater& updater() { return operations().updater(); }
     QString program(const QString& name) const { return QDir(places.programFolder).filePath(name); }
     QStringList launchWithPaths() const {
         return {program("Korvanne_Win_Updater.exe"),
@@ -248,8 +248,8 @@ private Q_SLOTS:
         server_.answer("/download/korvanne-editor-version.php", "1.20");
         server_.answer(VersionPath, "1.4");
         UpdaterFixture f(server_.site());
-        f.controller().EditorVersion = "1.19";
-        f.controller().updateCheck().checkmostrecentversiononwebsite();
+        f.operations().EditorVersion = "1.19";
+        f.operations().updateCheck().checkmostrecentversiononwebsite();
         TformNewVersionMsg& notice = f.editor->newVersionMsg();
         QVERIFY(notice.isVisible());
         QCOMPARE(notice.windowTitle(), "New Version");
@@ -286,8 +286,8 @@ private Q_SLOTS:
 
     void noticeLayout() {
         UpdaterFixture f(server_.site());
-        f.controller().EditorVersion = "1.19";
-        f.controller().updateCheck().NewAppVersion = "1.20";
+        f.operations().EditorVersion = "1.19";
+        f.operations().updateCheck().NewAppVersion = "1.20";
         TformNewVersionMsg& notice = f.editor->newVersionMsg();
         notice.show();
         QVERIFY(QTest::qWaitForWindowExposed(&notice));

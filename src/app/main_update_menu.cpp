@@ -1,6 +1,6 @@
-#include "operations/main_update_menu.h"
+#include "app/main_update_menu.h"
 
-#include "operations/main_view.h"
+#include "app/main_view.h"
 
 namespace korvanne {
 

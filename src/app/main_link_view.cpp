@@ -1,6 +1,6 @@
-#include "operations/main_link_view.h"
+#include "app/main_link_view.h"
 
-#include "operations/main_view.h"
+#include "app/main_view.h"
 
 namespace korvanne {
 

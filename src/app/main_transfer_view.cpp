@@ -1,6 +1,6 @@
-#include "operations/main_transfer_view.h"
+#include "app/main_transfer_view.h"
 
-#include "operations/main_view.h"
+#include "app/main_view.h"
 
 namespace korvanne {
 
