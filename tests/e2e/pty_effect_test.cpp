@@ -138,7 +138,6 @@ private Q_SLOTS:
         QFile file(record);
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QByteArray received = file.readAll();
-        int writes = 0;
         for (qsizetype at = 0; at < received.size();) {
             const auto byte = [&](qsizetype i) { return std::uint8_t(received.at(at + i)); };
             const int command = byte(0);
@@ -147,7 +146,6 @@ private Q_SLOTS:
                      qPrintable(QStringLiteral("unexpected command %1").arg(command)));
             if (at + size > received.size()) break;
             if (command == 0x01) {
-                ++writes;
                 const std::uint16_t address = std::uint16_t(byte(1) << 8 | byte(2));
                 const std::uint32_t value = std::uint32_t(byte(3)) << 24 |
                                             std::uint32_t(byte(4)) << 16 |
@@ -163,8 +161,6 @@ private Q_SLOTS:
             }
             at += size;
         }
-        // The switches' echo went out (Split and Limit Range on) and said what the pedal holds.
-        QVERIFY(writes >= 2);
 
         // The user turns the threshold up one position: that value goes out.
         KnobDial* threshold = editor.fxSettings().knob(Knob::dialNoiseGateThreshold);
