@@ -52,7 +52,7 @@ private Q_SLOTS:
         TformFXsettings& window = editor.fxSettings();
         QVERIFY(window.isVisible());
         FxSettings& fx = editor.controller().fxSettings();
-        // The link's own deferred message goes out first.
+        // Nothing the link read is sent back through the deferred send.
         QTRY_VERIFY_WITH_TIMEOUT(fx.pendingKnobMessage().empty(), 2000);
 
         // Dry all the way up and Split on, as a user does.
