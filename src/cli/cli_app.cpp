@@ -425,6 +425,11 @@ int CliApp::upload(CommandArguments& args) {
             return fail(ExitFailed,
                         QStringLiteral("Cannot read %1: %2.").arg(words[0], file.errorString()));
         }
+        // A file that is not an algorithm image is refused before the pedal is even linked.
+        QByteArray bytes;
+        if (const Outcome read = AlgorithmUpload::readImageFile(words[0], bytes); !read.ok()) {
+            return report(read);
+        }
         dialogs_.setFile(QFileInfo(words[0]).absoluteFilePath());
     }
     if (int r = confirmable()) return r;

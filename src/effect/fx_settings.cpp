@@ -178,7 +178,9 @@ void FxSettings::setHarmonicPitch(int entry) {
 // Handlers.
 
 void FxSettings::knobChanged(Knob knob) {
-    if (requestInProgress_) return;
+    // A knob shows a value read from the pedal at its nearest position; re-encoding that
+    // position would give a different value, so the record keeps what was read and nothing goes.
+    if (requestInProgress_ || applyingStatusReply_) return;
     SendKnobParameter(knob, recordOf(knob));
 }
 
@@ -209,7 +211,8 @@ void FxSettings::noteCutChanged(NoteCut box) {
 }
 
 void FxSettings::runNoteCutRule(NoteCut box) {
-    if (view_->guitarTuningEntry() == 0 && !clearingNoteCut_) {
+    // The rule guards a user's change; a box showing what the pedal reported is left as it is.
+    if (view_->guitarTuningEntry() == 0 && !clearingNoteCut_ && !applyingStatusReply_) {
         dialogs_.inform(NoTuningMessage);
         if (view_->noteCutChecked(box)) {
             // Clearing the box runs this handler again, which sends the 0; the message is not
@@ -222,6 +225,7 @@ void FxSettings::runNoteCutRule(NoteCut box) {
     }
     const Param p = noteCutRecord(box);
     const std::uint32_t value = view_->noteCutChecked(box) ? 1 : 0;
+    if (!echoes(p, value)) return;
     records.setValue(p, value);
     const Message text = msg::parameterWrite(records.address(p), value);
     log_.ConsoleLog("write to DSP msg: " + qs(hexText(text)));
@@ -273,6 +277,7 @@ void FxSettings::Timer1Timer() {
 }
 
 void FxSettings::SendSwitchParameter(std::uint32_t value, Param record) {
+    if (!echoes(record, value)) return;
     records.setValue(record, value);
     const Message text = msg::parameterWrite(records.address(record), value);
     log_.ConsoleLog("Send " + qs(records.name(record)) + " string (" +
@@ -379,7 +384,9 @@ void FxSettings::LogParameterValues(const std::vector<std::uint8_t>& entries, st
         log_.ConsoleLog(qs(parameterDumpLabel(e.param) + hex8(records.value(e.param))));
     }
     if (EchoReadValues) {
+        applyingStatusReply_ = true;
         ApplyParameterValues(false);
+        applyingStatusReply_ = false;
     } else {
         putValuesOnControls(false);
     }
@@ -395,6 +402,10 @@ void FxSettings::getBypassStatus(const std::vector<std::uint8_t>& entries,
     } else {
         view_->showSwitch(Switch::swtBypass, entry == 1);
     }
+}
+
+bool FxSettings::echoes(Param record, std::uint32_t value) const {
+    return !applyingStatusReply_ || records.value(record) == value;
 }
 
 // The door.

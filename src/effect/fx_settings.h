@@ -110,7 +110,9 @@ public:
     // Puts the nineteen record values onto the controls; `immediate` sets SendImmediately
     // meanwhile.
     void ApplyParameterValues(bool immediate);
-    // Status reply appliers: the value block from `start` (26) and the bypass entry (22).
+    // Status reply appliers: the value block from `start` (26) and the bypass entry (22). Reading
+    // never writes a different value: knobs show the values read and send nothing, the records
+    // keep them, and the switches, lists, check boxes and bypass only echo what was read.
     void LogParameterValues(const std::vector<std::uint8_t>& entries, std::size_t start);
     void getBypassStatus(const std::vector<std::uint8_t>& entries, std::size_t bufferIndex);
 
@@ -130,6 +132,10 @@ private:
     // a preset load) go in at once.
     void sendToPedal(const Message& text);
     void runNoteCutRule(NoteCut box);
+    // While a status reply's values go onto the controls, a control's message goes out only
+    // when it carries the value the pedal reported for it (an echo); otherwise the record keeps
+    // that value and nothing is sent.
+    bool echoes(Param record, std::uint32_t value) const;
     // The record values onto the controls; with `runHandlers` each changed control's handler
     // runs as for a user's change, without it the controls only show the values.
     void putValuesOnControls(bool runHandlers);
@@ -147,6 +153,8 @@ private:
     // this changed meanwhile.
     int generation_ = 0;
     bool clearingNoteCut_ = false;
+    // Set while LogParameterValues puts a status reply's values onto the controls.
+    bool applyingStatusReply_ = false;
 };
 
 }  // namespace korvanne

@@ -83,6 +83,10 @@ int main(int argc, char* argv[]) {
     parser.addOption({QStringLiteral("boot-refuse-reads"),
                       QStringLiteral("The bootloader refuses Read Memory (read protection).")});
     valueOption("record", "Write every byte received to FILE as it arrives.", "FILE");
+    valueOption("value",
+                "Parameter N (0 to 18, in the status reply's order) holds VALUE (8 hex digits, as "
+                "written) from the start; may be repeated.",
+                "N=VALUE");
     if (!parser.parse(QCoreApplication::arguments())) fail(parser.errorText());
     if (parser.isSet(QStringLiteral("help"))) parser.showHelp(0);
     if (!parser.positionalArguments().isEmpty()) {
@@ -153,6 +157,18 @@ int main(int argc, char* argv[]) {
     // An explicit number wins over the one the start image carries.
     if (parser.isSet("algorithm")) {
         pedal.state().algorithm = int(number(parser, "algorithm", 0, 9999));
+    }
+
+    for (const QString& setting : parser.values("value")) {
+        const QStringList parts = setting.split('=');
+        bool ok = parts.size() == 2 && parts[1].size() == 8;
+        const int n = ok ? parts[0].toInt(&ok) : 0;
+        const std::uint32_t value = ok ? parts[1].toUInt(&ok, 16) : 0;
+        if (!ok || n < 0 || n >= korvanne::param::Count) {
+            fail(QStringLiteral("--value wants N=VALUE, N from 0 to %1 and 8 hex digits")
+                     .arg(korvanne::param::Count - 1));
+        }
+        pedal.state().values[std::size_t(n)] = value;
     }
 
     korvanne::PtyPort port;

@@ -1,6 +1,7 @@
 #include "transfer/algorithm_image.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <string>
 
 #include "device/hex_text.h"
@@ -53,6 +54,58 @@ std::optional<std::uint32_t> AlgorithmImage::algorithmNumber() const {
 
 std::optional<std::uint16_t> AlgorithmImage::unreadWord() const {
     return wordAt(UnreadWordOffset);
+}
+
+namespace {
+
+std::string hex4(std::uint16_t word) {
+    char text[8];
+    std::snprintf(text, sizeof text, "%04X", unsigned(word));
+    return text;
+}
+
+}  // namespace
+
+std::string AlgorithmImage::fault() const {
+    const std::size_t size = bytes_.size();
+    if (size == 0) return "it is empty";
+    if (bytes_[0] != UploadCommand) return "it does not begin with the upload command 00";
+    if (size < MinimumSize) {
+        return "it holds " + std::to_string(size) + " bytes, fewer than the " +
+               std::to_string(MinimumSize) + " of an image's header and program";
+    }
+    if (size > MaximumSize) {
+        return "it holds more than " + std::to_string(MaximumSize) +
+               " bytes, the most an image can hold";
+    }
+    if (const std::uint16_t length = *lengthField(); length != size) {
+        return "its length field says " + std::to_string(length) + " bytes, but it holds " +
+               std::to_string(size);
+    }
+    const std::uint16_t number = *wordAt(AlgorithmNumberOffset);
+    if (!algorithmNumber()) {
+        return "its algorithm number " + hex4(number) + " is not written in decimal digits";
+    }
+    if (*algorithmNumber() == 0) return "its algorithm number is 0000";
+    for (std::size_t k = 0; k < AddressWords; ++k) {
+        const std::uint16_t word = *addressWord(k);
+        if (k < RequiredWords && word == 0) {
+            return "its address table gives no address in word " + std::to_string(k) +
+                   ", which every effect uses";
+        }
+        if (k >= ParameterWords && word != 0) {
+            return "its address table uses word " + std::to_string(k) + ", beyond the " +
+                   std::to_string(ParameterWords) + " parameter words";
+        }
+        if (word == 0) continue;
+        for (std::size_t j = 0; j < k; ++j) {
+            if (*addressWord(j) == word) {
+                return "its address table gives address " + hex4(word) + " to both word " +
+                       std::to_string(j) + " and word " + std::to_string(k);
+            }
+        }
+    }
+    return {};
 }
 
 }  // namespace korvanne

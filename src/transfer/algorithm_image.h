@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -39,6 +40,11 @@ public:
     static constexpr std::size_t AlgorithmNumberOffset = 123;
     static constexpr std::size_t UnreadWordOffset = 125;
     static constexpr std::size_t ProgramOffset = 127;
+    // The header up to the program and at least one program byte; the length field's limit.
+    static constexpr std::size_t MinimumSize = ProgramOffset + 1;
+    static constexpr std::size_t MaximumSize = 0xFFFF;
+    // Address words 0 to 8 (Dry to Split) hold the parameters every effect has.
+    static constexpr std::size_t RequiredWords = 9;
 
     AlgorithmImage() = default;
     explicit AlgorithmImage(std::vector<std::uint8_t> bytes) : bytes_(std::move(bytes)) {}
@@ -57,6 +63,13 @@ public:
     // when a digit is A-F.
     std::optional<std::uint32_t> algorithmNumber() const;
     std::optional<std::uint16_t> unreadWord() const;
+
+    // Why these bytes cannot be an algorithm image, judged by the fixed fields every built-in
+    // image honours: the upload command, a length field equal to the size, a decimal algorithm
+    // number, and an address table whose parameter words name distinct addresses, with the nine
+    // that every effect has present and the words beyond the 21 parameters unused. Empty when
+    // they can; otherwise a clause that reads after "... is not an algorithm image: ".
+    std::string fault() const;
 
 private:
     std::optional<std::uint16_t> wordAt(std::size_t offset) const;

@@ -146,6 +146,29 @@ Outcome AlgorithmUpload::btnUploadClick() {
     return outcomeOf(wait, answer);
 }
 
+QString AlgorithmUpload::fileQuestion(const QString& path) {
+    return "Upload the algorithm image " + QFileInfo(path).fileName() + " to the pedal?";
+}
+
+Outcome AlgorithmUpload::readImageFile(const QString& path, QByteArray& bytes) {
+    const QString full = QFileInfo(path).absoluteFilePath();
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return Outcome::failed("Cannot open " + full + ": " + file.errorString());
+    }
+    // One byte beyond the largest upload tells a file that is too large.
+    bytes = file.read(qint64(MaxUploadBytes) + 1);
+    if (bytes.isEmpty() && file.error() != QFileDevice::NoError) {
+        return Outcome::failed("Cannot read " + full + ": " + file.errorString());
+    }
+    const AlgorithmImage image(std::vector<std::uint8_t>(bytes.begin(), bytes.end()));
+    if (const std::string why = image.fault(); !why.empty()) {
+        return Outcome::refused(QFileInfo(path).fileName() +
+                                " is not an algorithm image: " + QString::fromStdString(why) + ".");
+    }
+    return Outcome::done();
+}
+
 Outcome AlgorithmUpload::menuLoadAlgorithmFromFileClick() {
     DeviceMessages& messages = main_.messages();
     Dialogs& dialogs = main_.services().dialogs;
@@ -156,37 +179,27 @@ Outcome AlgorithmUpload::menuLoadAlgorithmFromFileClick() {
     const QString path =
         dialogs.openFile("Load Effect From File", FileFilter, {}, OpenDialogFolder);
     if (path.isEmpty()) return Outcome::cancelled();
-    if (!dialogs.confirm(Question)) return Outcome::cancelled();
+    OpenDialogFolder = QFileInfo(path).absolutePath();
+    log.ConsoleLog("Opening - " + QFileInfo(path).absoluteFilePath());
+    // The file is read and checked before the question: a file that is not an algorithm image
+    // never reaches the pedal, which is not put in bypass for it either.
+    QByteArray bytes;
+    if (const Outcome read = readImageFile(path, bytes); !read.ok()) {
+        log.ConsoleLog(read.sentence);
+        dialogs.inform(read.sentence);
+        return read;
+    }
+    if (!dialogs.confirm(fileQuestion(path))) return Outcome::cancelled();
     sendBypassOn();
     main_.services().clock.pause(BypassPauseFileMs);
     unit.ErrorReportEnabled = true;
     main_.UploadCheckTimer().start();
 
-    OpenDialogFolder = QFileInfo(path).absolutePath();
-    log.ConsoleLog("Opening - " + QFileInfo(path).absoluteFilePath());
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        const QString why =
-            "Cannot open " + QFileInfo(path).absoluteFilePath() + ": " + file.errorString();
-        dialogs.inform(why);
-        showFailed();
-        return Outcome::failed(why);
-    }
-    const QByteArray bytes = file.read(qint64(MaxUploadBytes));
-    if (bytes.size() == 0 && file.error() != QFileDevice::NoError) {
-        const QString why =
-            "Cannot read " + QFileInfo(path).absoluteFilePath() + ": " + file.errorString();
-        dialogs.inform(why);
-        showFailed();
-        return Outcome::failed(why);
-    }
     // Stale received bytes must not be taken for the answer.
     unit.PurgeFTReceive();
     std::copy(bytes.begin(), bytes.end(), unit.TxBuffer.begin());
-    const std::uint32_t written =
-        bytes.isEmpty() ? 0 : unit.WriteFTDevice(static_cast<std::uint32_t>(bytes.size()));
+    const std::uint32_t written = unit.WriteFTDevice(static_cast<std::uint32_t>(bytes.size()));
     log.ConsoleLog(QString::number(written) + " Bytes Sent ...");
-    file.close();
 
     QString answer;
     const Wait wait = waitForAnswer(true, answer);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <cstddef>
 
@@ -12,7 +13,8 @@ class Communication;
 class TransferContext;
 
 // Sending an algorithm to the linked pedal, the embedded image of the effect last picked
-// ("Upload Selected") or the raw bytes of a file ("Load Effect From File"), and showing the
+// ("Upload Selected") or the raw bytes of a file that holds an algorithm image ("Load Effect From
+// File"), and showing the
 // pedal's answer in the status label. The answer is awaited for at most AnswerLimitMs; the link
 // stays busy meanwhile, so no other exchange (nor the poll) takes the answer.
 class AlgorithmUpload {
@@ -35,6 +37,13 @@ public:
     Outcome btnUploadClick();
     Outcome menuLoadAlgorithmFromFileClick();
     void UploadCheckTimerTimer();
+
+    // The question asked before a file is uploaded: it names the file.
+    static QString fileQuestion(const QString& path);
+    // Reads an algorithm file whole: Done with its bytes, Failed when it cannot be read, Refused
+    // with the reason when it is not an algorithm image. Both front ends check a file with it
+    // before anything reaches the pedal.
+    static Outcome readImageFile(const QString& path, QByteArray& bytes);
 
     // Puts the pedal in bypass before an upload or a firmware upgrade: 0D 01, through the
     // context's bypass sender.

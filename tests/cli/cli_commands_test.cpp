@@ -38,6 +38,8 @@ private Q_SLOTS:
     void upload();
     void uploadRefusedByThePedal();
     void uploadFromAFile();
+    void uploadRefusesAFileThatIsNotAnImage_data();
+    void uploadRefusesAFileThatIsNotAnImage();
     void firmwareUpgrade_data();
     void firmwareUpgrade();
     void eraseSettings_data();
@@ -359,6 +361,36 @@ void CliCommandsTest::uploadFromAFile() {
     const CliRun missing = cli.run({"--yes", "upload", dir.filePath("none.dat")});
     QCOMPARE(missing.exitCode, 1);
     QVERIFY2(missing.err.startsWith("Cannot read "), missing.describe());
+}
+
+void CliCommandsTest::uploadRefusesAFileThatIsNotAnImage_data() {
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QString>("why");
+    const std::vector<std::uint8_t> image = builtInAlgorithmImage(14);
+    QByteArray shared(reinterpret_cast<const char*>(image.data()), qsizetype(image.size()));
+    // -1 Oct at the address of Sub Mix.
+    shared[3 + 2 * 2] = shared[3 + 2 * 1];
+    shared[3 + 2 * 2 + 1] = shared[3 + 2 * 1 + 1];
+    QTest::newRow("a text file") << QByteArray("Korvanne MK3 effect\r\n")
+                                 << "it does not begin with the upload command 00";
+    QTest::newRow("two parameters at one address")
+        << shared << "its address table gives address 0007 to both word 1 and word 2";
+}
+
+void CliCommandsTest::uploadRefusesAFileThatIsNotAnImage() {
+    QFETCH(QByteArray, content);
+    QFETCH(QString, why);
+    QTemporaryDir dir;
+    const QString file = dir.filePath("effect.dat");
+    QVERIFY(writeBytes(file, content));
+    CliHarness cli;
+    const CliRun run = cli.run({"--yes", "upload", file});
+    QCOMPARE(run.exitCode, 1);
+    QCOMPARE(QString::fromLocal8Bit(run.err),
+             "effect.dat is not an algorithm image: " + why + ".\n");
+    QCOMPARE(run.out, QByteArray());
+    // Refused before the link: not even the status request reached the pedal.
+    QCOMPARE(cli.settled(), QByteArray());
 }
 
 void CliCommandsTest::firmwareUpgrade_data() {

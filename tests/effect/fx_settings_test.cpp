@@ -182,7 +182,7 @@ private Q_SLOTS:
             << true << false << dry + wave + split + gate << QString() << 0x000C6000u;
         QTest::newRow("request: only the switches echo, records keep what was read")
             << false << true << wave + split << QString() << 0x000C8000u;
-        QTest::newRow("status reply: switches at once, only the last knob deferred")
+        QTest::newRow("applied without haste: switches at once, only the last knob deferred")
             << false << false << wave + split << gate << 0x000C6000u;
     }
     void applyingValues() {
@@ -311,15 +311,59 @@ private Q_SLOTS:
         QCOMPARE(f.sent(), write(std::uint16_t(address), 1));
     }
 
-    void aReportedNoteCutWithoutTuningIsSentBackAsZero() {
+    // A box shows what the pedal reported; the rule that clears it guards a user's change only,
+    // so the pedal is not told 0 for a value it holds as 1.
+    void aReportedNoteCutWithoutTuningIsShownAsItIs() {
         FxFixture f;
         f.controls.guitarTuning = 0;
         std::vector<std::uint8_t> reply(102, 0);
         reply[26 + 4 * order(Param::DominantNotesCut) + 3] = 1;
         f.fx.LogParameterValues(reply, 26);
+        QCOMPARE(f.dialogs.messages, QStringList());
+        QVERIFY(f.controls.noteCutChecked(NoteCut::chkDominantNoteCut));
+        QVERIFY(!f.sent().contains(write(0x001B, 0)));
+        QCOMPARE(f.fx.records.value(Param::DominantNotesCut), std::uint32_t(1));
+        // The user's own change still runs the rule.
+        f.fx.setNoteCut(NoteCut::chkDominantNoteCut, false);
         QCOMPARE(f.dialogs.messages, QStringList{FxSettings::NoTuningMessage});
-        QVERIFY(f.sent().contains(write(0x001B, 0)));
+        QCOMPARE(f.sent(), write(0x001B, 0));
         QCOMPARE(f.fx.records.value(Param::DominantNotesCut), std::uint32_t(0));
+    }
+
+    // A status reply's values go onto the knobs at their nearest positions and nothing is sent
+    // for them: the records keep what the pedal reported, though the positions encode otherwise.
+    // Switches echo only what the pedal holds.
+    void aStatusReplyShowsKnobsWithoutSendingThem() {
+        FxFixture f;
+        std::vector<std::uint8_t> reply(102, 0);
+        auto put = [&](Param p, std::uint32_t v) {
+            const std::size_t at = 26 + 4 * std::size_t(order(p));
+            for (int b = 0; b < 4; ++b)
+                reply[at + std::size_t(b)] = std::uint8_t(v >> (24 - 8 * b));
+        };
+        put(Param::Dry, 0x000C8000);
+        put(Param::NoiseGateThreshold, 0x00200000);
+        put(Param::LowPass, 7);
+        put(Param::Wave, WaveOn);
+        put(Param::LimitRangeUp, 2);
+        f.controls.showSwitch(Switch::swtLimitRange, true);
+        f.fx.LogParameterValues(reply, 26);
+        f.clock.advance(FxSettings::DeferredSendMs);
+        QCOMPARE(f.sent(), write(0x0003, WaveOn));
+        QVERIFY(f.fx.pendingKnobMessage().empty());
+        QCOMPARE(f.controls.knobAngle(Knob::dialDry), -161);
+        QCOMPARE(f.controls.knobAngle(Knob::dialNoiseGateThreshold), 158);
+        QCOMPARE(f.fx.records.value(Param::Dry), std::uint32_t(0x000C8000));
+        QCOMPARE(f.fx.records.value(Param::NoiseGateThreshold), std::uint32_t(0x00200000));
+        QCOMPARE(f.fx.records.value(Param::LowPass), std::uint32_t(7));
+        // Limit Range shows off for a code it does not know, and the pedal keeps the code.
+        QVERIFY(!f.controls.switchOn(Switch::swtLimitRange));
+        QCOMPARE(f.fx.records.value(Param::LimitRangeUp), std::uint32_t(2));
+        // A user's turn afterwards sends its position's value.
+        f.fx.setKnob(Knob::dialNoiseGateThreshold, 157);
+        f.clock.advance(FxSettings::DeferredSendMs);
+        QCOMPARE(f.sent(), write(0x0000, EncodeKnob(157).value));
+        QCOMPARE(f.fx.records.value(Param::NoiseGateThreshold), EncodeKnob(157).value);
     }
 
     void duringARequestTheHandlersPause() {

@@ -5,6 +5,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QTest>
+#include <set>
 
 #include "effect/fx_settings.h"
 #include "effect/knob_dial.h"
@@ -22,7 +23,41 @@ QPushButton* button(LinkedEditor& e, const char* name) {
     return e.main().findChild<QPushButton*>(name);
 }
 
+using Values = std::array<std::uint32_t, param::Count>;
+
+// The first knob value from `fromStep` on that no knob position encodes: a knob shows it at a
+// position whose encoding is another value.
+std::uint32_t betweenPositions(int fromStep) {
+    std::set<int> encoded;
+    for (int p = 0; p < KnobPositions; ++p)
+        encoded.insert(EncodeKnob(knobAngleFromPosition(p)).step);
+    while (encoded.count(fromStep)) ++fromStep;
+    return std::uint32_t(fromStep) << 13;
+}
+
+// Every knob parameter between two positions, every switch and check box on, a pitch from the list.
+Values betweenPositionsAndOn() {
+    Values v{};
+    int step = 100;
+    for (int p : {param::Dry, param::SubMix, param::Minus1Oct, param::Minus2Oct, param::LowPass,
+                  param::HighPass, param::FirstHarmonic, param::Range, param::InputLevel,
+                  param::WaveClip, param::DryHpf}) {
+        v[std::size_t(p)] = betweenPositions(step);
+        step += 80;
+    }
+    // The Noise Gate Threshold the pedal holds out of the box: 2.5 on the knob's scale.
+    v[param::NoiseGateThreshold] = 0x00200000;
+    v[param::Wave] = WaveOn;
+    v[param::HarmonicPitch] = HarmonicPitchTable[20];
+    for (int p : {param::Split, param::DominantNotesCut, param::HighNotesCut, param::LimitRangeUp,
+                  param::NoiseGateStatus})
+        v[std::size_t(p)] = 1;
+    return v;
+}
+
 }  // namespace
+
+Q_DECLARE_METATYPE(Values)
 
 class TestStoreRequest : public QObject {
     Q_OBJECT
@@ -171,6 +206,74 @@ private Q_SLOTS:
         for (Knob k : {Knob::dialLowPass, Knob::dialHighPass, Knob::dial1stHarmonic}) {
             QVERIFY(w.knob(k)->isEnabled());
         }
+    }
+
+    // Reading the pedal, at link time or by Request, never writes a value it does not hold. The
+    // pedal changes behind the editor's back between the link and the Request (its footswitch,
+    // its own knobs).
+    void readingThePedalWritesNothingNew_data() {
+        QTest::addColumn<int>("tuning");
+        QTest::addColumn<Values>("atLink");
+        QTest::addColumn<Values>("atRequest");
+        const Values on = betweenPositionsAndOn();
+        Values moved = on;
+        for (int p : {param::Dry, param::LowPass, param::Range, param::NoiseGateThreshold})
+            moved[std::size_t(p)] = betweenPositions(int(on[std::size_t(p)] >> 13) + 40);
+        moved[param::Wave] = WaveOff;
+        moved[param::Split] = 0;
+        Values odd = on;
+        odd[param::LimitRangeUp] = 2;
+        odd[param::NoiseGateStatus] = 7;
+        odd[param::HighNotesCut] = 3;
+        odd[param::Split] = 2;
+        odd[param::Wave] = 0x00123456;
+        odd[param::HarmonicPitch] = 0x00412345;
+        QTest::newRow("knobs between positions, then moved") << 2 << on << moved;
+        QTest::newRow("note cuts reported without a tuning") << 0 << on << on;
+        QTest::newRow("codes the controls cannot show") << 2 << on << odd;
+    }
+    void readingThePedalWritesNothingNew() {
+        QFETCH(int, tuning);
+        QFETCH(Values, atLink);
+        QFETCH(Values, atRequest);
+        EditorFixture e;
+        PedalModel& pedal = e.transport.addPedal();
+        pedal.state().tuning = tuning;
+        pedal.state().values = atLink;
+        e.start();
+        const auto unchanged = [&](const Values& expected, const char* when) {
+            e.clock.advance(300);
+            for (int p = 0; p < param::Count; ++p) {
+                QVERIFY2(pedal.state().values[std::size_t(p)] == expected[std::size_t(p)],
+                         qPrintable(QStringLiteral("%1: parameter %2 holds %3, not %4")
+                                        .arg(when)
+                                        .arg(p)
+                                        .arg(pedal.state().values[std::size_t(p)], 8, 16)
+                                        .arg(expected[std::size_t(p)], 8, 16)));
+            }
+            QVERIFY(pedal.state().strayWrites.empty());
+        };
+        e.main().action("menuScan")->trigger();
+        QVERIFY(e.operations().communication().Linked);
+        unchanged(atLink, "after the link");
+        FxSettings& fx = e.operations().fxSettings();
+        // The knobs show the values read; the records keep them as read.
+        QCOMPARE(fx.view().knobAngle(Knob::dialNoiseGateThreshold),
+                 DecodeKnob(atLink[param::NoiseGateThreshold], KnobScale));
+        QCOMPARE(fx.records.value(Param::NoiseGateThreshold), atLink[param::NoiseGateThreshold]);
+
+        pedal.state().values = atRequest;
+        QTest::mouseClick(e.main().findChild<QPushButton*>("btnRequest"), Qt::LeftButton);
+        unchanged(atRequest, "after the Request");
+        QCOMPARE(fx.records.value(Param::Dry), atRequest[param::Dry]);
+
+        // The user's own turn of a knob still goes out, with the value of its new position.
+        KnobDial* threshold = e.editor->fxSettings().knob(Knob::dialNoiseGateThreshold);
+        threshold->turnTo(threshold->position() + 1);
+        e.clock.advance(300);
+        QCOMPARE(pedal.state().values[param::NoiseGateThreshold],
+                 EncodeKnob(threshold->angle()).value);
+        QCOMPARE(fx.records.value(Param::NoiseGateThreshold), EncodeKnob(threshold->angle()).value);
     }
 
     void requestReadsTheStateBack() {

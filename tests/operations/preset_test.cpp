@@ -202,11 +202,16 @@ private Q_SLOTS:
         const auto other = [&](Param p, std::uint32_t a, std::uint32_t b) {
             values[order(p)] = before[order(p)] == a ? b : a;
         };
+        // A knob's record holds what the pedal reported (Low Pass, High Pass and Range in steps
+        // of their own): the knob's position says which value moves it.
         for (Param p :
              {Param::Dry, Param::SubMix, Param::Minus1Oct, Param::Minus2Oct, Param::LowPass,
               Param::HighPass, Param::FirstHarmonic, Param::Range, Param::InputLevel,
-              Param::WaveClip, Param::DryHpf, Param::NoiseGateThreshold})
-            other(p, KnobMaximumValue, 0);
+              Param::WaveClip, Param::DryHpf, Param::NoiseGateThreshold}) {
+            const bool atMaximum =
+                f.fx().view().knobAngle(FxSettings::knobOf(p)) == KnobMaximumAngle;
+            values[order(p)] = atMaximum ? 0 : KnobMaximumValue;
+        }
         other(Param::Wave, WaveOn, WaveOff);
         other(Param::HarmonicPitch, 0x00800000, 0x00200000);
         for (Param p : {Param::Split, Param::DominantNotesCut, Param::HighNotesCut,

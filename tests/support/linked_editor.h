@@ -19,7 +19,7 @@ struct LinkedEditor : EditorFixture {
         pedal = &transport.addPedal(std::move(options));
         start();
         main().action("menuScan")->trigger();
-        // Let the knob message the link's values may have left for the deferred send go out.
+        // Let the echo of the link's values go out.
         clock.advance(300);
         mark();
     }

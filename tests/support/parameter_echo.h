@@ -4,9 +4,9 @@
 
 namespace korvanne::test {
 
-// After a status reply the effect window sends back what changed on its controls: the bypass
-// (0D 00 or 0D 01) and the switches and the last changed knob as 7-byte parameter writes (01,
-// address, value). Drops those from the end of what the pedal received, so a test can check what
+// After a status reply the effect window echoes what changed on its controls, as the pedal
+// holds it: the bypass (0D 00 or 0D 01) and the switches, list and check boxes as 7-byte
+// parameter writes (01, address, value); knobs send nothing. Drops those from the end of what the pedal received, so a test can check what
 // the operation itself sent last.
 inline QByteArray withoutParameterEcho(QByteArray bytes) {
     constexpr int WriteSize = 7;

@@ -4,6 +4,7 @@
 #include "transfer/algorithm_upload.h"
 
 #include <QAction>
+#include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -49,7 +50,10 @@ struct Linked {
     }
     void uploadFile(const QString& path) {
         f.dialogs.expectOpenFile(path);
-        if (!path.isEmpty()) f.dialogs.expectConfirm(true, "Upload the selected algorithm?");
+        if (!path.isEmpty()) {
+            f.dialogs.expectConfirm(true, "Upload the algorithm image " +
+                                              QFileInfo(path).fileName() + " to the pedal?");
+        }
         f.main().action("menuLoadAlgorithmFromFile")->trigger();
     }
 };
@@ -153,10 +157,10 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<QByteArray>("sent");
         QTest::addColumn<QString>("status");
-        const QByteArray big(70'000, char(0xEE));
         QTest::newRow("algorithm file") << image14() << image14() << "UPLOAD OK 0014";
-        QTest::newRow("larger than 65,536 bytes") << big << big.left(65536) << "Upload Failed";
-        QTest::newRow("empty file") << QByteArray() << QByteArray() << "Upload Failed";
+        QByteArray older = image14();
+        older[124] = 0x08;
+        QTest::newRow("an older algorithm number") << older << older << "UPLOAD OK 0008";
     }
     void fromFile() {
         QFETCH(QByteArray, content);
@@ -181,6 +185,76 @@ private Q_SLOTS:
         QVERIFY(!withoutParameterEcho(received(*l.pedal, l.linkedAt))
                      .endsWith(QByteArray::fromHex("0200")) ||
                 sent.isEmpty());
+    }
+
+    // A file that is not an algorithm image is refused with the reason before anything reaches
+    // the pedal: no bypass, no upload, no question, no check timer.
+    void filesThatAreNotAlgorithmImages_data() {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("why");
+        const auto changed = [](int at, std::initializer_list<int> bytes) {
+            QByteArray image = image14();
+            for (int b : bytes) image[at++] = char(b);
+            return image;
+        };
+        const auto word = [](int k) { return 3 + 2 * k; };
+        QTest::newRow("a text file") << QByteArray("Korvanne MK3 effect\r\n")
+                                     << "it does not begin with the upload command 00";
+        QTest::newRow("an empty file") << QByteArray() << "it is empty";
+        QTest::newRow("too short for the header")
+            << image14().left(100)
+            << "it holds 100 bytes, fewer than the 128 of an image's header "
+               "and program";
+        QTest::newRow("larger than an image can be")
+            << QByteArray(70'000, char(0x00))
+            << "it holds more than 65535 bytes, the most an image can hold";
+        QTest::newRow("cut short")
+            << image14().left(4000) << "its length field says 4352 bytes, but it holds 4000";
+        QTest::newRow("longer than its length field")
+            << image14() + QByteArray(8, '\0')
+            << "its length field says 4352 bytes, but it holds 4360";
+        QTest::newRow("another command")
+            << changed(0, {0x01}) << "it does not begin with the upload command 00";
+        QTest::newRow("algorithm number not in decimal digits")
+            << changed(123, {0x00, 0x1A})
+            << "its algorithm number 001A is not written in decimal digits";
+        QTest::newRow("algorithm number 0")
+            << changed(123, {0x00, 0x00}) << "its algorithm number is 0000";
+        QTest::newRow("a parameter every effect has without an address")
+            << changed(word(0), {0x00, 0x00})
+            << "its address table gives no address in word 0, which every effect uses";
+        QTest::newRow("two parameters at one address")
+            << changed(word(12), {0x00, 0x27})
+            << "its address table gives address 0027 to both word 0 and word 12";
+        QTest::newRow("a word beyond the parameters")
+            << changed(word(40), {0x01, 0x00})
+            << "its address table uses word 40, beyond the 21 parameter words";
+    }
+    void filesThatAreNotAlgorithmImages() {
+        QFETCH(QByteArray, content);
+        QFETCH(QString, why);
+        Linked l;
+        QTemporaryDir dir;
+        const QString path = dir.filePath("effect.dat");
+        QVERIFY(writeBytes(path, content));
+        const QString status = l.status();
+        l.f.dialogs.expectOpenFile(path);
+        const Outcome outcome = l.f.operations().upload().menuLoadAlgorithmFromFileClick();
+        const QString sentence = "effect.dat is not an algorithm image: " + why + ".";
+        QCOMPARE(outcome.kind, Outcome::Refused);
+        QCOMPARE(outcome.sentence, sentence);
+        QCOMPARE(l.f.dialogs.messages, QStringList{sentence});
+        QVERIFY(l.f.log.contains(sentence));
+        l.f.clock.advance(AlgorithmUpload::AnswerLimitMs);
+        QCOMPARE(received(*l.pedal, l.linkedAt), QByteArray());
+        QVERIFY(!l.f.operations().UploadCheckTimer().isActive());
+        QCOMPARE(l.status(), status);
+        QVERIFY(l.f.operations().Timer_USB_Read().isActive());
+        // A good file afterwards goes out as usual.
+        QVERIFY(writeBytes(path, image14()));
+        l.uploadFile(path);
+        QCOMPARE(received(*l.pedal, l.linkedAt), QByteArray::fromHex("0D01") + image14());
+        QCOMPARE(l.status(), QString("UPLOAD OK 0014"));
     }
 
     void anUnreadStatusReplyIsNotTakenForTheFileAnswer() {

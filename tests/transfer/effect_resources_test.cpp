@@ -63,6 +63,8 @@ private Q_SLOTS:
         QCOMPARE(image.command(), std::optional<std::uint8_t>(0x00));
         QCOMPARE(image.algorithmNumber(), std::optional<std::uint32_t>(number));
         QCOMPARE(orNone(image.unreadWord()), qint64(unreadWord));
+        // Each passes the check an algorithm file must pass before it is uploaded.
+        QCOMPARE(QString::fromStdString(image.fault()), QString());
 
         // Two parameters sharing one processor address would make one control move another.
         std::set<std::uint16_t> used;
