@@ -449,6 +449,12 @@ int CliApp::firmwareUpgrade(CommandArguments& args) {
     CliFirmwareView window(verify, io_.err, io_.errIsTerminal);
     FirmwareUpgrade& upgrade = controller_->firmwareUpgrade();
     upgrade.setView(&window);
+    // The window ends with this command; the upgrade (told of the unlink at the end) must not
+    // keep it.
+    struct ViewBack {
+        FirmwareUpgrade& upgrade;
+        ~ViewBack() { upgrade.setView(nullptr); }
+    } viewBack{upgrade};
     Communication& comm = controller_->communication();
     if (legacy) {
         // No firmware number is known yet: Upgrade Mode takes the legacy way, and the link then

@@ -77,6 +77,7 @@ MainController::MainController(Services& services, MainView& view)
       firmwareUpgrade_(std::make_unique<FirmwareUpgrade>(*this, *communication_)) {
     uploadCheckTimer_->onTimeout([this] { upload_->UploadCheckTimerTimer(); });
     communication_->StartFirmwareUpgrade = [this] { firmwareUpgrade_->StartFirmwareUpgrade(); };
+    communication_->onUnlinked = [this] { firmwareUpgrade_->linkClosed(); };
     communication_->SynchroniseBootloader = [this] {
         return firmwareUpgrade_->synchroniseWhileLinking();
     };
