@@ -502,6 +502,9 @@ int CliApp::restore(CommandArguments& args) {
     PedalSnapshot wanted;
     if (int r = report(pedalBackup().read(words[0], wanted))) return r;
     if (int r = confirmable()) return r;
+    if (!dialogs_.confirm(PedalBackup::restoreQuestion(words[0]), Dialogs::Default::No)) {
+        return confirmationOutcome();
+    }
     if (int r = linkPedal()) return r;
     if (int r = refuseUnlessReady(false)) return r;
     const auto changed = [this](const QString& key, const QString& from, const QString& to) {

@@ -28,11 +28,11 @@ QString staysInBootloaderMessage(bool eraseConfirmed) {
     const QString what =
         eraseConfirmed ? QStringLiteral(
                              "The pedal's flash was erased and the new firmware was not written "
-                             "completely")
+                             "completely.")
                        : QStringLiteral(
-                             "The pedal did not confirm the erase, so its flash may be erased "
-                             "in part or in whole");
-    return what + ", so the pedal stays in its bootloader and was not restarted.\r\n\r\n" +
+                             "The pedal did not confirm the erase: its flash may be erased in "
+                             "whole, in part or not at all.");
+    return what + " The pedal stays in its bootloader and was not restarted.\r\n\r\n" +
            FinishUpgradeText;
 }
 

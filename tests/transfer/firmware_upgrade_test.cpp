@@ -366,8 +366,8 @@ private Q_SLOTS:
         QCOMPARE(received(*u.pedal, before), QByteArray());
         QCOMPARE(u.f.dialogs.messages.size(), 1);
         const QString message = u.f.dialogs.messages.first();
-        QVERIFY2(message.startsWith("The pedal did not confirm the erase, so its flash may be "
-                                    "erased in part or in whole, so the pedal stays in its "
+        QVERIFY2(message.startsWith("The pedal did not confirm the erase: its flash may be erased "
+                                    "in whole, in part or not at all. The pedal stays in its "
                                     "bootloader and was not restarted."),
                  qPrintable(message));
         QVERIFY2(!message.contains("flash was erased"), qPrintable(message));
