@@ -155,7 +155,7 @@ bool Communication::ConnectDevice() {
             view.showBootloaderReached();
             if (StartFirmwareUpgrade) StartFirmwareUpgrade();
         } else {
-            dialogs.inform("Connection to bootloader failed");
+            dialogs.warn("Connection to bootloader failed");
         }
     }
     return opened;

@@ -658,6 +658,7 @@ private Q_SLOTS:
             f.main().action("menuFirmwareUpgradeMode")->trigger();
         }
         QVERIFY(f.dialogs.messages.contains("Connection to bootloader failed"));
+        QVERIFY(f.dialogs.warnings.contains("Connection to bootloader failed"));
         QCOMPARE(pedal.line().parity, ft::PARITY_EVEN);
         QVERIFY(!f.controller().Timer_USB_Read().isActive());
         if (relink) {
