@@ -116,8 +116,9 @@ double processCpuMs() {
 
 class QuietDialogs final : public korvanne::Dialogs {
 public:
-    bool confirm(const QString&) override { return false; }
+    bool confirm(const QString&, Default) override { return false; }
     void inform(const QString& text) override { last = text; }
+    void warn(const QString& text) override { last = text; }
     QString openFile(const QString&, const QString&, const QString&, const QString&) override {
         return {};
     }

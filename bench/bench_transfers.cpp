@@ -42,8 +42,9 @@ constexpr double Baud = 115200.0;
 // Says yes to every question; information boxes go to stderr when they are not expected.
 class YesDialogs final : public Dialogs {
 public:
-    bool confirm(const QString&) override { return true; }
+    bool confirm(const QString&, Default) override { return true; }
     void inform(const QString& text) override { messages << text; }
+    void warn(const QString& text) override { messages << text; }
     QString openFile(const QString&, const QString&, const QString&, const QString&) override {
         return {};
     }

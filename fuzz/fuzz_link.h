@@ -17,8 +17,9 @@ namespace korvanne::fuzz {
 
 class QuietDialogs final : public Dialogs {
 public:
-    bool confirm(const QString&) override { return true; }
+    bool confirm(const QString&, Default) override { return true; }
     void inform(const QString&) override {}
+    void warn(const QString&) override {}
     QString openFile(const QString&, const QString&, const QString&, const QString&) override {
         return {};
     }

@@ -13,17 +13,41 @@ QString QtDialogs::toQtFilter(const QString& filter) {
     return names.join(";;");
 }
 
-bool QtDialogs::confirm(const QString& text) {
-    return QMessageBox::question(parent_, QApplication::applicationDisplayName(), text,
-                                 QMessageBox::Yes | QMessageBox::No) != QMessageBox::No;
+std::unique_ptr<QMessageBox> QtDialogs::questionBox(QWidget* parent, const QString& text,
+                                                    Default defaultButton) {
+    auto box =
+        std::make_unique<QMessageBox>(QMessageBox::Question, QApplication::applicationDisplayName(),
+                                      text, QMessageBox::Yes | QMessageBox::No, parent);
+    const QMessageBox::StandardButton enter =
+        defaultButton == Default::No ? QMessageBox::No : QMessageBox::Yes;
+    box->setDefaultButton(enter);
+    // Escape and the close button answer No.
+    box->setEscapeButton(QMessageBox::No);
+    return box;
 }
 
-void QtDialogs::inform(const QString& text) {
-    QMessageBox box(QMessageBox::Information, QApplication::applicationDisplayName(), text,
-                    QMessageBox::Ok, parent_);
+bool QtDialogs::confirm(const QString& text, Default defaultButton) {
+    const auto box = questionBox(parent_, text, defaultButton);
+    return box->exec() == QMessageBox::Yes;
+}
+
+namespace {
+
+void showMessage(QWidget* parent, QMessageBox::Icon icon, const QString& text) {
+    QMessageBox box(icon, QApplication::applicationDisplayName(), text, QMessageBox::Ok, parent);
     // The user can copy what a message says (an address, a path, an error).
     box.setTextInteractionFlags(Qt::TextSelectableByMouse);
     box.exec();
+}
+
+}  // namespace
+
+void QtDialogs::inform(const QString& text) {
+    showMessage(parent_, QMessageBox::Information, text);
+}
+
+void QtDialogs::warn(const QString& text) {
+    showMessage(parent_, QMessageBox::Warning, text);
 }
 
 QString QtDialogs::openFile(const QString& title, const QString& filter,

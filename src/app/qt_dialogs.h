@@ -1,7 +1,10 @@
 #pragma once
 
+#include <memory>
+
 #include "core/dialogs.h"
 
+class QMessageBox;
 class QWidget;
 
 namespace korvanne {
@@ -10,8 +13,13 @@ namespace korvanne {
 class QtDialogs final : public Dialogs {
 public:
     void setParentWindow(QWidget* parent) { parent_ = parent; }
-    bool confirm(const QString& text) override;
+    bool confirm(const QString& text, Default defaultButton = Default::Yes) override;
     void inform(const QString& text) override;
+    void warn(const QString& text) override;
+
+    // The question box confirm shows; exec() answers it. Tests look at it without showing it.
+    static std::unique_ptr<QMessageBox> questionBox(QWidget* parent, const QString& text,
+                                                    Default defaultButton);
     QString openFile(const QString& title, const QString& filter, const QString& defaultSuffix,
                      const QString& folder) override;
     QString saveFile(const QString& title, const QString& filter, const QString& defaultSuffix,

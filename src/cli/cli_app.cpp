@@ -455,6 +455,12 @@ int CliApp::firmwareUpgrade(CommandArguments& args) {
     CliFirmwareView window(verify, io_.err, io_.errIsTerminal);
     FirmwareUpgrade& upgrade = controller_->firmwareUpgrade();
     upgrade.setView(&window);
+    // The window ends with this command; the upgrade (told of the unlink at the end) must not
+    // keep it.
+    struct ViewBack {
+        FirmwareUpgrade& upgrade;
+        ~ViewBack() { upgrade.setView(nullptr); }
+    } viewBack{upgrade};
     Communication& comm = controller_->communication();
     if (legacy) {
         // No firmware number is known yet: Upgrade Mode takes the legacy way, and the link then
@@ -502,6 +508,9 @@ int CliApp::restore(CommandArguments& args) {
     PedalSnapshot wanted;
     if (int r = report(pedalBackup().read(words[0], wanted))) return r;
     if (int r = confirmable()) return r;
+    if (!dialogs_.confirm(PedalBackup::restoreQuestion(words[0]), Dialogs::Default::No)) {
+        return confirmationOutcome();
+    }
     if (int r = linkPedal()) return r;
     if (int r = refuseUnlessReady(false)) return r;
     const auto changed = [this](const QString& key, const QString& from, const QString& to) {

@@ -27,6 +27,8 @@ public:
     void setUpgradeEnabled(bool) override {}
     void setProgressMaximum(int maximum) override { progress_.setMaximum(maximum); }
     void setProgress(int position) override { progress_.setValue(position); }
+    // The terminal's bar shows the progress only.
+    void setPhase(const QString&) override {}
     bool verifyAfterWriting() const override { return verify_; }
 
 private:

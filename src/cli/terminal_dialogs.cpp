@@ -18,15 +18,18 @@ QByteArray terminalText(const QString& text) {
 TerminalDialogs::TerminalDialogs(bool assumeYes, bool interactive, std::FILE* in, std::FILE* out)
     : assumeYes_(assumeYes), interactive_(interactive), in_(in), out_(out) {}
 
-bool TerminalDialogs::confirm(const QString& text) {
+bool TerminalDialogs::confirm(const QString& text, Default defaultButton) {
     if (const auto it = answers_.find(text); it != answers_.end()) return it->second;
     if (assumeYes_) return true;
     if (!interactive_) {
         refused_ = true;
         return false;
     }
+    // The default answer is shown in capitals; an empty line takes it when it is No. An empty
+    // line to a question without a safe default asks again.
+    const bool defaultNo = defaultButton == Default::No;
     for (;;) {
-        std::fprintf(out_, "%s [y/n] ", terminalText(text).constData());
+        std::fprintf(out_, "%s %s ", terminalText(text).constData(), defaultNo ? "[y/N]" : "[y/n]");
         std::fflush(out_);
         char line[256];
         if (!std::fgets(line, sizeof line, in_)) {
@@ -37,7 +40,7 @@ bool TerminalDialogs::confirm(const QString& text) {
         }
         const QString answer = QString::fromLocal8Bit(line).trimmed().toLower();
         if (answer == "y" || answer == "yes") return true;
-        if (answer == "n" || answer == "no") {
+        if (answer == "n" || answer == "no" || (answer.isEmpty() && defaultNo)) {
             declined_ = true;
             return false;
         }
@@ -52,6 +55,10 @@ void TerminalDialogs::inform(const QString& text) {
     messages_ << text;
     std::fprintf(out_, "%s\n", terminalText(text).constData());
     std::fflush(out_);
+}
+
+void TerminalDialogs::warn(const QString& text) {
+    inform(text);
 }
 
 void TerminalDialogs::releaseMessages() {

@@ -19,8 +19,10 @@ public:
     TerminalDialogs(bool assumeYes, bool interactive, std::FILE* in = stdin,
                     std::FILE* out = stderr);
 
-    bool confirm(const QString& text) override;
+    bool confirm(const QString& text, Default defaultButton = Default::Yes) override;
     void inform(const QString& text) override;
+    // A terminal has no icons: a warning is shown as any message.
+    void warn(const QString& text) override;
     QString openFile(const QString& title, const QString& filter, const QString& defaultSuffix,
                      const QString& folder) override;
     QString saveFile(const QString& title, const QString& filter, const QString& defaultSuffix,

@@ -51,7 +51,8 @@ std::optional<std::uint8_t> ConsoleTools::i2cAddress(const QString& text) {
 Outcome ConsoleTools::btnEraseEepromClick() {
     if (!view_) return Outcome::refused(QStringLiteral("No memory address is given."));
     if (!messages_.linkFree(QStringLiteral("Erase EEPROM"))) return Outcome::busy();
-    if (!services_.dialogs.confirm(EraseQuestion)) return Outcome::cancelled();
+    if (!services_.dialogs.confirm(EraseQuestion, Dialogs::Default::No))
+        return Outcome::cancelled();
     const QString address = view_->i2cAddressText();
     if (!EraseEEPROM(address)) {
         return Outcome::failed(

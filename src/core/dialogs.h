@@ -9,10 +9,16 @@ namespace korvanne {
 class Dialogs {
 public:
     virtual ~Dialogs() = default;
+    // The button Enter presses. A question whose Yes changes or erases what the pedal holds
+    // defaults to No.
+    enum class Default { Yes, No };
+
     // A Yes/No confirmation; true for Yes.
-    virtual bool confirm(const QString& text) = 0;
+    virtual bool confirm(const QString& text, Default defaultButton = Default::Yes) = 0;
     // An information box with OK.
     virtual void inform(const QString& text) = 0;
+    // A box with OK and the warning icon: something failed or needs the user's care.
+    virtual void warn(const QString& text) = 0;
     // File dialogs; an empty result means the user cancelled. `filter` is in the
     // "Description (*.ext)|*.ext" form; `defaultSuffix` has no dot.
     virtual QString openFile(const QString& title, const QString& filter,

@@ -155,7 +155,7 @@ bool Communication::ConnectDevice() {
             view.showBootloaderReached();
             if (StartFirmwareUpgrade) StartFirmwareUpgrade();
         } else {
-            dialogs.inform("Connection to bootloader failed");
+            dialogs.warn("Connection to bootloader failed");
         }
     }
     return opened;
@@ -339,6 +339,7 @@ void Communication::showUnlinked() {
     // Nothing is open: the next link starts on the firmware's line.
     main_.unit().SetLineParameters(0);
     main_.Timer_USB_Read().stop();
+    if (onUnlinked) onUnlinked();
 }
 
 void Communication::menuDisconnectClick() {

@@ -127,6 +127,9 @@ public:
     // The line is the firmware's again (upgrade mode left): a linked pedal's controls and the
     // poll come back.
     void showFirmwareLine();
+    // Provided by the firmware upgrade: runs when the link closes (Unlink, a failed open, the
+    // pedal gone), so its window follows the link.
+    std::function<void()> onUnlinked;
     // Provided by the memory check: receives every chunk the poll reads.
     std::function<void(const std::vector<std::uint8_t>&)> onPolledBytes;
 

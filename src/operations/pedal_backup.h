@@ -37,6 +37,12 @@ public:
 
     explicit PedalBackup(Parts parts) : p_(std::move(parts)) {}
 
+    // Asked before a restore, with No as the default: it overwrites the pedal's settings.
+    static QString restoreQuestion(const QString& path) {
+        return "Restore the pedal's settings from " + path +
+               "? Every setting that differs from the backup is overwritten.";
+    }
+
     // The state the last status read brought back.
     PedalSnapshot snapshot() const;
     // Writes snapshot() to `path`, whole or not at all: an earlier file of that name survives a

@@ -56,6 +56,7 @@ PedalOperations::PedalOperations(Services& services, FrontEnd& frontEnd)
       updater_(std::make_unique<Updater>(*this, *updateCheck_)) {
     uploadCheckTimer_->onTimeout([this] { upload_->UploadCheckTimerTimer(); });
     communication_->StartFirmwareUpgrade = [this] { firmwareUpgrade_->StartFirmwareUpgrade(); };
+    communication_->onUnlinked = [this] { firmwareUpgrade_->linkClosed(); };
     communication_->SynchroniseBootloader = [this] {
         return firmwareUpgrade_->synchroniseWhileLinking();
     };

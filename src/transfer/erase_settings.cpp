@@ -60,7 +60,7 @@ Outcome EraseSettings::menuEraseSettingsClick() {
     const Outcome erased = Outcome::done(QStringLiteral("Settings memory erased."));
     const QString name = QStringLiteral("Erase Settings");
     if (!messages.linkFree(name)) return Outcome::busy();
-    if (!dialogs.confirm(Warning())) return Outcome::cancelled();
+    if (!dialogs.confirm(Warning(), Dialogs::Default::No)) return Outcome::cancelled();
     {
         // The whole command is one exchange: the window stays live through its pauses, but no
         // other command reaches the pedal and the poll leaves the dump until it is all there.

@@ -17,12 +17,24 @@ namespace korvanne {
 
 namespace {
 
-const QString StaysInBootloaderMessage = QStringLiteral(
-    "The pedal's flash was erased and the new firmware was not written completely, so the pedal "
-    "stays in its bootloader and was not restarted.\r\n\r\n"
+const QString FinishUpgradeText = QStringLiteral(
     "To finish the upgrade, choose Start Firmware Upgrade in the Firmware Upgrade menu and click "
     "Upgrade Firmware again; or power the pedal up with SHIFT held, check Upgrade Mode and link "
     "(the legacy way).");
+
+// Said when the window closes on an upgrade that did not complete: only what the bootloader
+// confirmed counts as done.
+QString staysInBootloaderMessage(bool eraseConfirmed) {
+    const QString what =
+        eraseConfirmed ? QStringLiteral(
+                             "The pedal's flash was erased and the new firmware was not written "
+                             "completely.")
+                       : QStringLiteral(
+                             "The pedal did not confirm the erase: its flash may be erased in "
+                             "whole, in part or not at all.");
+    return what + " The pedal stays in its bootloader and was not restarted.\r\n\r\n" +
+           FinishUpgradeText;
+}
 
 }  // namespace
 
@@ -58,7 +70,8 @@ Outcome FirmwareUpgrade::menuFirmwareUpgradeModeClick() {
         return Outcome::done();
     }
     main_.SendBypass(true);
-    if (!dialogs.confirm("Keep SHIFT button on the pedal pressed and click YES.")) {
+    if (!dialogs.confirm("Keep SHIFT button on the pedal pressed and click YES.",
+                         Dialogs::Default::No)) {
         messages.FirmwareUpgradeMode = false;
         v.setUpgradeModeChecked(false);
         return Outcome::cancelled();
@@ -71,7 +84,7 @@ Outcome FirmwareUpgrade::menuFirmwareUpgradeModeClick() {
         protocol_.synchronise("received Byte from bootloader: ");
     link.showBootloaderLine(sync.reached);
     if (!sync.reached) {
-        dialogs.inform("Connection to bootloader failed");
+        dialogs.warn("Connection to bootloader failed");
         return Outcome::failed(QStringLiteral("Connection to bootloader failed"));
     }
     dialogs.inform("Release SHIFT button and click OK.");
@@ -142,8 +155,8 @@ bool FirmwareUpgrade::LoadFirmwareImage() {
     Dialogs& dialogs = main_.services().dialogs;
     const auto data = findResource(QStringLiteral("firmware"), FirmwareResourceName);
     if (!data) {
-        dialogs.inform("The firmware image \"" + FirmwareResourceName +
-                       "\" is not built into this editor. Nothing was sent to the pedal.");
+        dialogs.warn("The firmware image \"" + FirmwareResourceName +
+                     "\" is not built into this editor. Nothing was sent to the pedal.");
         return false;
     }
     image_ = *data;
@@ -152,8 +165,8 @@ bool FirmwareUpgrade::LoadFirmwareImage() {
     const std::string problem = firmware::imageProblem(std::span<const std::uint8_t>(
         reinterpret_cast<const std::uint8_t*>(image_.constData()), FirmwareByteCount));
     if (!problem.empty()) {
-        dialogs.inform("The firmware image \"" + FirmwareResourceName + "\" cannot be written: " +
-                       QString::fromStdString(problem) + ". Nothing was sent to the pedal.");
+        dialogs.warn("The firmware image \"" + FirmwareResourceName + "\" cannot be written: " +
+                     QString::fromStdString(problem) + ". Nothing was sent to the pedal.");
         return false;
     }
     FirmwareHexText = QString::fromLatin1(image_.toHex().toUpper());
@@ -189,22 +202,24 @@ bool FirmwareUpgrade::WriteFirmwareChunks() {
     log.ConsoleAppend("Start Write Command");
     log.ConsoleAppend("");
     protocol_.BootloaderAddress = boot::FlashStart;
-    view_->setProgressMaximum(static_cast<int>(ChunkCount));
+    view_->setPhase(QStringLiteral("Writing"));
     for (std::size_t i = 0; i < ChunkCount; ++i) {
-        view_->setProgress(static_cast<int>(i));
         const std::size_t size = blockSize(i);
         const std::span<const std::uint8_t> block(FirmwareBytes.data() + i * firmware::ChunkSize,
                                                   size);
         if (!protocol_.writeBlock(block, "writing block " + QString::number(i))) return false;
+        view_->setProgress(stepsBefore_ + static_cast<int>(i) + 1);
     }
+    stepsBefore_ += static_cast<int>(ChunkCount);
     return true;
 }
 
 bool FirmwareUpgrade::verifyWrittenImage() {
     LogSink& log = main_.services().log;
     log.ConsoleLog("verifying the written image");
+    view_->setPhase(QStringLiteral("Verifying"));
     for (std::size_t i = 0; i < ChunkCount; ++i) {
-        view_->setProgress(static_cast<int>(i));
+        if (i > 0) view_->setProgress(stepsBefore_ + static_cast<int>(i));
         const std::size_t size = blockSize(i);
         const auto address = boot::FlashStart + static_cast<std::uint32_t>(i * firmware::ChunkSize);
         std::vector<std::uint8_t> read;
@@ -212,6 +227,8 @@ bool FirmwareUpgrade::verifyWrittenImage() {
         if (!protocol_.readMemory(address, size, read, &refused)) {
             if (refused && i == 0) {
                 log.ConsoleLog("the bootloader refuses to read its flash; verify skipped");
+                stepsBefore_ += static_cast<int>(ChunkCount);
+                view_->setProgress(stepsBefore_);
                 return true;
             }
             fail(BootloaderProtocol::describe(protocol_.failure()));
@@ -226,6 +243,8 @@ bool FirmwareUpgrade::verifyWrittenImage() {
         }
     }
     log.ConsoleLog("verify: the flash holds the image");
+    stepsBefore_ += static_cast<int>(ChunkCount);
+    view_->setProgress(stepsBefore_);
     return true;
 }
 
@@ -239,12 +258,18 @@ void FirmwareUpgrade::fail(const QString& text) {
                  "again.";
     main_.services().log.ConsoleLog("Firmware upgrade failed while " + text);
     running_ = false;
-    view_->setUpgradeEnabled(true);
-    main_.services().dialogs.inform(lastError_);
+    view_->setPhase(QStringLiteral("Failed"));
+    view_->setUpgradeEnabled(main_.unit().isOpen());
+    main_.services().dialogs.warn(lastError_);
 }
 
 Outcome FirmwareUpgrade::btnUpgradeFirmwareClick() {
     if (running_) return Outcome::refused(QStringLiteral("The upgrade is running."));
+    if (!main_.unit().isOpen()) {
+        view_->setUpgradeEnabled(false);
+        return Outcome::refused(
+            QStringLiteral("The pedal is not linked. Link to its bootloader to upgrade."));
+    }
     DeviceMessages::Exchange exchange(main_.messages(), "Upgrade Firmware",
                                       DeviceMessages::Talk::Bootloader);
     if (!exchange) return Outcome::busy();
@@ -263,19 +288,38 @@ Outcome FirmwareUpgrade::btnUpgradeFirmwareClick() {
     Clock& clock = main_.services().clock;
     const std::int64_t startUs = clock.nowUs();
     const std::uint64_t startBytes = protocol_.bytesSent + protocol_.bytesReceived;
+    // One bar over the whole upgrade: the erase, the blocks written, the blocks verified, the
+    // version record. It reaches its end only when all of them are done.
+    const bool verify = view_->verifyAfterWriting();
+    const int blocks = static_cast<int>(ChunkCount);
+    stepsBefore_ = 0;
+    view_->setProgressMaximum(1 + blocks + (verify ? blocks : 0) + 1);
+    view_->setProgress(0);
+    view_->setPhase(QStringLiteral("Erasing"));
     // From here on the flash may be erased: closing the window must not start what is there.
     erased_ = true;
-    if (!protocol_.EraseFlash() || !WriteFirmwareChunks()) {
+    eraseConfirmed_ = false;
+    if (!protocol_.EraseFlash()) {
         fail(BootloaderProtocol::describe(protocol_.failure()));
         return Outcome::failed(lastError_);
     }
-    if (view_->verifyAfterWriting() && !verifyWrittenImage()) return Outcome::failed(lastError_);
+    eraseConfirmed_ = true;
+    stepsBefore_ = 1;
+    view_->setProgress(stepsBefore_);
+    if (!WriteFirmwareChunks()) {
+        fail(BootloaderProtocol::describe(protocol_.failure()));
+        return Outcome::failed(lastError_);
+    }
+    if (verify && !verifyWrittenImage()) return Outcome::failed(lastError_);
     if (!protocol_.WriteFirmwareVersion(static_cast<std::uint8_t>(FirmwareVersion))) {
         fail(BootloaderProtocol::describe(protocol_.failure()));
         return Outcome::failed(lastError_);
     }
+    view_->setPhase(QStringLiteral("Done"));
+    view_->setProgress(stepsBefore_ + 1);
     clock.pause(10);
     erased_ = false;
+    eraseConfirmed_ = false;
     running_ = false;
     main_.services().dialogs.inform(CompleteMessage);
     const bool restarted = [&] {
@@ -312,11 +356,12 @@ Outcome FirmwareUpgrade::RestartDevice(bool goAcknowledged) {
                              BootloaderProtocol::describe(protocol_.failure()) +
                              "). Power it off and on again, then link.";
         main_.services().log.ConsoleLog(text);
-        main_.services().dialogs.inform(text);
+        main_.services().dialogs.warn(text);
         outcome = Outcome::failed(text);
     }
     main_.Timer_USB_Read().start();
     view_->setUpgradeEnabled(true);
+    view_->setPhase({});
     view_->setProgress(0);
     view_->hideWindow();
     v.setUpgradeModeChecked(false);
@@ -334,16 +379,30 @@ bool FirmwareUpgrade::FormClose() {
     }
     if (erased_) {
         // Go would start a half-written firmware.
-        log.ConsoleLog(
-            "upgrade window closed with the flash erased: no Go, the pedal stays in "
-            "its bootloader");
+        log.ConsoleLog(eraseConfirmed_
+                           ? "upgrade window closed with the flash erased: no Go, the pedal "
+                             "stays in its bootloader"
+                           : "upgrade window closed after an erase that was not confirmed: no "
+                             "Go, the pedal stays in its bootloader");
         view_->hideWindow();
-        main_.transferView().setStartUpgradeEnabled(true);
-        main_.services().dialogs.inform(StaysInBootloaderMessage);
+        main_.transferView().setStartUpgradeEnabled(main_.unit().isOpen());
+        main_.services().dialogs.warn(staysInBootloaderMessage(eraseConfirmed_));
+        return true;
+    }
+    if (!main_.unit().isOpen()) {
+        // Unlinked: Go cannot reach the pedal; the next link in upgrade mode reopens the window.
+        log.ConsoleLog("upgrade window closed while unlinked: nothing sent");
+        view_->hideWindow();
         return true;
     }
     RestartDevice();
     return true;
+}
+
+void FirmwareUpgrade::linkClosed() {
+    if (running_) return;
+    view_->setUpgradeEnabled(false);
+    main_.transferView().setStartUpgradeEnabled(false);
 }
 
 }  // namespace korvanne

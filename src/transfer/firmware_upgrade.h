@@ -57,6 +57,9 @@ public:
     bool FormClose();
     // Sends Go, then puts the line and the main window back to normal operation.
     void RestartDevice();
+    // The link was closed (Unlink, or the pedal went away): nothing can reach the bootloader
+    // until the next link, so the window cannot start an upgrade.
+    void linkClosed();
 
     // Steps.
     bool LoadFirmwareImage();
@@ -76,6 +79,8 @@ public:
     bool running() const { return running_; }
     // The flash was (perhaps) erased and the upgrade has not completed since.
     bool flashErased() const { return erased_; }
+    // The bootloader acknowledged the erase of the upgrade that has not completed.
+    bool eraseConfirmed() const { return eraseConfirmed_; }
     // The last failure's text, empty after a completed upgrade.
     const QString& lastError() const { return lastError_; }
 
@@ -103,6 +108,10 @@ private:
     QByteArray image_;
     bool running_ = false;
     bool erased_ = false;
+    bool eraseConfirmed_ = false;
+    // Steps of the running upgrade done before the current one, for one bar over all of it:
+    // the erase, each block written, each block verified, the version record.
+    int stepsBefore_ = 0;
     QString lastError_;
 };
 

@@ -25,6 +25,9 @@ public:
     virtual void setUpgradeEnabled(bool enabled) = 0;
     virtual void setProgressMaximum(int maximum) = 0;
     virtual void setProgress(int position) = 0;
+    // What the upgrade is doing, shown with the progress ("Erasing", "Writing", "Verifying",
+    // "Done"); empty when idle.
+    virtual void setPhase(const QString& phase) = 0;
     virtual bool verifyAfterWriting() const = 0;
 };
 
@@ -41,6 +44,7 @@ public:
     void setUpgradeEnabled(bool enabled) override { upgradeEnabled = enabled; }
     void setProgressMaximum(int maximum) override { progressMaximum = maximum; }
     void setProgress(int position) override { progress = position; }
+    void setPhase(const QString& text) override { phase = text; }
     bool verifyAfterWriting() const override { return verify; }
 
     bool shown = false;
@@ -48,6 +52,7 @@ public:
     bool upgradeEnabled = true;
     int progressMaximum = 100;
     int progress = 0;
+    QString phase;
     bool verify = false;
 };
 

@@ -31,6 +31,8 @@ TformFirmwareUpgrade::TformFirmwareUpgrade(QWidget* parent)
     ProgressBar1->setOrientation(Qt::Horizontal);
     ProgressBar1->setRange(0, 100);
     ProgressBar1->setValue(0);
+    ProgressBar1->setTextVisible(true);
+    ProgressBar1->setAlignment(Qt::AlignCenter);
     chkVerify = new QCheckBox("Verify after writing", this);
     chkVerify->setObjectName("chkVerifyAfterWriting");
     chkVerify->setGeometry(8, 136, 179, 20);
@@ -96,6 +98,11 @@ void TformFirmwareUpgrade::setProgress(int position) {
     ProgressBar1->setUpdatesEnabled(false);
     ProgressBar1->setValue(position);
     ProgressBar1->setUpdatesEnabled(true);
+}
+
+void TformFirmwareUpgrade::setPhase(const QString& phase) {
+    ProgressBar1->setFormat(phase.isEmpty() ? QStringLiteral("%p%")
+                                            : phase + QStringLiteral(" %p%"));
 }
 
 bool TformFirmwareUpgrade::verifyAfterWriting() const {

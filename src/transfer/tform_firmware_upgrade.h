@@ -35,6 +35,7 @@ public:
     void setUpgradeEnabled(bool enabled) override;
     void setProgressMaximum(int maximum) override;
     void setProgress(int position) override;
+    void setPhase(const QString& phase) override;
     bool verifyAfterWriting() const override;
 
 protected:

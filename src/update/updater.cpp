@@ -36,8 +36,9 @@ UpdaterPlaces UpdaterPlaces::ofRunningProgram() {
             QDir::tempPath()};
 }
 
-Updater::Updater(UpdateContext& main, const UpdateCheck& check)
+Updater::Updater(UpdateContext& main, const UpdateCheck& check, UpdateFlow flow)
     : places(UpdaterPlaces::ofRunningProgram()),
+      flow(flow),
       main_(main),
       check_(check),
       http_(std::make_unique<NetworkHttpClient>()) {}
@@ -61,12 +62,31 @@ void Updater::UpdateNow() {
         ~Done() { flag = false; }
     } done{running_};
 
-    if (!main_.services().dialogs.confirm(ConfirmText)) return;
+    Services& services = main_.services();
+    if (flow == UpdateFlow::DownloadPage) {
+        const QString page = makerSite() + DownloadPagePath;
+        services.dialogs.inform(downloadPageMessage());
+        if (!services.shell.openUrl(page)) {
+            services.dialogs.warn("The download page could not be opened. Its address is " + page);
+        }
+        return;
+    }
+    if (!services.dialogs.confirm(ConfirmText)) return;
     closing_ = false;
     if (!MaintainUpdater() || closing_) return;
     const QString target = QDir(places.tempFolder).filePath(EditorUpdateFile);
     if (!LaunchUpdater(updaterPath(), target, places.editorPath)) return;
     if (view_) view_->endApplication();
+}
+
+QString Updater::downloadPageMessage() const {
+    const QString available =
+        check_.NewAppVersion.isEmpty()
+            ? QStringLiteral("A new version of the Korvanne Editor is available.")
+            : "Version " + check_.NewAppVersion.trimmed() + " of the Korvanne Editor is available.";
+    return available +
+           " Update it with your system's package manager, or get it from the download page, "
+           "which opens now.";
 }
 
 bool Updater::MaintainUpdater() {
@@ -86,8 +106,8 @@ bool Updater::MaintainUpdater() {
 
     if (!QFileInfo::exists(updaterPath())) {
         services.log.ConsoleLog("Local updater not found, proceed with download...");
-        DownloadUpdater();
-        return true;
+        // Without an updater there is nothing to launch unless the download became one.
+        return DownloadUpdater();
     }
     services.log.ConsoleLog("local updater exists, check version...");
 
@@ -129,9 +149,13 @@ void Updater::NetHTTPRequest1RequestCompleted(const HttpResponse& response) {
 
 bool Updater::DownloadUpdater() {
     Services& services = main_.services();
+    // With no updater installed the download becomes the updater itself, started once with the
+    // editor's paths; otherwise it is saved beside the local updater, which takes it over.
+    const bool firstInstall = !QFileInfo::exists(updaterPath());
     // The body goes into a temporary file that takes the place of the old one only when it is
     // complete, so a failed download leaves whatever was there untouched.
-    QSaveFile file(QDir(places.programFolder).filePath(DownloadedUpdaterFile));
+    QSaveFile file(firstInstall ? updaterPath()
+                                : QDir(places.programFolder).filePath(DownloadedUpdaterFile));
     QString failure;
     if (!file.open(QIODevice::WriteOnly)) {
         failure = file.errorString();
@@ -161,7 +185,7 @@ bool Updater::DownloadUpdater() {
     }
     services.dialogs.inform("New updater downloaded! Click OK to proceed with the update.");
     // The local updater takes over the new file; its result is not awaited.
-    services.shell.startElevated(updaterPath(), {});
+    if (!firstInstall) services.shell.startElevated(updaterPath(), {});
     return true;
 }
 

@@ -21,6 +21,19 @@ struct UpdaterPlaces {
     static UpdaterPlaces ofRunningProgram();
 };
 
+// How "Update Now" updates the editor. On Windows the separate updater program replaces the
+// editor; elsewhere the editor comes from a package and its package manager updates it, so the
+// editor only says which version is available and opens the maker's download page.
+enum class UpdateFlow { WindowsUpdater, DownloadPage };
+
+constexpr UpdateFlow updateFlowOfThisSystem() {
+#ifdef Q_OS_WIN
+    return UpdateFlow::WindowsUpdater;
+#else
+    return UpdateFlow::DownloadPage;
+#endif
+}
+
 // Updating the editor: makes sure the separate updater program is current (downloading a newer
 // one from the maker's web server), starts it elevated with the editor's paths, and ends the
 // editor.
@@ -35,20 +48,25 @@ public:
     static inline const QString DownloadPath =
         QStringLiteral("/download/update/Korvanne_Win_Updater.exe");
     static inline const QString WhatsNewPath = QStringLiteral("/download/update/whatsnew.html");
+    static inline const QString DownloadPagePath = QStringLiteral("/download/");
     static inline const QString ConfirmText = QStringLiteral(
         "This action will update the Korvanne Editor to the latest version. Do you want to "
         "continue?");
 
     // `check` tells the version the server offers.
-    Updater(UpdateContext& main, const UpdateCheck& check);
+    Updater(UpdateContext& main, const UpdateCheck& check,
+            UpdateFlow flow = updateFlowOfThisSystem());
     ~Updater();
 
     void setView(UpdateView* view) { view_ = view; }
     void setHttpClient(std::unique_ptr<HttpClient> client);
 
-    // The update command. Ends the editor once the updater has been started; otherwise the
-    // editor keeps running.
+    // The update command. With the Windows updater it ends the editor once the updater has been
+    // started (otherwise the editor keeps running); elsewhere it tells the available version and
+    // opens the download page, and never downloads or starts a program.
     void UpdateNow();
+    // What "Update Now" says outside Windows.
+    QString downloadPageMessage() const;
     // The Info menu's "Update Now".
     void menuUpdateNowClick() { UpdateNow(); }
     // Compares the updater's version with the server's and downloads a newer one. False when the
@@ -56,7 +74,9 @@ public:
     bool MaintainUpdater();
     // Completion of the updater version request.
     void NetHTTPRequest1RequestCompleted(const HttpResponse& response);
-    // Downloads the updater program and starts the local updater; true when downloaded.
+    // Downloads the updater program: beside the local updater, which is then started to take it
+    // over, or, with none installed, as the updater itself (started later, once, by the update
+    // launch). True when downloaded.
     bool DownloadUpdater();
     // Starts the updater elevated with the two paths; false (after telling the user) on failure.
     bool LaunchUpdater(const QString& updaterPath, const QString& targetPath,
@@ -71,6 +91,7 @@ public:
     QString updaterPath() const;
 
     UpdaterPlaces places;
+    UpdateFlow flow;
     QString UpdaterServerVersion;
     QString UpdaterLocalVersion;
 

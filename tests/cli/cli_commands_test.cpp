@@ -499,7 +499,7 @@ void CliCommandsTest::confirmationTyped() {
     const CliRun run = cli.run({"eeprom", "erase"}, typed, true);
     QVERIFY2(run.exitCode == exitCode, run.describe());
     QVERIFY2((run.out + run.err).contains(said), run.describe());
-    QVERIFY2(run.err.startsWith("Erase EEPROM now? [y/n] "), run.describe());
+    QVERIFY2(run.err.startsWith("Erase EEPROM now? [y/N] "), run.describe());
     QCOMPARE(cli.settled().toHex(), QByteArray("0200") + sent);
 }
 

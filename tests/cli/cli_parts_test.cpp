@@ -17,6 +17,8 @@ class CliPartsTest : public QObject {
 private Q_SLOTS:
     void confirmation_data();
     void confirmation();
+    void destructiveQuestionDefaultsToNo_data();
+    void destructiveQuestionDefaultsToNo();
     void messagesUsePlainLineEnds();
     void progressBar();
     void grammar_data();
@@ -65,6 +67,29 @@ void CliPartsTest::confirmation() {
     QCOMPARE(dialogs.declined(), declined);
     QCOMPARE(dialogs.confirmationRefused(), refused);
     QCOMPARE(out.text().count("Set new tuning? [y/n] "), questionsShown);
+}
+
+void CliPartsTest::destructiveQuestionDefaultsToNo_data() {
+    QTest::addColumn<QByteArray>("typed");
+    QTest::addColumn<bool>("answer");
+    QTest::addColumn<int>("questionsShown");
+    // Enter alone takes the default, No; only y goes on.
+    QTest::newRow("Enter") << QByteArray("\n") << false << 1;
+    QTest::newRow("blanks") << QByteArray("  \n") << false << 1;
+    QTest::newRow("y") << QByteArray("y\n") << true << 1;
+    QTest::newRow("asked again, then Enter") << QByteArray("maybe\n\n") << false << 2;
+}
+
+void CliPartsTest::destructiveQuestionDefaultsToNo() {
+    QFETCH(QByteArray, typed);
+    QFETCH(bool, answer);
+    QFETCH(int, questionsShown);
+    InputStream in(typed);
+    OutputStream out;
+    TerminalDialogs dialogs(false, true, in.file, out.file);
+    QCOMPARE(dialogs.confirm("Erase EEPROM now?", Dialogs::Default::No), answer);
+    QCOMPARE(dialogs.declined(), !answer);
+    QCOMPARE(out.text().count("Erase EEPROM now? [y/N] "), questionsShown);
 }
 
 void CliPartsTest::messagesUsePlainLineEnds() {

@@ -5,6 +5,7 @@
 #include <QTest>
 
 #include "cli_harness.h"
+#include "operations/pedal_backup.h"
 
 using namespace korvanne;
 using namespace korvanne::test;
@@ -217,6 +218,15 @@ void CliSettingsCommandsTest::restoreMovesSettingsToAnotherPedal() {
     // Finished with "Save Parameters" of the restored values.
     QVERIFY(second.settled().toHex().contains("0300400000"));
     QCOMPARE(second.run({"status", "--json"}).json(), firstState);
+
+    // Asked on a terminal, Enter answers No: nothing reaches the pedal.
+    const qsizetype beforeEnter = second.settled().size();
+    const CliRun enter = second.run({"restore", file}, "\n", true);
+    QCOMPARE(enter.exitCode, 1);
+    QVERIFY2(enter.err.startsWith(PedalBackup::restoreQuestion(file).toUtf8() + " [y/N] "),
+             enter.describe());
+    QVERIFY2(enter.err.contains("Cancelled."), enter.describe());
+    QCOMPARE(second.settled().mid(beforeEnter), QByteArray());
 
     // Once restored, nothing differs: only the status request goes out.
     const qsizetype before = second.settled().size();

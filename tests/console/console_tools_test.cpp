@@ -123,6 +123,7 @@ private Q_SLOTS:
         const std::int64_t before = l.f.clock.nowMs();
         l.console().btnEraseEeprom->click();
         QVERIFY(l.f.dialogs.scriptDone());
+        QCOMPARE(l.f.dialogs.confirmDefaults, QList<Dialogs::Default>{Dialogs::Default::No});
         if (!yes) {
             QVERIFY(l.sentAfterLink().empty());
             QVERIFY(l.f.log.lines.isEmpty());

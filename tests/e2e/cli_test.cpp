@@ -152,7 +152,7 @@ void CliTest::confirmationOnATerminal() {
     const CliRun run = runCli(pedal.cli({"eeprom", "erase"}), typed, true);
     QVERIFY2(run.exitCode == exitCode, run.describe());
     QVERIFY2((run.out + run.err).contains(said), run.describe());
-    QVERIFY2(run.err.startsWith("Erase EEPROM now? [y/n] "), run.describe());
+    QVERIFY2(run.err.startsWith("Erase EEPROM now? [y/N] "), run.describe());
 }
 
 QTEST_GUILESS_MAIN(CliTest)

@@ -22,8 +22,9 @@ ScriptedDialogs::Step ScriptedDialogs::next(Kind kind, const QString& what) {
     return script_.takeFirst();
 }
 
-bool ScriptedDialogs::confirm(const QString& text) {
+bool ScriptedDialogs::confirm(const QString& text, Default defaultButton) {
     confirmations << text;
+    confirmDefaults << defaultButton;
     const Step step = next(Kind::Confirm, "confirm \"" + text + "\"");
     if (!step.text.isEmpty() && step.text != text) {
         QTest::qFail(
@@ -35,6 +36,11 @@ bool ScriptedDialogs::confirm(const QString& text) {
 
 void ScriptedDialogs::inform(const QString& text) {
     messages << text;
+}
+
+void ScriptedDialogs::warn(const QString& text) {
+    messages << text;
+    warnings << text;
 }
 
 QString ScriptedDialogs::openFile(const QString& title, const QString&,

@@ -21,8 +21,10 @@ public:
     void expectOpenFile(const QString& path);
     void expectSaveFile(const QString& path);
 
-    bool confirm(const QString& text) override;
+    bool confirm(const QString& text, Default defaultButton = Default::Yes) override;
     void inform(const QString& text) override;
+    // Recorded in `messages` like an information box, and in `warnings`.
+    void warn(const QString& text) override;
     QString openFile(const QString& title, const QString& filter, const QString& defaultSuffix,
                      const QString& folder) override;
     QString saveFile(const QString& title, const QString& filter, const QString& defaultSuffix,
@@ -31,11 +33,13 @@ public:
     // True when every scripted answer was used.
     bool scriptDone() const { return script_.isEmpty(); }
 
-    QStringList messages;        // information boxes, in order
-    QStringList confirmations;   // confirmation texts, in order
-    QStringList dialogTitles;    // file dialog titles, in order
-    QStringList dialogFolders;   // the folder each file dialog opened in
-    QStringList dialogSuffixes;  // the default extension each file dialog was given
+    QStringList messages;            // information boxes, in order
+    QStringList confirmations;       // confirmation texts, in order
+    QList<Default> confirmDefaults;  // the default button of each confirmation, in order
+    QStringList warnings;            // the messages shown with the warning icon, in order
+    QStringList dialogTitles;        // file dialog titles, in order
+    QStringList dialogFolders;       // the folder each file dialog opened in
+    QStringList dialogSuffixes;      // the default extension each file dialog was given
 
 private:
     struct Step {

@@ -93,6 +93,9 @@ private Q_SLOTS:
         const std::int64_t before = l.f.clock.nowMs();
         l.f.main().action("menuEraseSettings")->trigger();
         QVERIFY(l.f.dialogs.scriptDone());
+        // Enter answers the erase No; the memory check, which only reads, keeps Yes.
+        QCOMPARE(l.f.dialogs.confirmDefaults,
+                 (QList<Dialogs::Default>{Dialogs::Default::No, Dialogs::Default::Yes}));
         QCOMPARE(l.sentAfterLink(), bytes({0x0B, 0x50, 0x00, 0x00, 0x00}));
         QCOMPARE(l.f.log.lines.value(0), QString("erase message: 0B50000000"));
         QVERIFY(l.f.clock.nowMs() - before >= 100 + 4000);

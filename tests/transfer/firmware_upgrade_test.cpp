@@ -6,6 +6,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -52,13 +53,18 @@ struct Upgrade {
     EditorFixture f;
     PedalModel* pedal = nullptr;
     QList<int> progress;
+    // The bar's text at each change of its value ("Writing 45%").
+    QStringList barTexts;
 
     explicit Upgrade(PedalOptions options = {}) {
         options.startInBootloader = true;
         options.firmware = 8;
         pedal = &f.transport.addPedal(options);
         f.start();
-        QObject::connect(bar(), &QProgressBar::valueChanged, [this](int v) { progress << v; });
+        QObject::connect(bar(), &QProgressBar::valueChanged, [this](int v) {
+            progress << v;
+            barTexts << bar()->text();
+        });
     }
     void linkTheLegacyWay() {
         f.main().action("menuFirmwareUpgradeMode")->trigger();
@@ -76,6 +82,22 @@ struct Upgrade {
                           qsizetype(size));
     }
     QString label(const char* name) { return f.main().findChild<QLabel*>(name)->text(); }
+    // The phases the bar named, in order, each once.
+    QStringList phases() const {
+        QStringList names;
+        for (const QString& text : barTexts) {
+            const QString name = text.section(' ', 0, -2);
+            if (names.isEmpty() || names.last() != name) names << name;
+        }
+        return names;
+    }
+    // The bar only moves forward until it is put back to 0 at the end.
+    bool barMovesForward() const {
+        for (qsizetype i = 1; i + 1 < progress.size(); ++i) {
+            if (progress[i] < progress[i - 1]) return false;
+        }
+        return true;
+    }
 };
 
 }  // namespace
@@ -92,6 +114,8 @@ private Q_SLOTS:
         const std::size_t linked = pedal.received().size();
         f.dialogs.expectConfirm(true, "Keep SHIFT button on the pedal pressed and click YES.");
         f.main().action("menuFirmwareUpgradeMode")->trigger();
+        // Enter does not start the upgrade.
+        QCOMPARE(f.dialogs.confirmDefaults, QList<Dialogs::Default>{Dialogs::Default::No});
         QCOMPARE(received(pedal, linked), hex("0D01"
                                               "05000102030405 06"
                                               "7F"));
@@ -186,10 +210,15 @@ private Q_SLOTS:
         QCOMPARE(u.flash(53152), firmware13());
         QVERIFY(!u.pedal->inBootloader());
         QCOMPARE(u.label("lblFirmwareVersion"), QString("Device Firmware: 13"));
-        // The bar moved block by block, then went back to 0; the editor is back to normal.
-        QCOMPARE(u.bar()->maximum(), 208);
-        QVERIFY(u.progress.contains(100));
+        // One bar over the erase, 208 blocks and the version record: it names each phase, moves
+        // only forward, stands at 100% when the upgrade is done, then goes back to 0; the editor
+        // is back to normal.
+        QCOMPARE(u.bar()->maximum(), 1 + 208 + 1);
+        QCOMPARE(u.phases(), (QStringList{"Erasing", "Writing", "Done", ""}));
+        QVERIFY(u.barMovesForward());
+        QCOMPARE(u.barTexts.value(u.barTexts.size() - 2), QString("Done 100%"));
         QCOMPARE(u.progress.last(), 0);
+        QCOMPARE(u.barTexts.last(), QString("0%"));
         QVERIFY(!u.window().isVisible());
         QVERIFY(!u.f.operations().messages().FirmwareUpgradeMode);
         QVERIFY(!u.f.main().action("menuFirmwareUpgradeMode")->isChecked());
@@ -240,6 +269,9 @@ private Q_SLOTS:
         QCOMPARE(u.f.dialogs.messages.size(), 1);
         QVERIFY2(u.f.dialogs.messages.first().startsWith(message),
                  qPrintable(u.f.dialogs.messages.first()));
+        // A failure carries the warning icon.
+        QCOMPARE(u.f.dialogs.warnings, u.f.dialogs.messages);
+        QVERIFY(u.bar()->text().startsWith("Failed "));
         QVERIFY(u.f.log.contains(message));
         // No Go: the pedal waits in its bootloader, the window stays open for a retry.
         QVERIFY(u.pedal->inBootloader());
@@ -306,6 +338,7 @@ private Q_SLOTS:
         QCOMPARE(u.f.dialogs.messages.size(), 1);
         QVERIFY(u.f.dialogs.messages.first().contains("stays in its bootloader"));
         QVERIFY(u.f.dialogs.messages.first().contains("Start Firmware Upgrade"));
+        QCOMPARE(u.f.dialogs.warnings.last(), u.f.dialogs.messages.first());
         // The upgrade can be finished from the menu.
         QVERIFY(u.f.main().itemEnabled("menuStartFirmwareUpgrade"));
         QVERIFY(u.f.main().action("menuStartFirmwareUpgrade")->isVisible());
@@ -315,6 +348,81 @@ private Q_SLOTS:
         u.button()->click();
         QCOMPARE(u.f.dialogs.messages, QStringList{Complete});
         QCOMPARE(u.pedal->state().firmware, 13);
+    }
+
+    // The erase was refused: nothing confirms the flash was erased, and the message on closing
+    // does not say it was.
+    void closingAfterARefusedErase() {
+        PedalOptions options;
+        options.faults.bootloader = {Kind::Nack, 3};
+        Upgrade u(options);
+        u.linkTheLegacyWay();
+        u.button()->click();
+        u.f.dialogs.messages.clear();
+        u.f.dialogs.warnings.clear();
+        const std::size_t before = u.pedal->received().size();
+        u.window().close();
+        QVERIFY(!u.window().isVisible());
+        QCOMPARE(received(*u.pedal, before), QByteArray());
+        QCOMPARE(u.f.dialogs.messages.size(), 1);
+        const QString message = u.f.dialogs.messages.first();
+        QVERIFY2(message.startsWith("The pedal did not confirm the erase: its flash may be erased "
+                                    "in whole, in part or not at all. The pedal stays in its "
+                                    "bootloader and was not restarted."),
+                 qPrintable(message));
+        QVERIFY2(!message.contains("flash was erased"), qPrintable(message));
+        QCOMPARE(u.f.dialogs.warnings, u.f.dialogs.messages);
+    }
+
+    // After Unlink nothing can reach the bootloader: the window cannot start an upgrade until
+    // the next link, which brings it back.
+    void theWindowFollowsTheLink() {
+        Upgrade u;
+        u.linkTheLegacyWay();
+        QVERIFY(u.window().isVisible());
+        QVERIFY(u.button()->isEnabled());
+        u.f.main().action("menuDisconnect")->trigger();
+        QVERIFY(!u.button()->isEnabled());
+        QVERIFY(!u.f.main().itemEnabled("menuStartFirmwareUpgrade"));
+        const std::size_t before = u.pedal->received().size();
+        const Outcome refused = u.op().btnUpgradeFirmwareClick();
+        QCOMPARE(refused.kind, Outcome::Refused);
+        // Closing the window sends nothing and says nothing.
+        u.f.dialogs.messages.clear();
+        u.window().close();
+        QVERIFY(!u.window().isVisible());
+        QCOMPARE(received(*u.pedal, before), QByteArray());
+        QCOMPARE(u.f.dialogs.messages, QStringList{});
+
+        // Linking again in upgrade mode reopens the window, ready.
+        u.f.main().action("menuScan")->trigger();
+        QVERIFY(u.window().isVisible());
+        QVERIFY(u.button()->isEnabled());
+        u.f.dialogs.messages.clear();
+        u.button()->click();
+        QCOMPARE(u.f.dialogs.messages, QStringList{Complete});
+        QCOMPARE(u.pedal->state().firmware, 13);
+    }
+
+    // Every caption whole inside the window, during an upgrade's phases.
+    void windowLayout() {
+        Upgrade u;
+        u.linkTheLegacyWay();
+        QVERIFY(QTest::qWaitForWindowExposed(&u.window()));
+        u.window().setPhase("Verifying");
+        u.bar()->setMaximum(417);
+        u.bar()->setValue(300);
+        const QList<QWidget*> controls = u.window().findChildren<QWidget*>();
+        for (QWidget* w : controls) {
+            if (w->parentWidget() != &u.window()) continue;
+            QVERIFY2(u.window().rect().contains(w->geometry()), qPrintable(w->objectName()));
+            QVERIFY2(w->width() >= w->minimumSizeHint().width(), qPrintable(w->objectName()));
+        }
+        const QFontMetrics fm(u.bar()->font());
+        QVERIFY(fm.horizontalAdvance(u.bar()->text()) < u.bar()->width());
+        const QString png =
+            QDir(QCoreApplication::applicationDirPath()).filePath("firmware_upgrade.png");
+        QVERIFY(u.window().grab().save(png));
     }
 
     void resumesASynchronisedBootloader() {
@@ -352,6 +460,11 @@ private Q_SLOTS:
         QVERIFY(u.f.log.contains(line));
         QCOMPARE(u.f.dialogs.messages, QStringList{Complete});
         QCOMPARE(u.pedal->state().firmware, 13);
+        // The verify pass goes on from where writing ended, up to 100%.
+        QCOMPARE(u.bar()->maximum(), 1 + 208 + 208 + 1);
+        QCOMPARE(u.phases(), (QStringList{"Erasing", "Writing", "Verifying", "Done", ""}));
+        QVERIFY(u.barMovesForward());
+        QCOMPARE(u.barTexts.value(u.barTexts.size() - 2), QString("Done 100%"));
     }
 
     void aReadRefusedAfterTheFirstBlockFailsTheVerify() {
@@ -545,6 +658,7 @@ private Q_SLOTS:
             f.main().action("menuFirmwareUpgradeMode")->trigger();
         }
         QVERIFY(f.dialogs.messages.contains("Connection to bootloader failed"));
+        QVERIFY(f.dialogs.warnings.contains("Connection to bootloader failed"));
         QCOMPARE(pedal.line().parity, ft::PARITY_EVEN);
         QVERIFY(!f.operations().Timer_USB_Read().isActive());
         if (relink) {

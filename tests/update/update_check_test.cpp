@@ -8,6 +8,7 @@
 #include "loopback_http_server.h"
 #include "test_files.h"
 #include "update/tform_new_version_msg.h"
+#include "update/updater.h"
 
 using namespace korvanne;
 using namespace korvanne::test;
@@ -101,6 +102,7 @@ private Q_SLOTS:
         QTEST(f.dialogs.messages, "messages");
         // "Update Now" in the Info menu starts the update, which first asks.
         if (f.updateNowEnabled()) {
+            f.operations().updater().flow = UpdateFlow::WindowsUpdater;
             f.dialogs.expectConfirm(false,
                                     "This action will update the Korvanne Editor to the "
                                     "latest version. Do you want to continue?");

@@ -38,6 +38,7 @@ struct UpdaterFixture : EditorFixture {
         places = {home.filePath("program"), home.filePath("program/korvanne-editor"),
                   home.filePath("temp")};
         updater().places = places;
+        updater().flow = UpdateFlow::WindowsUpdater;
     }
     Updater& updater() { return operations().updater(); }
     QString program(const QString& name) const { return QDir(places.programFolder).filePath(name); }
@@ -66,6 +67,7 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("server");
         QTest::addColumn<bool>("download");
         QTest::addColumn<QStringList>("log");
+        // Absent from the table: "download" means beside the local updater.
 
         const QStringList exists = {"updater version on server: 1.4",
                                     "local updater exists, check version..."};
@@ -96,10 +98,6 @@ private Q_SLOTS:
         QTest::newRow("local updater without version information")
             << QByteArray("MZ no version resource") << QByteArray("1.4") << true
             << exists + QStringList{"currentUpdaterVersion: unknown", "14", "", found};
-        QTest::newRow("no local updater")
-            << QByteArray() << QByteArray("1.4") << true
-            << QStringList{"updater version on server: 1.4",
-                           "Local updater not found, proceed with download..."};
     }
     void refreshesTheUpdaterWhenOlder() {
         QFETCH(QByteArray, local);
@@ -133,6 +131,80 @@ private Q_SLOTS:
         QCOMPARE(readBytes(f.program("Korvanne_Win_Updater.exe")),
                  local.isEmpty() ? QByteArray("<missing>") : local);
         QVERIFY(!f.main().isVisible());  // the editor ends after the launch
+    }
+
+    // With no updater installed, the download becomes the updater and is started once, with the
+    // editor's paths.
+    void firstInstallStartsTheDownloadOnce() {
+        server_.answer(VersionPath, "1.4");
+        UpdaterFixture f(server_.site());
+        f.dialogs.expectConfirm(true, Updater::ConfirmText);
+        f.updater().UpdateNow();
+        QVERIFY(f.dialogs.scriptDone());
+        QCOMPARE(f.log.lines, (QStringList{"updater version on server: 1.4",
+                                           "Local updater not found, proceed with download..."}));
+        QCOMPARE(server_.requested, (QStringList{VersionPath, DownloadPath}));
+        QCOMPARE(readBytes(f.program("Korvanne_Win_Updater.exe")), NewUpdater);
+        QVERIFY(!QFile::exists(f.program("Korvanne_Win_Updater_Update.exe")));
+        QCOMPARE(f.dialogs.messages,
+                 QStringList{"New updater downloaded! Click OK to proceed with the update."});
+        QCOMPARE(f.shell.started, QList<QStringList>{f.launchWithPaths()});
+        QVERIFY(!f.main().isVisible());
+    }
+
+    // A first install whose download fails has no updater to start: the editor keeps running.
+    void failedFirstInstallStartsNothing() {
+        server_.answer(VersionPath, "1.4");
+        server_.answer(DownloadPath, "<html>404</html>", 404, "Not Found");
+        UpdaterFixture f(server_.site());
+        f.dialogs.expectConfirm(true, Updater::ConfirmText);
+        f.updater().UpdateNow();
+        server_.answer(DownloadPath, NewUpdater);
+        QCOMPARE(f.dialogs.messages,
+                 QStringList{"Download failed: the server answered 404 Not Found"});
+        QVERIFY(!QFile::exists(f.program("Korvanne_Win_Updater.exe")));
+        QVERIFY(f.shell.started.isEmpty());
+        QVERIFY(f.main().isVisible());
+    }
+
+    // Outside Windows the package manager updates the editor: "Update Now" names the version and
+    // opens the download page; nothing is downloaded or started.
+    void elsewhereUpdateNowOpensTheDownloadPage_data() {
+        QTest::addColumn<bool>("opened");
+        QTest::newRow("page opened") << true;
+        QTest::newRow("no browser") << false;
+    }
+    void elsewhereUpdateNowOpensTheDownloadPage() {
+        QFETCH(bool, opened);
+        server_.answer(VersionPath, "1.4");
+        UpdaterFixture f(server_.site());
+        f.updater().flow = UpdateFlow::DownloadPage;
+        f.operations().updateCheck().NewAppVersion = "1.20";
+        f.shell.openResult = opened;
+        QVERIFY(writeBytes(f.program("Korvanne_Win_Updater.exe"), updaterWithVersion(1, 3)));
+        f.updater().UpdateNow();
+        QVERIFY(f.dialogs.scriptDone());  // no question: nothing is changed
+        const QString page = server_.site() + "/download/";
+        QStringList messages{
+            "Version 1.20 of the Korvanne Editor is available. Update it with your system's "
+            "package manager, or get it from the download page, which opens now."};
+        if (!opened) messages << "The download page could not be opened. Its address is " + page;
+        QCOMPARE(f.dialogs.messages, messages);
+        QCOMPARE(f.dialogs.warnings, opened ? QStringList{} : messages.mid(1));
+        QCOMPARE(f.shell.opened, QStringList{page});
+        QVERIFY(server_.requested.isEmpty());
+        QVERIFY(f.shell.started.isEmpty());
+        QCOMPARE(QDir(f.places.programFolder).entryList(QDir::Files),
+                 QStringList{"Korvanne_Win_Updater.exe"});
+        QVERIFY(f.main().isVisible());
+    }
+
+    void updateFlowOfThisSystem() {
+#ifdef Q_OS_WIN
+        QCOMPARE(korvanne::updateFlowOfThisSystem(), UpdateFlow::WindowsUpdater);
+#else
+        QCOMPARE(korvanne::updateFlowOfThisSystem(), UpdateFlow::DownloadPage);
+#endif
     }
 
     void noToTheQuestionDoesNothing() {
