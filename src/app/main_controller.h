@@ -63,6 +63,7 @@ public:
     QString pickedEffectText() const override;
     // Opens the effect settings window beside the main window, titled with the picked effect.
     void OpenEffectWindow() override;
+    bool echoesWhatItReads() const override { return true; }
 
 private:
     Services& services_;

@@ -59,8 +59,8 @@ CliApp::CliApp(QStringList words, CliServices services)
       log_(io_.log),
       dialogs_(io_.dialogs),
       clock_(io_.clock),
-      frontEnd_([this] { return controller_->catalogue.effectNames(); },
-                [this] { controller_->fxSettings().FormShow(); }) {}
+      frontEnd_([this] { return operations_->catalogue.effectNames(); },
+                [this] { operations_->fxSettings().FormShow(); }) {}
 
 CliApp::~CliApp() {
     unlink();
@@ -135,13 +135,13 @@ int CliApp::run() {
 // ---------------------------------------------------------------------------------------------
 // The pedal
 
-void CliApp::createController() {
-    if (controller_) return;
+void CliApp::composeOperations() {
+    if (operations_) return;
     transport_ = io_.makeTransport(line_.options);
     services_.reset(new Services{log_, dialogs_, clock_, io_.shell, io_.home, *transport_});
-    controller_ = std::make_unique<PedalOperations>(*services_, frontEnd_);
+    operations_ = std::make_unique<PedalOperations>(*services_, frontEnd_);
 
-    PedalOperations& c = *controller_;
+    PedalOperations& c = *operations_;
     if (ResourceLoad load = c.prepare(); !load.ok()) dialogs_.inform(load.error);
 
     // The assignment lists take what the link reads, as the effect window's lists do.
@@ -154,9 +154,9 @@ void CliApp::createController() {
 }
 
 int CliApp::linkPedal(LinkFor purpose) {
-    createController();
+    composeOperations();
     const GlobalOptions& o = line_.options;
-    D2xxUnit& unit = controller_->unit();
+    D2xxUnit& unit = operations_->unit();
     // Which pedal is missing is said below in one sentence, not per failed call.
     unit.ErrorReportEnabled = false;
 
@@ -164,7 +164,7 @@ int CliApp::linkPedal(LinkFor purpose) {
         return fail(ExitNoPedal,
                     QStringLiteral("No pedal found: there is no port %1.").arg(o.port));
     }
-    Communication& comm = controller_->communication();
+    Communication& comm = operations_->communication();
     QStringList serials;
     QStringList descriptions;
     for (const Bridge& bridge : comm.listBridges().value_or(std::vector<Bridge>{})) {
@@ -196,7 +196,6 @@ int CliApp::linkPedal(LinkFor purpose) {
     frontEnd_.setDeviceName(descriptions[chosen]);
     // A failed open is said below in one sentence of the command line's own.
     dialogs_.holdMessages();
-    readWithoutEcho();
     comm.Link();
     if (comm.Linked) {
         dialogs_.releaseMessages();
@@ -217,27 +216,20 @@ int CliApp::linkPedal(LinkFor purpose) {
     unit.ErrorReportEnabled = true;
     // A pedal in its bootloader is not asked for its status.
     if (purpose == LinkFor::Bootloader) return ExitDone;
-    if (controller_->messages().received_bytes_array.size() < 4) {
+    if (operations_->messages().received_bytes_array.size() < 4) {
         return fail(ExitFailed, Communication::NoAnswerMessage);
     }
     return ExitDone;
 }
 
-void CliApp::readWithoutEcho() {
-    // Reading the pedal never writes to it: every status read shows the reported values without
-    // sending any back.
-    controller_->communication().ReadsWithoutEcho = true;
-    controller_->fxSettings().EchoReadValues = false;
-}
-
 void CliApp::unlink() {
-    if (!linked_ || !controller_) return;
+    if (!linked_ || !operations_) return;
     linked_ = false;
-    controller_->communication().menuDisconnectClick();
+    operations_->communication().menuDisconnectClick();
 }
 
 int CliApp::refuseUnlessReady(bool needsCurrentAlgorithm) {
-    const Communication& comm = controller_->communication();
+    const Communication& comm = operations_->communication();
     if (comm.firmwareTooOld()) {
         return fail(ExitFailed, QStringLiteral("The pedal's firmware %1 is too old for this; "
                                                "upgrade it first (korvanne-cli firmware-upgrade).")
@@ -245,7 +237,7 @@ int CliApp::refuseUnlessReady(bool needsCurrentAlgorithm) {
     }
     if (needsCurrentAlgorithm && comm.algorithmTooOld()) {
         const QString latest = QStringLiteral("%1").arg(
-            controller_->catalogue.LatestAlgorithmNumber, 4, 10, QChar('0'));
+            operations_->catalogue.LatestAlgorithmNumber, 4, 10, QChar('0'));
         return fail(ExitFailed, QStringLiteral("The pedal runs algorithm %1, older than %2; upload "
                                                "the current one first (korvanne-cli upload).")
                                     .arg(comm.DeviceAlgorithm, latest));
@@ -269,10 +261,10 @@ int CliApp::report(const Outcome& outcome) {
 }
 
 PedalBackup CliApp::pedalBackup() {
-    PedalOperations& c = *controller_;
+    PedalOperations& c = *operations_;
     return PedalBackup({c.communication(), c.messages(), c.controlAssignments(), c.tunings(),
                         c.pedalSettings(), c.fxSettings(), c.parameterStore(),
-                        [this](int index) { return controller_->catalogue.effectName(index); }});
+                        [this](int index) { return operations_->catalogue.effectName(index); }});
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -283,8 +275,8 @@ int CliApp::list(CommandArguments& args) {
     if (!args.positionals(error).isEmpty() || !error.isEmpty()) {
         return usage(error.isEmpty() ? QStringLiteral("list takes no arguments.") : error);
     }
-    createController();
-    const std::optional<std::vector<Bridge>> bridges = controller_->communication().listBridges();
+    composeOperations();
+    const std::optional<std::vector<Bridge>> bridges = operations_->communication().listBridges();
     if (!bridges) return fail(ExitFailed, QStringLiteral("The USB bridges could not be listed."));
     for (const Bridge& bridge : *bridges) print(bridge.serial + '\t' + bridge.description);
     if (bridges->empty()) {
@@ -343,7 +335,7 @@ int CliApp::bypass(CommandArguments& args) {
     }
     if (int r = linkPedal()) return r;
     if (int r = refuseUnlessReady(false)) return r;
-    controller_->fxSettings().SendBypass(words[0] == "on");
+    operations_->fxSettings().SendBypass(words[0] == "on");
     print(QStringLiteral("Bypass %1.").arg(words[0]));
     return ExitDone;
 }
@@ -360,7 +352,7 @@ int CliApp::set(CommandArguments& args) {
     if (int r = refuseUnlessReady(false)) return r;
 
     // Each change runs the control's own handler, as when the user changes it in the window.
-    FxSettings& fx = controller_->fxSettings();
+    FxSettings& fx = operations_->fxSettings();
     Outcome outcome;
     if (request->kind == SetRequest::Raw) {
         fx.SendSwitchParameter(request->raw, entry->param);
@@ -395,7 +387,7 @@ int CliApp::preset(CommandArguments& args) {
     }
     if (int r = linkPedal()) return r;
     if (int r = refuseUnlessReady(false)) return r;
-    Presets& presets = controller_->presets();
+    Presets& presets = operations_->presets();
     // The link has just read the values the preset holds.
     return report(words[0] == "save" ? presets.WritePresetFile(path)
                                      : presets.loadPresetFile(path));
@@ -406,10 +398,10 @@ int CliApp::checkUpdate(CommandArguments& args) {
     const QStringList words = args.positionals(error);
     if (!error.isEmpty()) return usage(error);
     if (!words.isEmpty()) return usage(QStringLiteral("check-update takes no arguments."));
-    createController();
-    const Outcome outcome = controller_->updateCheck().checkmostrecentversiononwebsite();
+    composeOperations();
+    const Outcome outcome = operations_->updateCheck().checkmostrecentversiononwebsite();
     if (!outcome.ok()) return report(outcome);
-    print(QStringLiteral("%1 (this is %2).").arg(outcome.sentence, controller_->EditorVersion));
+    print(QStringLiteral("%1 (this is %2).").arg(outcome.sentence, operations_->EditorVersion));
     return ExitDone;
 }
 
@@ -435,7 +427,7 @@ int CliApp::upload(CommandArguments& args) {
     if (int r = confirmable()) return r;
     if (int r = linkPedal()) return r;
     if (int r = refuseUnlessReady(false)) return r;
-    AlgorithmUpload& upload = controller_->upload();
+    AlgorithmUpload& upload = operations_->upload();
     return report(fromFile ? upload.menuLoadAlgorithmFromFileClick() : upload.btnUploadClick());
 }
 
@@ -451,9 +443,9 @@ int CliApp::firmwareUpgrade(CommandArguments& args) {
     if (!legacy) {
         if (int r = confirmable()) return r;
     }
-    createController();
+    composeOperations();
     CliFirmwareView window(verify, io_.err, io_.errIsTerminal);
-    FirmwareUpgrade& upgrade = controller_->firmwareUpgrade();
+    FirmwareUpgrade& upgrade = operations_->firmwareUpgrade();
     upgrade.setView(&window);
     // The window ends with this command; the upgrade (told of the unlink at the end) must not
     // keep it.
@@ -461,7 +453,7 @@ int CliApp::firmwareUpgrade(CommandArguments& args) {
         FirmwareUpgrade& upgrade;
         ~ViewBack() { upgrade.setView(nullptr); }
     } viewBack{upgrade};
-    Communication& comm = controller_->communication();
+    Communication& comm = operations_->communication();
     if (legacy) {
         // No firmware number is known yet: Upgrade Mode takes the legacy way, and the link then
         // reaches the bootloader instead of asking for the status.
@@ -504,7 +496,7 @@ int CliApp::restore(CommandArguments& args) {
     if (!error.isEmpty()) return usage(error);
     if (words.size() != 1) return usage(QStringLiteral("restore wants the backup FILE to read."));
     // The file is judged whole before the pedal is touched, so a bad one sends nothing.
-    createController();
+    composeOperations();
     PedalSnapshot wanted;
     if (int r = report(pedalBackup().read(words[0], wanted))) return r;
     if (int r = confirmable()) return r;
@@ -534,7 +526,7 @@ int CliApp::raw(CommandArguments& args) {
     QString why;
     if (!ConsoleTools::rawMessage(address, data, &why)) return usage(why);
     if (int r = linkPedal()) return r;
-    return report(controller_->consoleTools().rawSend(address, data));
+    return report(operations_->consoleTools().rawSend(address, data));
 }
 
 int CliApp::eeprom(CommandArguments& args) {
@@ -556,7 +548,7 @@ int CliApp::eeprom(CommandArguments& args) {
     }
     if (int r = linkPedal()) return r;
     consoleView_.address = address;
-    ConsoleTools& tools = controller_->consoleTools();
+    ConsoleTools& tools = operations_->consoleTools();
     tools.setView(&consoleView_);
     if (erase) return report(tools.btnEraseEepromClick());
     if (int r = report(tools.btnReadEEPROMClick())) return r;
@@ -573,13 +565,13 @@ int CliApp::eraseSettings(CommandArguments& args) {
     if (int r = linkPedal()) return r;
     // The memory check is the flag's to decide, not the terminal's nor --yes's.
     dialogs_.setAnswer(EraseSettings::CheckQuestion, check);
-    if (int r = report(controller_->eraseSettings().menuEraseSettingsClick())) return r;
+    if (int r = report(operations_->eraseSettings().menuEraseSettingsClick())) return r;
     return check ? awaitMemoryCheck() : ExitDone;
 }
 
 int CliApp::awaitMemoryCheck() {
     // The dump is collected by the poll; the memory check gives its verdict once it is whole.
-    const EraseSettings& check = controller_->eraseSettings();
+    const EraseSettings& check = operations_->eraseSettings();
     const bool judged = clock_.waitUntil([&] { return check.memoryCheckVerdict().has_value(); },
                                          MemoryCheckLimitMs);
     if (!judged) return fail(ExitFailed, QStringLiteral("The pedal sent no memory dump."));

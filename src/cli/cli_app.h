@@ -124,11 +124,9 @@ private:
                   std::map<QString, QString>& values);
 
     // The pedal.
-    void createController();
+    void composeOperations();
     enum class LinkFor { Status, Bootloader };
     int linkPedal(LinkFor purpose = LinkFor::Status);
-    // Makes the link's status handshake read without sending anything back.
-    void readWithoutEcho();
     void unlink();
     // Backup and restore over the pedal operations.
     PedalBackup pedalBackup();
@@ -162,7 +160,7 @@ private:
     CliConsoleView consoleView_;
     CliAssignmentView assignmentView_;
     CliNoteCutView noteCutView_;
-    std::unique_ptr<PedalOperations> controller_;
+    std::unique_ptr<PedalOperations> operations_;
     bool linked_ = false;
 };
 

@@ -37,6 +37,8 @@ public:
         effectOpen_ = true;
         if (openEffect_) openEffect_();
     }
+    // Reading the pedal never writes to it: a status read shows the reported values only.
+    bool echoesWhatItReads() const override { return false; }
 
     // LinkView: the bridge's description names the one the link opens.
     QString deviceName() const override { return deviceName_; }

@@ -63,7 +63,7 @@ int CliApp::tuning(CommandArguments& args) {
     if (int r = confirmable()) return r;
     if (int r = linkPedal()) return r;
     if (int r = refuseUnlessReady(true)) return r;
-    Tunings& tunings = controller_->tunings();
+    Tunings& tunings = operations_->tunings();
     tunings.cmbGuitarTuningChange(number);
     tunings.cmbSemitonesVariationChange(
         Tunings::SemitoneEntries[semitones + Tunings::SemitoneOffset]);
@@ -80,7 +80,7 @@ int CliApp::tuningData(CommandArguments& args) {
     if (int r = confirmable()) return r;
     if (int r = linkPedal()) return r;
     if (int r = refuseUnlessReady(false)) return r;
-    if (int r = report(controller_->tunings().menuUploadTuningsDataClick())) return r;
+    if (int r = report(operations_->tunings().menuUploadTuningsDataClick())) return r;
     print(QStringLiteral("Tuning data uploaded."));
     return ExitDone;
 }
@@ -91,8 +91,8 @@ int CliApp::assign(CommandArguments& args) {
     for (const char* key : AssignmentKeys) keys << QString::fromLatin1(key);
     if (int r = keyValues(args, keys, QStringLiteral("assign"), named)) return r;
     // Every name is judged before the pedal is touched; a control not named is "Not Assigned".
-    createController();
-    ControlAssignments& assignments = controller_->controlAssignments();
+    composeOperations();
+    ControlAssignments& assignments = operations_->controlAssignments();
     std::array<int, AssignLists> wanted{};
     for (int i = 0; i < AssignLists; ++i) {
         const auto it = named.find(keys[i]);
@@ -148,7 +148,7 @@ int CliApp::footswitch(CommandArguments& args) {
         assignmentView_.setFootswitchChecked(isBypass("long") ? B::chkBypassLongPress
                                                               : B::chkChangePresetLongPress);
     }
-    if (int r = report(controller_->controlAssignments().btnSetFootswitchModeClick())) return r;
+    if (int r = report(operations_->controlAssignments().btnSetFootswitchModeClick())) return r;
     const auto text = [&](B bypassButton) {
         return assignmentView_.footswitchChecked(bypassButton) ? QStringLiteral("bypass")
                                                                : QStringLiteral("preset");
@@ -164,7 +164,7 @@ int CliApp::store(CommandArguments& args) {
     if (int r = linkPedal()) return r;
     if (int r = refuseUnlessReady(true)) return r;
     // The link has just read the values that are stored.
-    if (int r = report(controller_->parameterStore().btnSaveParametersClick())) return r;
+    if (int r = report(operations_->parameterStore().btnSaveParametersClick())) return r;
     print(QStringLiteral("Parameters saved in the pedal."));
     return ExitDone;
 }
@@ -213,7 +213,7 @@ int CliApp::twoItemSetting(CommandArguments& args, const TwoItemSetting& setting
     }
     if (int r = linkPedal()) return r;
     if (int r = refuseUnlessReady(false)) return r;
-    PedalSettings& settings = controller_->pedalSettings();
+    PedalSettings& settings = operations_->pedalSettings();
     const auto click = chosen == setting.words[0] ? setting.first : setting.second;
     if (int r = report(click(settings))) return r;
     print(QString::fromLatin1(setting.said).arg(chosen));
@@ -241,7 +241,7 @@ int CliApp::midi(CommandArguments& args) {
     if (!caption) return usage(QStringLiteral("midi wants omni or a channel from 1 to 16."));
     if (int r = linkPedal()) return r;
     if (int r = refuseUnlessReady(false)) return r;
-    if (int r = report(controller_->pedalSettings().menuMIDIchannelsClickItem(*caption))) return r;
+    if (int r = report(operations_->pedalSettings().menuMIDIchannelsClickItem(*caption))) return r;
     print(QStringLiteral("MIDI channel %1.").arg(*caption));
     return ExitDone;
 }
@@ -271,7 +271,7 @@ int CliApp::noteFilter(CommandArguments& args) {
     }
     if (int r = linkPedal()) return r;
     noteCutView_.checked = checked;
-    NoteTrackingFilter& filter = controller_->noteTrackingFilter();
+    NoteTrackingFilter& filter = operations_->noteTrackingFilter();
     filter.setView(&noteCutView_);
     filter.chkNoteChange();
     if (int r = report(filter.btnSaveClick())) return r;

@@ -33,6 +33,10 @@ public:
     virtual QString pickedEffectText() const = 0;
     // Opens the effect settings window for the picked effect.
     virtual void OpenEffectWindow() = 0;
+
+    // Whether a status read sends the switch and bypass states it shows back to the pedal, as
+    // the window's controls do. A front end without controls reads without writing anything.
+    virtual bool echoesWhatItReads() const = 0;
 };
 
 }  // namespace korvanne

@@ -80,6 +80,10 @@ PedalOperations::PedalOperations(Services& services, FrontEnd& frontEnd)
     appliers.LogParameterValues = [this](const std::vector<std::uint8_t>& entries, std::size_t at) {
         fxSettings_->LogParameterValues(entries, at);
     };
+    if (!frontEnd_.echoesWhatItReads()) {
+        communication_->ReadsWithoutEcho = true;
+        fxSettings_->EchoReadValues = false;
+    }
     usbReadTimer_->onTimeout([this] { communication_->Timer_USB_ReadTimer(); });
     messages_.onBusyChanged = [this](bool busy) {
         frontEnd_.setBusy(busy);
