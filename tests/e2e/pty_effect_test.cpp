@@ -8,31 +8,19 @@
 #include <QTest>
 #include <set>
 
+#include "app/main_controller.h"
 #include "app/tform_main.h"
 #include "device/communication.h"
 #include "effect/fx_settings.h"
 #include "effect/knob_dial.h"
 #include "effect/tform_fx_settings.h"
 #include "effect/toggle_switch.h"
-#include "app/main_controller.h"
+#include "knob_values.h"
 #include "pedal_sim_process.h"
 #include "pty_editor.h"
 
 using namespace korvanne;
 using namespace korvanne::test;
-
-namespace {
-
-// The first knob value from `fromStep` on that no knob position encodes.
-std::uint32_t betweenPositions(int fromStep) {
-    std::set<int> encoded;
-    for (int p = 0; p < KnobPositions; ++p)
-        encoded.insert(EncodeKnob(knobAngleFromPosition(p)).step);
-    while (encoded.count(fromStep)) ++fromStep;
-    return std::uint32_t(fromStep) << 13;
-}
-
-}  // namespace
 
 class TestPtyEffect : public QObject {
     Q_OBJECT

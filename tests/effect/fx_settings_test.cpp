@@ -60,6 +60,12 @@ QString write(std::uint16_t address, std::uint32_t value) {
     return QString::fromStdString(hexText(msg::parameterWrite(address, value)));
 }
 
+// Writes a parameter's value into a status reply, at its place in the reply's value block.
+void putValue(std::vector<std::uint8_t>& reply, Param p, std::uint32_t v) {
+    const std::size_t at = 26 + 4 * std::size_t(order(p));
+    for (int b = 0; b < 4; ++b) reply[at + std::size_t(b)] = std::uint8_t(v >> (24 - 8 * b));
+}
+
 }  // namespace
 
 class FxSettingsTest : public QObject {
@@ -336,11 +342,7 @@ private Q_SLOTS:
     void aStatusReplyShowsKnobsWithoutSendingThem() {
         FxFixture f;
         std::vector<std::uint8_t> reply(102, 0);
-        auto put = [&](Param p, std::uint32_t v) {
-            const std::size_t at = 26 + 4 * std::size_t(order(p));
-            for (int b = 0; b < 4; ++b)
-                reply[at + std::size_t(b)] = std::uint8_t(v >> (24 - 8 * b));
-        };
+        auto put = [&](Param p, std::uint32_t v) { putValue(reply, p, v); };
         put(Param::Dry, 0x000C8000);
         put(Param::NoiseGateThreshold, 0x00200000);
         put(Param::LowPass, 7);
@@ -401,11 +403,7 @@ private Q_SLOTS:
     void valuesFromAStatusReplyAreLoggedAndShown() {
         FxFixture f;
         std::vector<std::uint8_t> reply(102, 0);
-        auto put = [&](Param p, std::uint32_t v) {
-            const std::size_t at = 26 + 4 * std::size_t(order(p));
-            for (int b = 0; b < 4; ++b)
-                reply[at + std::size_t(b)] = std::uint8_t(v >> (24 - 8 * b));
-        };
+        auto put = [&](Param p, std::uint32_t v) { putValue(reply, p, v); };
         put(Param::Dry, KnobMaximumValue);
         put(Param::LowPass, 12);
         put(Param::Range, 22);

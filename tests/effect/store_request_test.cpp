@@ -12,6 +12,7 @@
 #include "effect/parameter_store.h"
 #include "effect/tform_fx_settings.h"
 #include "effect/tunings.h"
+#include "knob_values.h"
 #include "linked_editor.h"
 
 using namespace korvanne;
@@ -24,16 +25,6 @@ QPushButton* button(LinkedEditor& e, const char* name) {
 }
 
 using Values = std::array<std::uint32_t, param::Count>;
-
-// The first knob value from `fromStep` on that no knob position encodes: a knob shows it at a
-// position whose encoding is another value.
-std::uint32_t betweenPositions(int fromStep) {
-    std::set<int> encoded;
-    for (int p = 0; p < KnobPositions; ++p)
-        encoded.insert(EncodeKnob(knobAngleFromPosition(p)).step);
-    while (encoded.count(fromStep)) ++fromStep;
-    return std::uint32_t(fromStep) << 13;
-}
 
 // Every knob parameter between two positions, every switch and check box on, a pitch from the list.
 Values betweenPositionsAndOn() {
