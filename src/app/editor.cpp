@@ -73,6 +73,9 @@ Editor::Editor(const Services& services)
     noteTrackingFilter_ = std::make_unique<TformNoteTrackingFilter>();
     creationOrder_ << noteTrackingFilter_->objectName();
     noteTrackingFilter_->attach(&controller_->operations().noteTrackingFilter());
+    noteTrackingFilter_->saved = [this](const Outcome& outcome) {
+        main_->showOutcome(outcome, QStringLiteral("Note cut saved"));
+    };
     QObject::connect(main_->action("menuNoteCut"), &QAction::triggered, noteTrackingFilter_.get(),
                      [this] {
                          noteTrackingFilter_->show();

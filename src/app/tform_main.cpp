@@ -11,6 +11,7 @@
 #include <QListWidget>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QVBoxLayout>
 
 #include "app/look.h"
@@ -197,6 +198,10 @@ TformMain::TformMain(QWidget* parent) : QMainWindow(parent) {
     connect(quit, &QAction::triggered, this, &QWidget::close);
     addAction(quit);
 
+    // What each command did, shown for a few seconds below the designed client area.
+    statusBar()->setObjectName("statusBar");
+    statusBar()->setSizeGripEnabled(false);
+
     fitToContents();
     move(37, 31);
 
@@ -246,21 +251,37 @@ void TformMain::attach(MainController* controller) {
             [c](bool checked) { c->chkFirmwareUpgradeModeChange(checked); });
 
     // Assignments and footswitch.
-    connect(btnAssign, &QPushButton::clicked, this,
-            [o] { o->controlAssignments().btnAssignClick(); });
-    connect(btnSetFootswitchMode, &QPushButton::clicked, this,
-            [o] { o->controlAssignments().btnSetFootswitchModeClick(); });
+    connect(btnAssign, &QPushButton::clicked, this, [this, o] {
+        showOutcome(o->controlAssignments().btnAssignClick(), QStringLiteral("Controls assigned"));
+    });
+    connect(btnSetFootswitchMode, &QPushButton::clicked, this, [this, o] {
+        showOutcome(o->controlAssignments().btnSetFootswitchModeClick(),
+                    QStringLiteral("Footswitch mode set"));
+    });
 
     // Store and request.
     ParameterStore& store = o->parameterStore();
-    connect(btnSaveParameters, &QPushButton::clicked, this,
-            [&store] { store.btnSaveParametersClick(); });
+    connect(btnSaveParameters, &QPushButton::clicked, this, [this, &store] {
+        showOutcome(store.btnSaveParametersClick(),
+                    QStringLiteral("Parameters saved in the pedal"));
+    });
     connect(btnRequest, &QPushButton::clicked, this, [&store] { store.btnRequestClick(); });
     on("menuEnableAllParameters", [&store] { store.OnClickEnableAllParameters(); });
 
     // Tunings.
-    connect(btnSetTuning, &QPushButton::clicked, this, [o] { o->tunings().btnSetTuningClick(); });
-    on("menuUploadTuningsData", [o] { o->tunings().menuUploadTuningsDataClick(); });
+    connect(btnSetTuning, &QPushButton::clicked, this, [this, o] {
+        Tunings& tunings = o->tunings();
+        const Outcome set = tunings.btnSetTuningClick();
+        const int semitones = tunings.SemitoneVariation;
+        showOutcome(set,
+                    QStringLiteral("Tuning set: %1, %2")
+                        .arg(Tunings::TuningEntries.value(tunings.CurrentTuning),
+                             Tunings::SemitoneEntries.value(semitones + Tunings::SemitoneOffset)));
+    });
+    on("menuUploadTuningsData", [this, o] {
+        showOutcome(o->tunings().menuUploadTuningsDataClick(),
+                    QStringLiteral("Tuning data uploaded"));
+    });
 
     // Pedal-wide settings.
     PedalSettings& pedal = o->pedalSettings();
@@ -283,7 +304,8 @@ void TformMain::attach(MainController* controller) {
         QAction* item = midiItems_.value(index);
         // The check marks follow the pedal's report, not the click: undo the toolkit's toggle.
         if (item->isCheckable()) item->setChecked(!item->isChecked());
-        pedal.menuMIDIchannelsClickItem(item->text());
+        showOutcome(pedal.menuMIDIchannelsClickItem(item->text()),
+                    QStringLiteral("MIDI channel set: %1").arg(item->text()));
     };
 }
 
@@ -518,6 +540,12 @@ void TformMain::BuildLookMenu(int items) {
     }
 }
 
+void TformMain::showOutcome(const Outcome& outcome, const QString& doneText) {
+    if (outcome.kind == Outcome::Cancelled) return;
+    const QString text = outcome.ok() && outcome.sentence.isEmpty() ? doneText : outcome.sentence;
+    statusBar()->showMessage(text, OutcomeShownMs);
+}
+
 bool TformMain::applyStyle(const QString& styleName) {
     if (!korvanne::applyStyle(styleName)) return false;
     // A look may draw the controls larger (bold text, thicker borders): the window follows, and
@@ -532,7 +560,8 @@ void TformMain::fitToContents() {
     setMinimumSize(0, 0);
     setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
     if (centralWidget() && centralWidget()->layout()) centralWidget()->layout()->activate();
-    const QSize hint = sizeHint().expandedTo(QSize(356, 228 + menuBar()->sizeHint().height()));
+    const QSize hint = sizeHint().expandedTo(
+        QSize(356, 228 + menuBar()->sizeHint().height() + statusBar()->sizeHint().height()));
     setFixedSize(hint.expandedTo(QSize(menuBar()->sizeHint().width(), 0)));
 }
 

@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "app/main_view.h"
+#include "core/outcome.h"
 #include "pedal/pedal_settings_view.h"
 
 class QAction;
@@ -67,6 +68,12 @@ public:
     bool itemChecked(PedalMenuItem item) const override;
     void setMidiChannelChecked(int index, bool checked) override;
     bool midiChannelChecked(int index) const override;
+
+    // Shows what a command did in the status bar at the bottom for a few seconds: `doneText`
+    // when it happened (the outcome's own sentence when it has one), why when it was refused
+    // or failed; a question answered No leaves the bar as it was.
+    void showOutcome(const Outcome& outcome, const QString& doneText);
+    static constexpr int OutcomeShownMs = 6000;
 
     // Effect window controls are enabled through this hook once that window has them.
     std::function<void(bool)> setEffectControlsEnabled;

@@ -42,7 +42,10 @@ void TformNoteTrackingFilter::attach(NoteTrackingFilter* filter) {
     for (QCheckBox* b : boxes_) {
         connect(b, &QCheckBox::toggled, this, [filter] { filter->chkNoteChange(); });
     }
-    connect(btnSave, &QPushButton::clicked, this, [filter] { filter->btnSaveClick(); });
+    connect(btnSave, &QPushButton::clicked, this, [this, filter] {
+        const Outcome outcome = filter->btnSaveClick();
+        if (saved) saved(outcome);
+    });
 }
 
 bool TformNoteTrackingFilter::isBoxChecked(int code) const {

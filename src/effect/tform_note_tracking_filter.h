@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <functional>
 
 #include "effect/note_tracking_filter.h"
 #include "ui/secondary_window.h"
@@ -17,6 +18,8 @@ class TformNoteTrackingFilter final : public SecondaryWindow, public NoteCutView
 public:
     explicit TformNoteTrackingFilter(QWidget* parent = nullptr);
     void attach(NoteTrackingFilter* filter);
+    // Told what "Save" did, for the program to show.
+    std::function<void(const Outcome&)> saved;
 
     QCheckBox* box(int code) const { return boxes_.at(static_cast<std::size_t>(code)); }
 

@@ -9,12 +9,14 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QTest>
 
 #include "app/look.h"
 #include "editor_fixture.h"
 #include "effect/tform_fx_settings.h"
 #include "effect/tform_note_tracking_filter.h"
+#include "linked_editor.h"
 #include "test_files.h"
 #include "transfer/tform_firmware_upgrade.h"
 #include "update/tform_new_version_msg.h"
@@ -499,6 +501,70 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitForWindowActive(target));
         QTest::keyClick(target, Qt::Key_Q, Qt::ControlModifier);
         QVERIFY(!f.main().isVisible());
+    }
+
+    // Commands that change the pedal and leave the window as it was say what they did in the
+    // status bar; a question answered No leaves it as it was.
+    void commandsSayWhatHappenedInTheStatusBar_data() {
+        QTest::addColumn<QString>("command");  // a button, or a menu item or window as named
+        QTest::addColumn<QString>("question");
+        QTest::addColumn<bool>("yes");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("assign") << "btnAssign"
+                                << "Upload Assignments?" << true << "Controls assigned";
+        QTest::newRow("footswitch") << "btnSetFootswitchMode"
+                                    << "" << true << "Footswitch mode set";
+        QTest::newRow("save parameters")
+            << "btnSaveParameters"
+            << "Save Parameters to pedal?" << true << "Parameters saved in the pedal";
+        QTest::newRow("set tuning")
+            << "btnSetTuning"
+            << "Set new tuning?" << true << "Tuning set: No Tuning Selected, 0";
+        QTest::newRow("set tuning, No") << "btnSetTuning"
+                                        << "Set new tuning?" << false << "";
+        QTest::newRow("tuning data") << "menuUploadTuningsData"
+                                     << "Upload Tuning Data?" << true << "Tuning data uploaded";
+        QTest::newRow("MIDI channel") << "midi 5"
+                                      << "" << true << "MIDI channel set: 5";
+        QTest::newRow("note cut") << "note cut"
+                                  << "" << true << "Note cut saved";
+    }
+    void commandsSayWhatHappenedInTheStatusBar() {
+        QFETCH(QString, command);
+        QFETCH(QString, question);
+        QFETCH(bool, yes);
+        QFETCH(QString, shown);
+        LinkedEditor e;
+        if (!question.isEmpty()) e.dialogs.expectConfirm(yes, question);
+        if (command.startsWith("btn")) {
+            e.main().findChild<QPushButton*>(command)->click();
+        } else if (command == "midi 5") {
+            e.main().midiChannelItems().value(5)->trigger();
+        } else if (command == "note cut") {
+            e.editor->noteTrackingFilter().findChild<QPushButton*>("btnSave")->click();
+        } else {
+            e.main().action(command)->trigger();
+        }
+        QVERIFY(e.dialogs.scriptDone());
+        QCOMPARE(e.main().statusBar()->currentMessage(), shown);
+        QCOMPARE(e.sent().empty(), !yes);
+    }
+
+    // A command refused while another exchange runs says why.
+    void aRefusedCommandSaysWhyInTheStatusBar() {
+        LinkedEditor e;
+        QString during;
+        std::unique_ptr<Timer> click = e.clock.createTimer();
+        click->setSingleShot(true);
+        click->onTimeout([&] {
+            e.main().findChild<QPushButton*>("btnSetFootswitchMode")->click();
+            during = e.main().statusBar()->currentMessage();
+        });
+        click->start(200);
+        e.dialogs.expectConfirm(true, "Upload Tuning Data?");
+        e.main().action("menuUploadTuningsData")->trigger();
+        QCOMPARE(during, "Refused: " + Outcome::BusyReason + ".");
+        QCOMPARE(e.main().statusBar()->currentMessage(), QString("Tuning data uploaded"));
     }
 
     void everyLookGivesTheButtonsOneSize() {
