@@ -12,6 +12,8 @@ public:
     virtual ~BootloaderHost() = default;
     // Sends bytes back, timed from the byte that is being handled.
     virtual void answer(const std::vector<std::uint8_t>& bytes) = 0;
+    // The same, `delayUs` later than it would go.
+    virtual void answerLate(const std::vector<std::uint8_t>& bytes, std::int64_t delayUs) = 0;
     // Leaves the bootloader and starts the firmware again (the bootloader's Go).
     virtual void startFirmware() = 0;
     // The parity the line is set to, when the transport can tell (D2XX codes: 2 is even).

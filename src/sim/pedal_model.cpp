@@ -461,6 +461,10 @@ void PedalModel::answer(const std::vector<std::uint8_t>& bytes) {
     send(bytes, bootByteNs_);
 }
 
+void PedalModel::answerLate(const std::vector<std::uint8_t>& bytes, std::int64_t delayUs) {
+    send(bytes, bootByteNs_ + delayUs * 1000);
+}
+
 void PedalModel::startFirmware() {
     inBootloader_ = false;
     pending_.clear();

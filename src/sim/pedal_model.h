@@ -128,6 +128,7 @@ public:
 
 private:
     void answer(const std::vector<std::uint8_t>& bytes) override;
+    void answerLate(const std::vector<std::uint8_t>& bytes, std::int64_t delayUs) override;
     void startFirmware() override;
     std::optional<std::uint8_t> lineParity() const override;
 

@@ -115,6 +115,10 @@ void Stm32Bootloader::reply(std::vector<std::uint8_t> bytes, BootloaderHost& hos
                 toStage(Stage::Command, 1);
                 bytes = {chip::Nack};
                 break;
+            case BootloaderFault::Kind::Late:
+                note("answer " + std::to_string(answers_) + " given late");
+                host.answerLate(bytes, fault_.lateUs);
+                return;
             case BootloaderFault::Kind::None:
             case BootloaderFault::Kind::RefuseRead:
                 break;

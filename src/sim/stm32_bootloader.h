@@ -13,11 +13,13 @@ namespace korvanne {
 // A fault of the simulated bootloader at answer number `step` (counted from 1 over every answer
 // it gives): a negative acknowledge instead of the answer, that one answer lost (the command is
 // dropped, as if a byte was lost on the line), or no answer at all from then on. RefuseRead
-// counts Read Memory commands instead: the `step`th and every later one is refused.
+// counts Read Memory commands instead: the `step`th and every later one is refused. Late gives
+// that answer `lateUs` after it was due, as a chip busy elsewhere might.
 struct BootloaderFault {
-    enum class Kind { None, Nack, Silent, Dead, RefuseRead };
+    enum class Kind { None, Nack, Silent, Dead, RefuseRead, Late };
     Kind kind = Kind::None;
     int step = 0;
+    std::int64_t lateUs = 1'050'000;
 };
 
 // The pedal's STM32F103-class microcontroller in its USART bootloader (ST application note

@@ -12,8 +12,6 @@
 
 namespace korvanne {
 
-namespace {}  // namespace
-
 BootloaderProtocol::BootloaderProtocol(DeviceMessages& messages, LogSink& log)
     : messages_(messages), log_(log) {}
 
@@ -51,13 +49,37 @@ BootloaderProtocol::Answer BootloaderProtocol::ReadBootloaderAck(int limitMs) {
         lastOther_ = static_cast<std::uint8_t>(answer.toUInt(nullptr, 16));
         return Answer::Other;
     }
-    return reply == DeviceMessages::Reply::DeviceGone ? Answer::Gone : Answer::None;
+    if (reply == DeviceMessages::Reply::DeviceGone) return Answer::Gone;
+    drainLateAnswers();
+    return Answer::None;
+}
+
+void BootloaderProtocol::drainLateAnswers() {
+    D2xxUnit& unit = messages_.unit();
+    Clock& clock = messages_.clock();
+    unit.PurgeFTReceive();
+    std::int64_t quietSinceMs = clock.nowMs();
+    std::uint64_t dropped = 0;
+    clock.waitUntil(
+        [&] {
+            if (unit.GetFTQueueStatus() != ft::OK) return true;
+            if (unit.RxQueueCount > 0) {
+                dropped += unit.ReadFTDevice(unit.RxQueueCount);
+                quietSinceMs = clock.nowMs();
+            }
+            return clock.nowMs() - quietSinceMs >= LateQuietMs;
+        },
+        LateDrainLimitMs);
+    if (dropped == 0) return;
+    lateBytesDropped += dropped;
+    log_.ConsoleLog(QStringLiteral("dropped %1 late byte(s) from the bootloader").arg(dropped));
 }
 
 bool BootloaderProtocol::expectAck(const QString& step, std::optional<std::uint32_t> address,
                                    int limitMs) {
     const Answer answer = ReadBootloaderAck(limitMs);
     if (answer == Answer::Ack) return true;
+    framingInDoubt_ = true;
     failure_ = {step, address, answer, limitMs, lastOther_};
     log_.ConsoleLog("stopped: " + describe(failure_));
     return false;
@@ -107,13 +129,18 @@ BootloaderProtocol::Answer BootloaderProtocol::readExact(std::size_t count,
         limitMs);
     bytesReceived += out.size();
     if (gone) return Answer::Gone;
-    if (out.empty()) return Answer::None;
+    if (out.empty()) {
+        drainLateAnswers();
+        return Answer::None;
+    }
     if (out.front() == boot::Nack) return Answer::Nack;
     if (out.front() != boot::Ack) {
         lastOther_ = out.front();
         return Answer::Other;
     }
-    return out.size() >= count ? Answer::Ack : Answer::None;
+    if (out.size() >= count) return Answer::Ack;
+    drainLateAnswers();
+    return Answer::None;
 }
 
 BootloaderProtocol::SyncResult BootloaderProtocol::synchronise(const QString& logPrefix) {
@@ -124,6 +151,15 @@ BootloaderProtocol::SyncResult BootloaderProtocol::synchronise(const QString& lo
     DeviceMessages::Reply reply = DeviceMessages::Reply::Received;
     result.answer = messages_.ReadReplyText(&reply, boot::StepLimitMs);
     log_.ConsoleAppend(logPrefix + result.answer);
+    if (result.answer.isEmpty() && reply != DeviceMessages::Reply::DeviceGone) {
+        drainLateAnswers();
+        // A bootloader that lost its place in an earlier attempt stays silent to 0x7F.
+        if (framingInDoubt_ && findFraming()) {
+            result.reached = true;
+            result.resumed = true;
+        }
+        return result;
+    }
     if (result.answer == "79") {
         result.reached = true;
     } else if (result.answer == "1F") {
@@ -143,6 +179,7 @@ bool BootloaderProtocol::getCommands(std::vector<std::uint8_t>* codes) {
     std::vector<std::uint8_t> head;
     Answer answer = readExact(2, head, boot::StepLimitMs);
     if (answer != Answer::Ack) {
+        framingInDoubt_ = true;
         failure_ = {"asking the bootloader with Get", std::nullopt, answer, boot::StepLimitMs,
                     lastOther_};
         return false;
@@ -152,13 +189,38 @@ bool BootloaderProtocol::getCommands(std::vector<std::uint8_t>* codes) {
     // `rest` holds the version, the codes and the closing acknowledge; readExact judged only
     // its first byte (the version), so look at the last one here.
     if (rest.size() != std::size_t(head[1]) + 2 || rest.back() != boot::Ack) {
+        framingInDoubt_ = true;
         failure_ = {"asking the bootloader with Get", std::nullopt,
                     answer == Answer::Gone ? Answer::Gone : Answer::None, boot::StepLimitMs, 0};
         return false;
     }
+    framingInDoubt_ = false;
     log_.ConsoleLog("bootloader version: " + qhex2(rest.front()));
     if (codes) codes->assign(rest.begin() + 1, rest.end() - 1);
     return true;
+}
+
+bool BootloaderProtocol::findFraming() {
+    if (!framingInDoubt_) return true;
+    log_.ConsoleLog("finding the bootloader's command framing again");
+    drainLateAnswers();
+    for (int padding = 0; padding <= LargestPadding; padding = padding == 0 ? 1 : padding * 2) {
+        if (padding > 0) {
+            const std::vector<std::uint8_t> pad(std::size_t(padding), boot::Sync);
+            write(pad);
+            // Its refusals (or the answer to the frame it completed) are not what Get answers.
+            messages_.clock().pause(LateQuietMs);
+            drainLateAnswers();
+        }
+        if (getCommands()) {
+            log_.ConsoleLog("the bootloader answers in step again");
+            return true;
+        }
+        if (failure_.answer == Answer::Gone) break;
+    }
+    failure_.step = QStringLiteral("finding the bootloader's command framing");
+    log_.ConsoleLog("stopped: " + describe(failure_));
+    return false;
 }
 
 bool BootloaderProtocol::SendWriteCommand(const QString& step) {
@@ -233,6 +295,7 @@ bool BootloaderProtocol::readMemory(std::uint32_t address, std::size_t count,
     write(boot::command(boot::CmdReadMemory));
     const Answer first = ReadBootloaderAck();
     if (first != Answer::Ack) {
+        framingInDoubt_ = true;
         if (refused) *refused = first == Answer::Nack;
         failure_ = {step, address, first, boot::StepLimitMs, lastOther_};
         return false;
@@ -243,6 +306,7 @@ bool BootloaderProtocol::readMemory(std::uint32_t address, std::size_t count,
     std::vector<std::uint8_t> answer;
     const Answer data = readExact(count + 1, answer, boot::BlockLimitMs);
     if (data != Answer::Ack) {
+        framingInDoubt_ = true;
         failure_ = {step, address, data, boot::BlockLimitMs, lastOther_};
         return false;
     }

@@ -64,6 +64,14 @@ public:
                     bool* refused = nullptr);
     // Get: the bootloader's version and command codes.
     bool getCommands(std::vector<std::uint8_t>* codes = nullptr);
+    // After a step went wrong the bootloader may have lost its place: it may wait for the rest
+    // of a frame, or pair bytes off by one. Asks with Get until a clean answer comes back,
+    // padding with 0x7F before each new try (1, 2, 4 ... bytes): a bootloader in step refuses
+    // each (it is synchronised already), one out of step takes them as what it waits for. 0x7F
+    // can never complete an address (four equal bytes XOR to 0, not 0x7F), so nothing is written
+    // or started by it. True at once when no step has gone wrong since the last clean answer.
+    bool findFraming();
+    bool framingInDoubt() const { return framingInDoubt_; }
 
     const Failure& failure() const { return failure_; }
     // "writing block 57 at 0x08003900: the bootloader refused it".
@@ -76,6 +84,13 @@ public:
     // Bytes written and answer bytes taken, for measuring against the wire.
     std::uint64_t bytesSent = 0;
     std::uint64_t bytesReceived = 0;
+    // Late bytes dropped after a time limit.
+    std::uint64_t lateBytesDropped = 0;
+
+    static constexpr int LateQuietMs = 250;
+    static constexpr int LateDrainLimitMs = 3'000;
+    // The largest frame is a write of 256 bytes with its count and checksum.
+    static constexpr int LargestPadding = 512;
 
 private:
     // The one place bytes leave for the bootloader: the transmit buffer and one write.
@@ -85,11 +100,16 @@ private:
                    int limitMs = boot::StepLimitMs);
     // Waits for exactly `count` bytes (multi-byte answers of Get and Read Memory).
     Answer readExact(std::size_t count, std::vector<std::uint8_t>& out, int limitMs);
+    // After a time limit passed: an answer may still be on its way, and would be taken for the
+    // answer of whatever is written next. Drops what has arrived, then what arrives until the
+    // line has been quiet for LateQuietMs (for at most LateDrainLimitMs).
+    void drainLateAnswers();
 
     DeviceMessages& messages_;
     LogSink& log_;
     Failure failure_;
     std::uint8_t lastOther_ = 0;
+    bool framingInDoubt_ = false;
 };
 
 }  // namespace korvanne

@@ -296,6 +296,11 @@ Outcome FirmwareUpgrade::btnUpgradeFirmwareClick() {
     view_->setProgressMaximum(1 + blocks + (verify ? blocks : 0) + 1);
     view_->setProgress(0);
     view_->setPhase(QStringLiteral("Erasing"));
+    // A failed attempt may have left the bootloader out of step: find it before the erase.
+    if (!protocol_.findFraming()) {
+        fail(BootloaderProtocol::describe(protocol_.failure()));
+        return Outcome::failed(lastError_);
+    }
     // From here on the flash may be erased: closing the window must not start what is there.
     erased_ = true;
     eraseConfirmed_ = false;
