@@ -121,6 +121,7 @@ void Stm32Bootloader::reply(std::vector<std::uint8_t> bytes, BootloaderHost& hos
                 return;
             case BootloaderFault::Kind::None:
             case BootloaderFault::Kind::RefuseRead:
+            case BootloaderFault::Kind::LoseByte:
                 break;
         }
     }
@@ -166,6 +167,12 @@ void Stm32Bootloader::receiveByte(std::uint8_t byte, BootloaderHost& host) {
             return;
         default:
             break;
+    }
+    if (fault_.kind == BootloaderFault::Kind::LoseByte && !byteLost_ &&
+        answers_ + 1 == fault_.step && need_ > 1 && buffer_.size() + 1 == need_) {
+        byteLost_ = true;
+        note("byte " + hex(byte, 2) + " lost on the line; still waiting for it");
+        return;
     }
     buffer_.push_back(byte);
     if (buffer_.size() < need_) return;

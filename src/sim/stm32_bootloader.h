@@ -14,9 +14,11 @@ namespace korvanne {
 // it gives): a negative acknowledge instead of the answer, that one answer lost (the command is
 // dropped, as if a byte was lost on the line), or no answer at all from then on. RefuseRead
 // counts Read Memory commands instead: the `step`th and every later one is refused. Late gives
-// that answer `lateUs` after it was due, as a chip busy elsewhere might.
+// that answer `lateUs` after it was due, as a chip busy elsewhere might. LoseByte loses the last
+// byte of the multi-byte frame that answer `step` would close, as a cable hiccup does: the chip
+// keeps waiting for it and takes the next byte written as that one.
 struct BootloaderFault {
-    enum class Kind { None, Nack, Silent, Dead, RefuseRead, Late };
+    enum class Kind { None, Nack, Silent, Dead, RefuseRead, Late, LoseByte };
     Kind kind = Kind::None;
     int step = 0;
     std::int64_t lateUs = 1'050'000;
@@ -87,6 +89,7 @@ private:
     int answers_ = 0;
     int reads_ = 0;
     bool dead_ = false;
+    bool byteLost_ = false;
     std::vector<std::string> events_;
 };
 

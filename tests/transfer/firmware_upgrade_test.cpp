@@ -258,6 +258,12 @@ private Q_SLOTS:
             << int(Kind::Late) << 2
             << "Firmware upgrade failed while erasing the flash: the bootloader did not answer "
                "within 1 s";
+        // Block 10's last data byte is lost: the bootloader waits for it mid-frame and would take
+        // the retry's bytes for the rest of the block.
+        QTest::newRow("byte lost mid-frame")
+            << int(Kind::LoseByte) << 6 + 3 * 10
+            << "Firmware upgrade failed while writing block 10 at 0x08000A00: the bootloader did "
+               "not answer within 1 s";
         QTest::newRow("refused erase")
             << int(Kind::Nack) << 3
             << "Firmware upgrade failed while erasing the flash: the bootloader refused it";
