@@ -150,6 +150,17 @@ void PedalModel::purgeOutput(std::int64_t nowUs) {
     line_.purgeArrived(nowUs);
 }
 
+void PedalModel::purgeInput(std::int64_t nowUs) {
+    // A byte has left the bridge once its first bit is on the wire.
+    const std::int64_t byteUs = line_.byteNs() / 1000;
+    std::size_t notLeft = 0;
+    for (auto at = receivedAtUs_.rbegin(); at != receivedAtUs_.rend() && *at - byteUs > nowUs; ++at)
+        ++notLeft;
+    if (notLeft == 0) return;
+    bytesAPurgeWouldDrop_ += notLeft;
+    note("transmit purge while " + std::to_string(notLeft) + " byte(s) had not left the bridge");
+}
+
 void PedalModel::setLine(const LineSettings& line) {
     line_.setLine(line);
     lineHistory_.push_back(line);

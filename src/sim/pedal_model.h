@@ -98,6 +98,11 @@ public:
     std::optional<std::int64_t> nextOutputAfter(std::int64_t nowUs);
     // Drops the answer bytes that have arrived by nowUs; bytes still on the wire come later.
     void purgeOutput(std::int64_t nowUs);
+    // A transmit purge at the bridge: bytes written but not yet on the wire would be dropped by
+    // a real bridge. This model has already taken them, so it counts them instead: a count above
+    // zero is a message a real pedal would have received cut short.
+    void purgeInput(std::int64_t nowUs);
+    std::size_t bytesAPurgeWouldDrop() const { return bytesAPurgeWouldDrop_; }
     void setLine(const LineSettings& line);
 
     const LineSettings& line() const { return line_.line(); }
@@ -150,6 +155,7 @@ private:
     std::vector<LineSettings> lineHistory_;
     std::vector<std::uint8_t> received_;
     std::vector<std::int64_t> receivedAtUs_;
+    std::size_t bytesAPurgeWouldDrop_ = 0;
     std::vector<std::string> events_;
     std::unique_ptr<BootloaderSide> bootloader_;
     bool inBootloader_ = false;

@@ -139,8 +139,8 @@ FtStatus SimTransport::setDataCharacteristics(FtHandle handle, std::uint8_t word
 FtStatus SimTransport::purge(FtHandle handle, std::uint32_t mask) {
     Bridge* b = nullptr;
     if (const FtStatus status = lookUp(handle, b); status != ft::OK) return status;
-    // Bytes already written are on their way to the pedal; only received bytes can be dropped.
     if (mask & ft::PURGE_RX) b->model->purgeOutput(clock_.nowUs());
+    if (mask & ft::PURGE_TX) b->model->purgeInput(clock_.nowUs());
     return ft::OK;
 }
 

@@ -7,6 +7,9 @@
 #include <QTest>
 #include <set>
 
+#include "device/d2xx_unit.h"
+#include "device/device_messages.h"
+#include "device/message_builders.h"
 #include "effect/fx_settings.h"
 #include "effect/knob_dial.h"
 #include "effect/parameter_store.h"
@@ -54,6 +57,30 @@ class TestStoreRequest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
+    // Save Parameters purges the bridge's transmit queue first; a message written just before
+    // (a knob's deferred send) is let leave, or the bridge would drop it and the pedal get it
+    // cut short. The simulated line paces the bytes and counts what a purge would drop.
+    void saveRightAfterAWriteLetsItLeave_data() {
+        QTest::addColumn<int>("baud");
+        QTest::newRow("115200 baud") << 115200;
+        QTest::newRow("9600 baud") << 9600;
+    }
+    void saveRightAfterAWriteLetsItLeave() {
+        QFETCH(int, baud);
+        LinkedEditor e;
+        D2xxUnit& unit = e.operations().unit();
+        unit.BaudRate = std::uint32_t(baud);
+        unit.SetFTBaudRate();
+        const Message write = msg::parameterWrite(0x0027, 0x007FE000);
+        e.operations().messages().Send(write);
+        e.dialogs.expectConfirm(true, "Save Parameters to pedal?");
+        button(e, "btnSaveParameters")->click();
+        QCOMPARE(e.pedal->bytesAPurgeWouldDrop(), std::size_t(0));
+        const std::vector<std::uint8_t> sent = e.sent();
+        QCOMPARE(std::vector<std::uint8_t>(sent.begin(), sent.begin() + 7), write);
+        QCOMPARE(sent.at(7), std::uint8_t(0x03));
+    }
+
     void saveParameters_data() {
         QTest::addColumn<int>("param");
         QTest::addColumn<quint32>("value");
