@@ -151,15 +151,10 @@ BootloaderProtocol::SyncResult BootloaderProtocol::synchronise(const QString& lo
     DeviceMessages::Reply reply = DeviceMessages::Reply::Received;
     result.answer = messages_.ReadReplyText(&reply, boot::StepLimitMs);
     log_.ConsoleAppend(logPrefix + result.answer);
-    if (result.answer.isEmpty() && reply != DeviceMessages::Reply::DeviceGone) {
-        drainLateAnswers();
-        // A bootloader that lost its place in an earlier attempt stays silent to 0x7F.
-        if (framingInDoubt_ && findFraming()) {
-            result.reached = true;
-            result.resumed = true;
-        }
-        return result;
-    }
+    // Silence: a late answer must not be taken for what comes next. No Get is sent to find a
+    // bootloader out of step here: the pedal may be running its firmware, which takes 0x00 for
+    // the start of an upload.
+    if (result.answer.isEmpty() && reply != DeviceMessages::Reply::DeviceGone) drainLateAnswers();
     if (result.answer == "79") {
         result.reached = true;
     } else if (result.answer == "1F") {
