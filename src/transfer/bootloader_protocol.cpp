@@ -151,10 +151,29 @@ BootloaderProtocol::SyncResult BootloaderProtocol::synchronise(const QString& lo
     DeviceMessages::Reply reply = DeviceMessages::Reply::Received;
     result.answer = messages_.ReadReplyText(&reply, boot::StepLimitMs);
     log_.ConsoleAppend(logPrefix + result.answer);
-    // Silence: a late answer must not be taken for what comes next. No Get is sent to find a
-    // bootloader out of step here: the pedal may be running its firmware, which takes 0x00 for
-    // the start of an upload.
-    if (result.answer.isEmpty() && reply != DeviceMessages::Reply::DeviceGone) drainLateAnswers();
+    if (result.answer.isEmpty() && reply != DeviceMessages::Reply::DeviceGone) {
+        drainLateAnswers();
+        // A bootloader left inside a frame by an earlier attempt takes 0x7F for part of it and
+        // stays silent. More 0x7F complete the frame; once it is in step it refuses the next one.
+        // Only 0x7F is sent: the pedal may be running its firmware instead, which ignores it but
+        // would take a Get's 0x00 for the start of an upload.
+        for (int padding = 1; padding <= LargestPadding && result.answer.isEmpty(); padding *= 2) {
+            const std::vector<std::uint8_t> pad(std::size_t(padding), boot::Sync);
+            write(pad);
+            result.answer = messages_.ReadReplyText(&reply, PadAnswerLimitMs);
+            if (reply == DeviceMessages::Reply::DeviceGone) break;
+        }
+        if (result.answer.isEmpty()) return result;
+        log_.ConsoleLog("the bootloader answered the padding: " + result.answer);
+        drainLateAnswers();
+        // It listens, synchronised (a first 0x7F was acknowledged): Get tells it is in step.
+        if (getCommands()) {
+            log_.ConsoleLog("the bootloader answers in step again");
+            result.reached = true;
+            result.resumed = true;
+        }
+        return result;
+    }
     if (result.answer == "79") {
         result.reached = true;
     } else if (result.answer == "1F") {

@@ -43,7 +43,8 @@ public:
     void leaveBootloaderLine();
 
     // Writes 0x7F and reads the answer; logs `logPrefix` and the answer (append). A bootloader
-    // that refuses it may be synchronised already: Get tells, as stm32flash's resume does.
+    // that refuses it may be synchronised already: Get tells, as stm32flash's resume does. One
+    // that stays silent may wait inside a frame: more 0x7F (never anything else) find it.
     SyncResult synchronise(const QString& logPrefix);
 
     // Reads one answer and logs the verdict ("received: 79", "ACK" / "NOT ACK").
@@ -91,6 +92,8 @@ public:
     static constexpr int LateDrainLimitMs = 3'000;
     // The largest frame is a write of 256 bytes with its count and checksum.
     static constexpr int LargestPadding = 512;
+    // A bootloader answers 0x7F at once; padding that gets nothing this long is not answered.
+    static constexpr int PadAnswerLimitMs = 250;
 
 private:
     // The one place bytes leave for the bootloader: the transmit buffer and one write.

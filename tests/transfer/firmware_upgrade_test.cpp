@@ -457,6 +457,33 @@ private Q_SLOTS:
         QCOMPARE(u.pedal->state().firmware, 13);
     }
 
+    void findsABootloaderLeftMidFrame() {
+        // An earlier run stopped inside a Write Memory frame: the bootloader waits for 257 more
+        // bytes and takes the 0x7F of the link for one of them, answering nothing.
+        Upgrade u;
+        const QByteArray earlier = hex("7F 31CE 0800000008 FF");
+        std::int64_t at = 0;
+        for (char b : earlier) {
+            const auto byte = std::uint8_t(b);
+            u.pedal->receive(&byte, 1, at += 1000);
+        }
+        u.pedal->purgeOutput(1'000'000);
+        u.f.clock.advance(1000);
+        const std::size_t before = u.pedal->received().size();
+        u.linkTheLegacyWay();
+        QCOMPARE(u.f.dialogs.messages, QStringList{LinkedToBootloader});
+        QVERIFY(u.f.log.contains("the bootloader answers in step again"));
+        // Nothing but 0x7F went out before the bootloader answered.
+        const QByteArray sent = received(*u.pedal, before);
+        const qsizetype get = sent.indexOf(hex("00FF"));
+        QVERIFY(get > 0);
+        QCOMPARE(sent.left(get), QByteArray(get, char(0x7F)));
+        u.f.dialogs.messages.clear();
+        u.button()->click();
+        QCOMPARE(u.f.dialogs.messages, QStringList{Complete});
+        QCOMPARE(u.pedal->state().firmware, 13);
+    }
+
     void verifyAfterWriting_data() {
         QTest::addColumn<bool>("refuseReads");
         QTest::addColumn<QString>("line");
