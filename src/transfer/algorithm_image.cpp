@@ -1,7 +1,6 @@
 #include "transfer/algorithm_image.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <string>
 
 #include "device/hex_text.h"
@@ -55,16 +54,6 @@ std::optional<std::uint32_t> AlgorithmImage::algorithmNumber() const {
 std::optional<std::uint16_t> AlgorithmImage::unreadWord() const {
     return wordAt(UnreadWordOffset);
 }
-
-namespace {
-
-std::string hex4(std::uint16_t word) {
-    char text[8];
-    std::snprintf(text, sizeof text, "%04X", unsigned(word));
-    return text;
-}
-
-}  // namespace
 
 std::string AlgorithmImage::fault() const {
     const std::size_t size = bytes_.size();
