@@ -5,6 +5,7 @@
 #include <QPushButton>
 
 #include "app/main_controller.h"
+#include "app/sound_history.h"
 #include "app/tform_main.h"
 #include "console/console_shortcut.h"
 #include "console/tform_print.h"
@@ -12,6 +13,9 @@
 #include "effect/fx_settings_panels.h"
 #include "effect/tform_fx_settings.h"
 #include "effect/tform_note_tracking_filter.h"
+#include "operations/backup_commands.h"
+#include "operations/pedal_operations.h"
+#include "operations/presets.h"
 #include "transfer/algorithm_upload.h"
 #include "transfer/firmware_upgrade.h"
 #include "transfer/tform_firmware_upgrade.h"
@@ -90,6 +94,46 @@ Editor::Editor(const Services& services)
     updateUpdater_->attach(newVersionMsg_.get(), main_.get());
     controller_->operations().updateCheck().setView(updateUpdater_.get());
     controller_->operations().updater().setView(updateUpdater_.get());
+    wireHistory();
+}
+
+void Editor::wireHistory() {
+    PedalOperations& o = controller_->operations();
+    history_ = std::make_unique<SoundHistory>(o.fxSettings(), o.messages(), o.backupCommands());
+    SoundHistory* h = history_.get();
+    TformMain* main = main_.get();
+    QObject::connect(fxSettings_.get(), &TformFXsettings::soundChangedByUser, h,
+                     [h](const FxControlState& before) { h->changed(before, {}); });
+    QObject::connect(main->action("menuLoadPreset"), &QAction::triggered, main, [h, &o] {
+        h->recorded(QStringLiteral("Load Preset"),
+                    [&o] { return o.presets().menuLoadPresetClick(); });
+    });
+    o.backupCommands().onRestored = [h](const PedalSnapshot& before, const PedalSnapshot& after) {
+        h->restored(before, after);
+    };
+    // What the controls show after these is the pedal's own state.
+    QObject::connect(main, &TformMain::linkChanged, h, &SoundHistory::clear);
+    QObject::connect(main->findChild<QPushButton*>("btnRequest"), &QPushButton::clicked, h,
+                     &SoundHistory::clear);
+
+    // Ctrl+Z, Ctrl+Shift+Z and Ctrl+Y in both windows; the main window says what happened.
+    for (QWidget* window :
+         {static_cast<QWidget*>(main), static_cast<QWidget*>(fxSettings_.get())}) {
+        auto* undo = new QAction(QStringLiteral("Undo"), window);
+        undo->setObjectName(QStringLiteral("actUndo"));
+        undo->setShortcut(QKeySequence::Undo);
+        auto* redo = new QAction(QStringLiteral("Redo"), window);
+        redo->setObjectName(QStringLiteral("actRedo"));
+        redo->setShortcuts(
+            {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
+        for (QAction* a : {undo, redo}) a->setShortcutContext(Qt::WindowShortcut);
+        window->addAction(undo);
+        window->addAction(redo);
+        QObject::connect(undo, &QAction::triggered, main,
+                         [main, h] { main->showOutcome(h->undo(), {}); });
+        QObject::connect(redo, &QAction::triggered, main,
+                         [main, h] { main->showOutcome(h->redo(), {}); });
+    }
 }
 
 void Editor::wireTransfers() {

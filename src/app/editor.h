@@ -11,6 +11,7 @@ namespace korvanne {
 class ConsoleShortcut;
 class MainController;
 class PedalOperations;
+class SoundHistory;
 class TformFXsettings;
 class TformFirmwareUpgrade;
 class TformMain;
@@ -35,6 +36,7 @@ public:
     TformUpdateUpdater& updateUpdater() { return *updateUpdater_; }
     MainController& controller() { return *controller_; }
     PedalOperations& operations();
+    SoundHistory& history() { return *history_; }
     Services& services() { return services_; }
 
     // Object names of the windows in the order they were created.
@@ -43,6 +45,9 @@ public:
 private:
     // Upload, Upgrade Mode and the firmware upgrade window, to their operations.
     void wireTransfers();
+    // Undo and redo of sound changes in the main and effect windows; Load Preset and Restore
+    // Pedal record their steps.
+    void wireHistory();
 
     class TeeLog final : public LogSink {
     public:
@@ -64,6 +69,7 @@ private:
     std::unique_ptr<TformNewVersionMsg> newVersionMsg_;
     std::unique_ptr<TformUpdateUpdater> updateUpdater_;
     std::unique_ptr<ConsoleShortcut> consoleShortcut_;
+    std::unique_ptr<SoundHistory> history_;
 };
 
 }  // namespace korvanne

@@ -29,6 +29,7 @@ void MainLinkView::setAlgorithmText(const QString& text) {
 }
 
 void MainLinkView::showLinked(bool linked) {
+    view_.linkShown(linked);
     if (linked) {
         view_.setEnabled(Control::menuFirmwareUpgradeMode, true);
         view_.setEnabled(Control::chkFirmwareUpgradeMode, false);

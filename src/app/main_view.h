@@ -85,6 +85,8 @@ public:
 
     // Shows that an exchange with the pedal is in progress (other device commands wait).
     virtual void setBusy(bool busy) = 0;
+    // The link opened or closed: what the window showed of the pedal before is not its state.
+    virtual void linkShown(bool /*linked*/) {}
 };
 
 }  // namespace korvanne

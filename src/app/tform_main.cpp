@@ -20,6 +20,7 @@
 #include "effect/control_assignments.h"
 #include "effect/parameter_store.h"
 #include "effect/tunings.h"
+#include "operations/backup_commands.h"
 #include "operations/presets.h"
 #include "pedal/pedal_settings.h"
 #include "transfer/erase_settings.h"
@@ -70,7 +71,16 @@ TformMain::TformMain(QWidget* parent) : QMainWindow(parent) {
 
     QMenu* file = top("menuFile", "File");
     setItemEnabled(addItem(file, "menuLoadPreset", "Load Preset"), false);
-    setItemEnabled(addItem(file, "menuSavePreset", "Save Preset"), false);
+    QAction* savePreset = addItem(file, "menuSavePreset", "Save Preset");
+    setItemEnabled(savePreset, false);
+    // Backing up and restoring need what saving a preset needs: a linked pedal, ready.
+    for (const auto& [name, caption] : {std::pair{"menuBackUpPedal", "Back Up Pedal..."},
+                                        std::pair{"menuRestorePedal", "Restore Pedal..."}}) {
+        QAction* item = addItem(file, name, caption);
+        setItemEnabled(item, false);
+        connect(savePreset, &QAction::enabledChanged, item,
+                [this, item](bool on) { setItemEnabled(item, on); });
+    }
     QAction* loadIr = addItem(file, "menuLoadIR", "Load IR");
     loadIr->setVisible(false);
     setItemEnabled(loadIr, false);
@@ -236,7 +246,12 @@ void TformMain::attach(MainController* controller) {
     };
     on("menuSupport", [c] { c->menuSupportClick(); });
     on("menuSavePreset", [o] { o->presets().menuSavePresetClick(); });
-    on("menuLoadPreset", [o] { o->presets().menuLoadPresetClick(); });
+    on("menuBackUpPedal", [this, o] {
+        showOutcome(o->backupCommands().menuBackUpPedalClick(), QStringLiteral("Pedal backed up"));
+    });
+    on("menuRestorePedal", [this, o] {
+        showOutcome(o->backupCommands().menuRestorePedalClick(), QStringLiteral("Pedal restored"));
+    });
     on("menuScan", [o] { o->communication().menuScanClick(); });
     on("menuConnect", [o] { o->communication().ConnectOnClick(); });
     on("menuDisconnect", [o] { o->communication().menuDisconnectClick(); });

@@ -62,6 +62,7 @@ public:
     bool applyStyle(const QString& styleName) override;
     void BuildMidiChannelMenu() override;
     void setBusy(bool busy) override;
+    void linkShown(bool linked) override { Q_EMIT linkChanged(linked); }
 
     // PedalSettingsView.
     void setItemChecked(PedalMenuItem item, bool checked) override;
@@ -79,6 +80,10 @@ public:
     std::function<void(bool)> setEffectControlsEnabled;
     // The MIDI channel items' handler (index 0 is OMNI).
     std::function<void(int)> midiChannelClicked;
+
+Q_SIGNALS:
+    // The link opened (true) or closed.
+    void linkChanged(bool linked);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

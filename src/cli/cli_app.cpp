@@ -261,10 +261,7 @@ int CliApp::report(const Outcome& outcome) {
 }
 
 PedalBackup CliApp::pedalBackup() {
-    PedalOperations& c = *operations_;
-    return PedalBackup({c.communication(), c.messages(), c.controlAssignments(), c.tunings(),
-                        c.pedalSettings(), c.fxSettings(), c.parameterStore(),
-                        [this](int index) { return operations_->catalogue.effectName(index); }});
+    return operations_->pedalBackup();
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -90,6 +90,7 @@ void KnobDial::mousePressEvent(QMouseEvent* event) {
     dragging_ = true;
     pressAt_ = event->position().toPoint();
     pressPosition_ = position();
+    pressAngle_ = angle_;
     event->accept();
 }
 
@@ -102,8 +103,17 @@ void KnobDial::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void KnobDial::mouseReleaseEvent(QMouseEvent* event) {
+    if (!dragging_) {
+        QDial::mouseReleaseEvent(event);
+        return;
+    }
     dragging_ = false;
+    finishTurn(pressAngle_);
     event->accept();
+}
+
+void KnobDial::finishTurn(int fromAngle) {
+    if (angle_ != fromAngle) Q_EMIT turnFinished(fromAngle);
 }
 
 void KnobDial::wheelEvent(QWheelEvent* event) {
@@ -111,11 +121,16 @@ void KnobDial::wheelEvent(QWheelEvent* event) {
     wheelRemainder_ += event->angleDelta().y() + event->angleDelta().x();
     const int notches = wheelRemainder_ / 120;
     wheelRemainder_ -= notches * 120;
-    if (notches != 0) turnTo(position() + notches * WheelStep);
+    if (notches != 0) {
+        const int from = angle_;
+        turnTo(position() + notches * WheelStep);
+        finishTurn(from);
+    }
     event->accept();
 }
 
 void KnobDial::keyPressEvent(QKeyEvent* event) {
+    const int from = angle_;
     switch (event->key()) {
         case Qt::Key_Up:
         case Qt::Key_Right:
@@ -141,6 +156,7 @@ void KnobDial::keyPressEvent(QKeyEvent* event) {
             QDial::keyPressEvent(event);
             return;
     }
+    finishTurn(from);
     event->accept();
 }
 

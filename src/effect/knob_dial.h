@@ -33,6 +33,9 @@ public:
 Q_SIGNALS:
     // Only for a user's turn.
     void angleChanged(int angle);
+    // A user's turn ended: a drag released, one wheel notch or one key press that moved the knob.
+    // `fromAngle` is where that turn started.
+    void turnFinished(int fromAngle);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -43,10 +46,14 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    // Tells turnFinished when the knob moved away from `fromAngle`.
+    void finishTurn(int fromAngle);
+
     int angle_ = -135;
     bool dragging_ = false;
     QPoint pressAt_;
     int pressPosition_ = 0;
+    int pressAngle_ = -135;
     int wheelRemainder_ = 0;
 };
 

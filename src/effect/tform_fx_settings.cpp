@@ -11,6 +11,7 @@
 #include "effect/fx_settings.h"
 #include "effect/knob_dial.h"
 #include "effect/parameter_catalogue.h"
+#include "effect/sound_step.h"
 #include "effect/toggle_switch.h"
 
 namespace korvanne {
@@ -282,20 +283,39 @@ QFrame* TformFXsettings::addPanel(const QString& name, const QRect& area) {
 
 void TformFXsettings::attach(FxSettings* fx) {
     fx_ = fx;
+    // Each user's change runs its handler, then tells what the sound controls showed before.
+    const auto changed = [this](auto putBack) {
+        FxControlState before = soundControls(*this);
+        putBack(before);
+        Q_EMIT soundChangedByUser(before);
+    };
     for (int k = 0; k < KnobCount; ++k) {
         connect(knobs_[std::size_t(k)], &KnobDial::angleChanged, this,
                 [this, k] { fx_->knobChanged(Knob(k)); });
+        connect(knobs_[std::size_t(k)], &KnobDial::turnFinished, this, [changed, k](int from) {
+            changed([&](FxControlState& before) { before.showKnobAngle(Knob(k), from); });
+        });
     }
     for (int s = 0; s < SwitchCount; ++s) {
         connect(switches_[std::size_t(s)], &ToggleSwitch::toggled, this,
-                [this, s] { fx_->switchChanged(Switch(s)); });
+                [this, s, changed](bool on) {
+                    fx_->switchChanged(Switch(s));
+                    changed([&](FxControlState& before) { before.showSwitch(Switch(s), !on); });
+                });
     }
     for (int c = 0; c < NoteCutCount; ++c) {
-        connect(noteCuts_[std::size_t(c)], &QCheckBox::toggled, this,
-                [this, c] { fx_->noteCutChanged(NoteCut(c)); });
+        connect(
+            noteCuts_[std::size_t(c)], &QCheckBox::toggled, this, [this, c, changed](bool checked) {
+                fx_->noteCutChanged(NoteCut(c));
+                changed([&](FxControlState& before) { before.showNoteCut(NoteCut(c), !checked); });
+            });
     }
-    connect(cmbVariableWavePitch, &QComboBox::currentIndexChanged, this,
-            [this] { fx_->VariWavePitchOnChange(); });
+    connect(cmbVariableWavePitch, &QComboBox::currentIndexChanged, this, [this, changed] {
+        const int from = shownPitchEntry_;
+        fx_->VariWavePitchOnChange();
+        shownPitchEntry_ = cmbVariableWavePitch->currentIndex();
+        changed([&](FxControlState& before) { before.showHarmonicPitchEntry(from); });
+    });
     fx->setView(this);
 }
 
@@ -333,6 +353,7 @@ int TformFXsettings::harmonicPitchEntry() const {
 void TformFXsettings::showHarmonicPitchEntry(int entry) {
     const QSignalBlocker quiet(cmbVariableWavePitch);
     cmbVariableWavePitch->setCurrentIndex(entry);
+    shownPitchEntry_ = cmbVariableWavePitch->currentIndex();
 }
 
 int TformFXsettings::guitarTuningEntry() const {

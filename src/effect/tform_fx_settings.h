@@ -55,6 +55,11 @@ public:
     bool controlsEnabled() const override { return controlsEnabled_; }
     void setBusy(bool busy) override;
 
+Q_SIGNALS:
+    // A user's change of a sound control ended (a knob turn released, a switch, the harmonic
+    // pitch, a note-cut box); `before` is what the sound controls showed before it.
+    void soundChangedByUser(const korvanne::FxControlState& before);
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -72,6 +77,7 @@ private:
     std::array<ToggleSwitch*, SwitchCount> switches_{};
     std::array<QCheckBox*, NoteCutCount> noteCuts_{};
     QComboBox* cmbVariableWavePitch = nullptr;
+    int shownPitchEntry_ = InitialHarmonicPitchEntry;  // before a user's choice
     QComboBox* cmbGuitarTuning = nullptr;
     QComboBox* cmbSemitonesVariation = nullptr;
     QList<QWidget*> controls_;  // everything SetEffectControlsEnabled reaches

@@ -195,4 +195,50 @@ Outcome PedalBackup::restore(const PedalSnapshot& wanted, bool store, const Chan
                          QStringLiteral("Parameters saved in the pedal."));
 }
 
+std::vector<PedalBackup::Change> PedalBackup::plan(const PedalSnapshot& wanted) const {
+    const PedalSnapshot now = snapshot();
+    std::vector<Change> changes;
+    const auto differ = [&](const QString& label, const QString& from, const QString& to) {
+        if (from != to) changes.push_back({label, from, to});
+    };
+    // As the footswitch choices show a mode: 2 and 3 change the preset on a short press, 1 and 3
+    // bypass on a long one.
+    const auto footswitch = [](int mode) {
+        if (mode < 0 || mode > 3) return QString::number(mode);
+        return QStringLiteral("short %1, long %2")
+            .arg(mode >= 2 ? "preset" : "bypass", mode % 2 == 1 ? "bypass" : "preset");
+    };
+    const auto tuning = [](int t) { return Tunings::TuningEntries.value(t, QString::number(t)); };
+    const auto semitones = [](int s) {
+        return Tunings::SemitoneEntries.value(s + Tunings::SemitoneOffset, QString::number(s));
+    };
+    differ(QStringLiteral("Footswitch mode"), footswitch(now.footswitchMode),
+           footswitch(wanted.footswitchMode));
+    differ(QStringLiteral("Tuning"), tuning(now.tuning), tuning(wanted.tuning));
+    differ(QStringLiteral("Semitones"), semitones(now.semitones), semitones(wanted.semitones));
+    const char* const controls[] = {"Control I", "Control II", "Control III", "Control IV",
+                                    "Remote footswitch"};
+    for (int i = 0; i < AssignLists; ++i) {
+        differ(QString::fromLatin1(controls[i]), now.assignments.at(AssignmentKeys[i]),
+               wanted.assignments.at(AssignmentKeys[i]));
+    }
+    differ(QStringLiteral("Instrument range"), rangeText(now.instrumentRange),
+           rangeText(wanted.instrumentRange));
+    differ(QStringLiteral("Store bypass status"), onOff(now.storeBypassStatus),
+           onOff(wanted.storeBypassStatus));
+    differ(QStringLiteral("MIDI channel"),
+           PedalSettings::midiChannelCaption(midiChannel(now.midiChannel)),
+           PedalSettings::midiChannelCaption(midiChannel(wanted.midiChannel)));
+    if (wanted.bypassKnown)
+        differ(QStringLiteral("Bypass"), onOff(now.bypass), onOff(wanted.bypass));
+    for (const CatalogueEntry& entry : ParameterCatalogue()) {
+        const QString name = QString::fromLatin1(entry.name);
+        const auto it = wanted.parameters.find(name);
+        if (it == wanted.parameters.end()) continue;
+        differ(name, QString::fromStdString(hex8(now.parameters.at(name))),
+               QString::fromStdString(hex8(it->second)));
+    }
+    return changes;
+}
+
 }  // namespace korvanne

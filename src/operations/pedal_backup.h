@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <functional>
+#include <vector>
 
 #include "core/outcome.h"
 #include "operations/pedal_snapshot.h"
@@ -54,6 +55,17 @@ public:
     // Brings the pedal to `wanted`; with `store`, finishes with "Save Parameters". Done says
     // when nothing differed.
     Outcome restore(const PedalSnapshot& wanted, bool store, const ChangeReport& changed);
+
+    // One setting a restore would change, as a person reads it ("Dry", "00400000", "007FE000").
+    struct Change {
+        QString label;
+        QString from;
+        QString to;
+        QString line() const { return label + ": " + from + " -> " + to; }
+    };
+    // What restore(wanted) would change on the pedal the last status read described, in the
+    // order it sends them; empty when the pedal already holds `wanted`.
+    std::vector<Change> plan(const PedalSnapshot& wanted) const;
 
 private:
     Parts p_;

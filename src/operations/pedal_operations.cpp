@@ -10,7 +10,9 @@
 #include "effect/note_tracking_filter.h"
 #include "effect/parameter_store.h"
 #include "effect/tunings.h"
+#include "operations/backup_commands.h"
 #include "operations/front_end.h"
+#include "operations/pedal_backup.h"
 #include "operations/presets.h"
 #include "pedal/pedal_settings.h"
 #include "transfer/algorithm_upload.h"
@@ -23,34 +25,39 @@
 namespace korvanne {
 
 PedalOperations::PedalOperations(Services& services, FrontEnd& frontEnd)
-    : services_(services),
+    : consent_(services.dialogs),
+      services_{services.log,   consent_,      services.clock,
+                services.shell, services.home, services.transport},
       frontEnd_(frontEnd),
-      settings_(services.home),
-      unit_(services.transport, services.dialogs),
-      messages_(unit_, services.clock, services.log),
-      usbReadTimer_(services.clock.createTimer()),
-      uploadCheckTimer_(services.clock.createTimer()),
-      webVersionTimer_(services.clock.createTimer()),
+      settings_(services_.home),
+      unit_(services_.transport, services_.dialogs),
+      messages_(unit_, services_.clock, services_.log),
+      usbReadTimer_(services_.clock.createTimer()),
+      uploadCheckTimer_(services_.clock.createTimer()),
+      webVersionTimer_(services_.clock.createTimer()),
       communication_(std::make_unique<Communication>(*this)),
-      fxSettings_(std::make_unique<FxSettings>(services.log, services.dialogs, services.clock,
+      fxSettings_(std::make_unique<FxSettings>(services_.log, services_.dialogs, services_.clock,
                                                messages_, catalogue,
                                                communication_->RequestInProgress)),
       pedalSettings_(std::make_unique<PedalSettings>(
-          services, messages_, *communication_,
+          services_, messages_, *communication_,
           [this](const QString& text) { return rememberInstrument(text); })),
-      tunings_(std::make_unique<Tunings>(services, messages_, *fxSettings_)),
+      tunings_(std::make_unique<Tunings>(services_, messages_, *fxSettings_)),
       noteTrackingFilter_(
-          std::make_unique<NoteTrackingFilter>(services, messages_, *communication_)),
+          std::make_unique<NoteTrackingFilter>(services_, messages_, *communication_)),
       controlAssignments_(std::make_unique<ControlAssignments>(
-          services, messages_, *communication_, fxSettings_->records, *tunings_,
+          services_, messages_, *communication_, fxSettings_->records, *tunings_,
           [this](bool enabled) { frontEnd_.setAssignEnabled(enabled); })),
       parameterStore_(std::make_unique<ParameterStore>(
-          services, messages_, *communication_, fxSettings_->records,
+          services_, messages_, *communication_, fxSettings_->records,
           [this](bool enabled) { frontEnd_.showAllParametersEnabled(enabled); })),
       upload_(std::make_unique<AlgorithmUpload>(*this, *communication_)),
       firmwareUpgrade_(std::make_unique<FirmwareUpgrade>(*this, *communication_)),
-      presets_(std::make_unique<Presets>(services, messages_, *communication_, *fxSettings_)),
-      consoleTools_(std::make_unique<ConsoleTools>(services, messages_)),
+      presets_(std::make_unique<Presets>(services_, messages_, *communication_, *fxSettings_)),
+      backupCommands_(std::make_unique<BackupCommands>(services_, consent_, messages_,
+                                                       *communication_, *parameterStore_,
+                                                       [this] { return pedalBackup(); })),
+      consoleTools_(std::make_unique<ConsoleTools>(services_, messages_)),
       eraseSettings_(std::make_unique<EraseSettings>(*this, *communication_, *consoleTools_)),
       updateCheck_(std::make_unique<UpdateCheck>(*this)),
       updater_(std::make_unique<Updater>(*this, *updateCheck_)) {
@@ -97,6 +104,12 @@ PedalOperations::PedalOperations(Services& services, FrontEnd& frontEnd)
 }
 
 PedalOperations::~PedalOperations() = default;
+
+PedalBackup PedalOperations::pedalBackup() {
+    return PedalBackup({*communication_, messages_, *controlAssignments_, *tunings_,
+                        *pedalSettings_, *fxSettings_, *parameterStore_,
+                        [this](int index) { return catalogue.effectName(index); }});
+}
 
 QStringList PedalOperations::readStartupSettings() {
     QStringList errors;

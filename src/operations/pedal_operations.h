@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "core/consenting_dialogs.h"
 #include "core/services.h"
 #include "device/d2xx_unit.h"
 #include "device/device_messages.h"
@@ -16,6 +17,7 @@
 namespace korvanne {
 
 class AlgorithmUpload;
+class BackupCommands;
 class Communication;
 class ConsoleTools;
 class ControlAssignments;
@@ -26,6 +28,7 @@ class FxSettings;
 class NoteTrackingFilter;
 class ParameterStore;
 class PedalSettings;
+class PedalBackup;
 class Presets;
 class Timer;
 class Tunings;
@@ -96,13 +99,18 @@ public:
     AlgorithmUpload& upload() { return *upload_; }
     FirmwareUpgrade& firmwareUpgrade() { return *firmwareUpgrade_; }
     Presets& presets() { return *presets_; }
+    // Backup and restore over the operations above; the window's menu commands for them.
+    PedalBackup pedalBackup();
+    BackupCommands& backupCommands() { return *backupCommands_; }
     ConsoleTools& consoleTools() { return *consoleTools_; }
     EraseSettings& eraseSettings() { return *eraseSettings_; }
     UpdateCheck& updateCheck() { return *updateCheck_; }
     Updater& updater() { return *updater_; }
 
 private:
-    Services& services_;
+    // The front end's seams, with the dialogs able to take a Yes given to a whole restore.
+    ConsentingDialogs consent_;
+    Services services_;
     FrontEnd& frontEnd_;
     LocalSettings settings_;
     D2xxUnit unit_;
@@ -120,6 +128,7 @@ private:
     std::unique_ptr<AlgorithmUpload> upload_;
     std::unique_ptr<FirmwareUpgrade> firmwareUpgrade_;
     std::unique_ptr<Presets> presets_;
+    std::unique_ptr<BackupCommands> backupCommands_;
     std::unique_ptr<ConsoleTools> consoleTools_;
     std::unique_ptr<EraseSettings> eraseSettings_;
     std::unique_ptr<UpdateCheck> updateCheck_;

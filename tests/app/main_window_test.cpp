@@ -224,8 +224,8 @@ private Q_SLOTS:
         QCOMPARE(top, (QStringList{"menuFile", "menuConnection", "menuSettings",
                                    "menuFirmwareUpgrade", "menuInfo"}));
         QCOMPARE(itemNames(w.menu("menuFile")),
-                 (QStringList{"menuLoadPreset", "menuSavePreset", "menuLoadIR",
-                              "menuLoadAlgorithmFromFile"}));
+                 (QStringList{"menuLoadPreset", "menuSavePreset", "menuBackUpPedal",
+                              "menuRestorePedal", "menuLoadIR", "menuLoadAlgorithmFromFile"}));
         QCOMPARE(itemNames(w.menu("menuConnection")),
                  (QStringList{"menuScan", "menuConnect", "menuDisconnect"}));
         QCOMPARE(itemNames(w.menu("menuSettings")),
