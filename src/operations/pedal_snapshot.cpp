@@ -2,7 +2,6 @@
 
 #include <QJsonDocument>
 #include <QRegularExpression>
-#include <algorithm>
 
 #include "device/hex_qtext.h"
 #include "device/message_builders.h"
@@ -153,9 +152,9 @@ std::optional<PedalSnapshot> snapshotFromJson(const QByteArray& bytes, QString& 
         }
         s.parameters[it.key()] = text.toUInt(nullptr, 16);
     }
-    // The shown values only repeat "parameters" in the effect window's scale; a restore sends
-    // the raw values. One that says otherwise would have the restore do what the file does not
-    // seem to say, so the file is refused.
+    // The shown values only repeat "parameters" in the effect window's scale; a restore works
+    // from the raw values alone. A shown value that says otherwise would have the restore do
+    // what the file does not seem to say, so the file is refused.
     const QString shownKey = QLatin1String(ParametersShownKey);
     if (o.contains(shownKey)) {
         if (!o.value(shownKey).isObject()) {
@@ -180,8 +179,8 @@ std::optional<PedalSnapshot> snapshotFromJson(const QByteArray& bytes, QString& 
             if (it.value() != expected) {
                 error = QStringLiteral(
                             "\"%1\" gives %2 as %3 but its value %4 in \"parameters\" shows %5; "
-                            "a restore sends the value in \"parameters\", so change that one or "
-                            "take %2 out of \"%1\"")
+                            "a restore works from the value in \"parameters\", so change that one "
+                            "or take %2 out of \"%1\"")
                             .arg(shownKey, it.key(), jsonText(it.value()), qhex8(raw->second),
                                  jsonText(expected));
                 return std::nullopt;

@@ -28,7 +28,7 @@ struct PedalSnapshot {
     std::map<QString, std::uint32_t> parameters;  // catalogue name -> value
 
     // The JSON of `status --json` and of a backup. Each parameter is under "parameters" as the
-    // 8 hex digits the pedal reported, the value a restore sends, and under "parameters_shown"
+    // 8 hex digits the pedal reported, what a restore works from, and under "parameters_shown"
     // as the effect window shows it ("6.5", "on", "-11"; null when the window shows no value of
     // its own for it).
     QJsonObject toJson() const;

@@ -745,8 +745,8 @@ void CliCommandsTest::malformedBackupIsRefused_data() {
     QTest::newRow("shown value saying otherwise")
         << QByteArray(shown).replace("\"10.0\"", "\"8.0\"")
         << "\"parameters_shown\" gives Dry as \"8.0\" but its value 007FE000 in \"parameters\" "
-           "shows \"10.0\"; a restore sends the value in \"parameters\", so change that one "
-           "or take Dry out of \"parameters_shown\"";
+           "shows \"10.0\"; a restore works from the value in \"parameters\", so change that "
+           "one or take Dry out of \"parameters_shown\"";
     QTest::newRow("shown value of a parameter not given")
         << QByteArray(shown).replace("{\"Dry\": \"10.0\"}", "{\"Wave\": \"on\"}")
         << "\"parameters_shown\" gives \"Wave\", which \"parameters\" lacks";
