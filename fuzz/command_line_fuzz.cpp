@@ -8,6 +8,7 @@
 #include "cli/command_line.h"
 #include "cli/value_parsing.h"
 #include "console/filter_coefficients.h"
+#include "effect/shown_values.h"
 
 namespace {
 
@@ -35,6 +36,10 @@ void readValues(const QStringList& words) {
     mustExplain(set.has_value(), error);
     if (set && !set->entry) __builtin_trap();
     if (set && set->kind == SetRequest::Angle && (set->angle < -180 || set->angle > 180))
+        __builtin_trap();
+    // A shown value's setting shows that value again.
+    if (set && set->kind == SetRequest::Shown &&
+        settingFromShown(*set->entry, shownText(*set->entry, set->setting)) != set->setting)
         __builtin_trap();
 
     error.clear();

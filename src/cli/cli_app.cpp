@@ -320,6 +320,17 @@ int CliApp::status(CommandArguments& args) {
     for (int i = 0; i < AssignLists; ++i) {
         print(QString(controls[i]) + ": " + assignments[AssignmentKeys[i]].toString());
     }
+    // The nineteen parameters as the effect window shows them.
+    const QJsonObject raw = o["parameters"].toObject();
+    const QJsonObject shown = o[QLatin1String(ParametersShownKey)].toObject();
+    for (const CatalogueEntry& e : ParameterCatalogue()) {
+        const QString name = QString::fromLatin1(e.name);
+        const QJsonValue value = shown[name];
+        print(name + ": " +
+              (value.isString() ? value.toString()
+                                : QStringLiteral("not a value the effect window shows (%1)")
+                                      .arg(raw[name].toString())));
+    }
     return ExitDone;
 }
 
@@ -358,7 +369,7 @@ int CliApp::set(CommandArguments& args) {
     } else if (request->kind == SetRequest::Pitch) {
         outcome = fx.changeNow(entry->param, request->pitch + 12);
     } else {
-        outcome = fx.changeNow(entry->param, request->on ? 1 : 0);
+        outcome = fx.changeNow(entry->param, request->setting);
     }
     const ParameterRecords& records = fx.records;
     print(QStringLiteral("%1 = %2 (address %3)")

@@ -148,7 +148,8 @@ Works with a Korvanne MK3 pedal from the command line, with the same operations 
 Which pedal:
   --port PATH        the serial port at PATH (e.g. /dev/ttyUSB0, or korvanne-pedal-sim's port)
   --serial SERIAL    the USB bridge with this serial number (see `list`)
-  --simulate         the built-in simulated pedal
+  --simulate         the built-in simulated pedal, started fresh on every run: nothing
+                     carries over from one run to the next
   (none)             the one USB bridge that is connected
 
 Options:
@@ -162,11 +163,10 @@ Options:
 
 Commands:
   list                          the bridges found: serial number, a tab, description
-  status [--json]               link, read the pedal's state, print it and unlink
+  status [--json]               link, read the pedal's state, print it and unlink; the
+                                nineteen effect parameters as the effect window shows them
   set NAME VALUE                set a parameter by its name ("Dry", "Noise Gate Threshold";
-                                letter case ignored); VALUE is angle=DEG (knobs), on or off
-                                (switches, check boxes), pitch=N (-12..12, "1st Harmonic
-                                Pitch") or raw=0xHHHHHHHH (any parameter)
+                                letter case ignored) to VALUE, see "Parameter values" below
   bypass on|off                 switch the bypass
   upload [FILE]                 upload the algorithm of the pedal's current effect, or FILE
   tuning TUNING SEMITONES       set the tuning (0..8) and the semitone variation (-5..3)
@@ -196,10 +196,35 @@ Commands:
   coefficients NOTE GAIN Q      print a peaking filter's coefficients (no pedal needed)
   check-update                  ask the maker's web server for a newer editor (no pedal needed)
   backup FILE                   write the pedal's whole state as the JSON of `status --json`
+                                (see "Status and backup JSON" below)
   restore FILE [--no-store]     send what differs from FILE's state (a backup), each change
                                 printed, then "Save Parameters" unless --no-store
 
-Negative numbers are accepted wherever a number is expected (tuning 1 -1, set Dry angle=-45).
+Parameter values (set NAME VALUE):
+  6.5                a knob as its face shows it: 0.0 to 10.0 with at most one decimal; the
+                     knob goes to the position that shows it nearest to VALUE x 269 / 10, as
+                     if turned there in the effect window (set Dry 6.5). Read back from the
+                     pedal, a knob can show a tenth apart from the value set, in the effect
+                     window too: its reported value decodes to a neighbouring position.
+  -11                "1st Harmonic Pitch" in semitones, -12 to +12 (set "1st Harmonic Pitch"
+                     -11); also written pitch=N
+  on, off            a switch ("Wave", "Split", "Limit Range UP", "Noise Gate Status") or a
+                     check box ("Dominant Notes Cut", "High Notes Cut")
+  angle=DEG          a knob's pointer angle in whole degrees, -180 to 180: the minimum is -135
+                     at lower left; turning up goes clockwise over the top, the angle falling
+                     through -180 (the same as 180), 90 (straight up) and 0 to the maximum -45
+                     at lower right. An angle between -135 and -45 (below the knob) goes to the
+                     nearer end, -90 to the minimum.
+  raw=0xHHHHHHHH     the 8 hex digits sent as they are (any parameter)
+
+Status and backup JSON: "parameters" holds each parameter's value as the pedal reports it,
+8 hex digits; a restore works from these alone. "parameters_shown" repeats each value as the
+effect window shows it ("Dry": "6.5", "Wave": "on", "1st Harmonic Pitch": "-11"), or null for
+a value the window has no way to show. A restore reads backups with or without
+"parameters_shown" and refuses one whose shown values disagree with "parameters".
+
+Negative numbers are accepted wherever a number is expected (tuning 1 -1, set Dry angle=-45,
+set "1st Harmonic Pitch" -11).
 
 Exit status: 0 done, 1 the operation failed (no answer, refused, bad file), 2 usage error,
 3 no pedal found.

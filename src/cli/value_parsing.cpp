@@ -6,6 +6,7 @@
 #include "console/filter_coefficients.h"
 #include "device/hex_text.h"
 #include "effect/note_tracking_filter.h"
+#include "effect/shown_values.h"
 
 namespace korvanne {
 
@@ -82,16 +83,23 @@ std::optional<SetRequest> parseSetRequest(QStringList words, QString& error) {
         }
         request.kind = SetRequest::Raw;
         request.raw = digits->toUInt(nullptr, 16);
-    } else if (value == "on" || value == "off") {
-        if (entry.encoding != Encoding::WaveSwitch && entry.encoding != Encoding::Switch &&
-            entry.encoding != Encoding::CheckBox) {
-            error = QStringLiteral("%1 is not a switch: on and off do not apply.").arg(shownName);
-            return std::nullopt;
-        }
-        request.kind = SetRequest::OnOff;
-        request.on = value == "on";
+    } else if (value.contains('=')) {
+        error = QStringLiteral(
+            "VALUE must be the value as the effect window shows it (6.5, -11, on, off), "
+            "angle=DEG, pitch=N or raw=0xHHHHHHHH.");
+        return std::nullopt;
+    } else if (const std::optional<int> setting = settingFromShown(entry, value.toStdString())) {
+        request.kind = SetRequest::Shown;
+        request.setting = *setting;
+    } else if ((value == "on" || value == "off") && entry.encoding == Encoding::Knob) {
+        error = QStringLiteral("%1 is not a switch: on and off do not apply.").arg(shownName);
+        return std::nullopt;
     } else {
-        error = QStringLiteral("VALUE must be angle=DEG, on, off, pitch=N or raw=0xHHHHHHHH.");
+        const QString other = entry.encoding == Encoding::Knob         ? "angle=DEG or "
+                              : entry.encoding == Encoding::PitchTable ? "pitch=N or "
+                                                                       : "";
+        error = QStringLiteral("%1 wants %2 as the effect window shows it, or %3raw=0xHHHHHHHH.")
+                    .arg(shownName, QString::fromStdString(shownValueForms(entry)), other);
         return std::nullopt;
     }
     return request;

@@ -23,15 +23,17 @@ std::optional<int> wholeNumber(const QString& word, int minimum, int maximum);
 // A catalogue parameter by its name, letter case ignored; nothing when there is none.
 const CatalogueEntry* parameterByName(const QString& name);
 
-// `set NAME VALUE`: the name may be several words, the value is the last word.
+// `set NAME VALUE`: the name may be several words, the value is the last word. A bare value is
+// the shown value, as the effect window shows it (effect/shown_values.h): a knob's 0.0 to 10.0,
+// the harmonic pitch's semitones, on or off.
 struct SetRequest {
-    enum Kind { Angle, Pitch, Raw, OnOff };
+    enum Kind { Angle, Pitch, Raw, Shown };
     const CatalogueEntry* entry = nullptr;
-    Kind kind = OnOff;
+    Kind kind = Shown;
     int angle = 0;          // Angle: whole degrees, -180..180
     int pitch = 0;          // Pitch: semitones, -12..12
     std::uint32_t raw = 0;  // Raw
-    bool on = false;        // OnOff
+    int setting = 0;        // Shown: the control's setting (a knob's angle, a pitch entry, 1/0)
 };
 std::optional<SetRequest> parseSetRequest(QStringList words, QString& error);
 

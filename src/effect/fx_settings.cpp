@@ -8,6 +8,7 @@
 #include "device/device_messages.h"
 #include "device/hex_text.h"
 #include "device/message_builders.h"
+#include "effect/shown_values.h"
 #include "transfer/effect_resources.h"
 
 namespace korvanne {
@@ -321,23 +322,22 @@ void FxSettings::putValuesOnControls(bool runHandlers) {
     };
     for (Param p : ApplyOrder) {
         const CatalogueEntry& e = catalogueEntry(p);
-        const std::uint32_t v = records.value(e.param);
+        // Nothing for a value the control does not show: it keeps its state.
+        const std::optional<int> setting = controlSettingOf(e, records.value(p));
+        if (!setting) continue;
         switch (e.encoding) {
             case Encoding::Knob:
-                knob(knobOf(e.param), DecodeKnob(v, e.readBackScale));
+                knob(knobOf(p), *setting);
                 break;
             case Encoding::WaveSwitch:
-                if (v == WaveOn || v == WaveOff) toggle(Switch::swtWave, v == WaveOn);
-                break;
             case Encoding::Switch:
-                // Split keeps its state for codes other than 1 and 0; the others show off.
-                if (e.param != Param::Split || v <= 1) toggle(switchOf(e.param), v == 1);
+                toggle(switchOf(p), *setting == 1);
                 break;
             case Encoding::PitchTable:
-                if (const auto entry = harmonicPitchEntry(v)) pitch(*entry);
+                pitch(*setting);
                 break;
             case Encoding::CheckBox:
-                noteCut(noteCutOf(e.param), v == 1);
+                noteCut(noteCutOf(p), *setting == 1);
                 break;
         }
     }

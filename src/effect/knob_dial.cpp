@@ -7,6 +7,7 @@
 #include <QtMath>
 
 #include "effect/parameter_catalogue.h"
+#include "effect/shown_values.h"
 
 namespace korvanne {
 
@@ -73,7 +74,7 @@ void KnobDial::paintEvent(QPaintEvent*) {
     f.setPixelSize(qMax(8, int(side / 5)));
     p.setFont(f);
     p.setPen(on ? pal.color(QPalette::Text) : pal.color(QPalette::Mid));
-    p.drawText(body, Qt::AlignCenter, QString::number(pos * 10.0 / (KnobPositions - 1), 'f', 1));
+    p.drawText(body, Qt::AlignCenter, QString::fromStdString(knobFaceText(pos)));
 
     if (hasFocus()) {
         p.setPen(QPen(pal.color(QPalette::Highlight), 1, Qt::DotLine));

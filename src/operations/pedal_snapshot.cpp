@@ -2,16 +2,37 @@
 
 #include <QJsonDocument>
 #include <QRegularExpression>
-#include <algorithm>
 
 #include "device/hex_qtext.h"
 #include "device/message_builders.h"
 #include "effect/parameter_catalogue.h"
+#include "effect/shown_values.h"
 #include "pedal/pedal_settings.h"
 
 namespace korvanne {
 
-namespace {}  // namespace
+namespace {
+
+const CatalogueEntry* entryNamed(const QString& name) {
+    for (const CatalogueEntry& e : ParameterCatalogue()) {
+        if (name == QLatin1String(e.name)) return &e;
+    }
+    return nullptr;
+}
+
+// A shown value as a sentence quotes it.
+QString jsonText(const QJsonValue& v) {
+    if (v.isString()) return '"' + v.toString() + '"';
+    if (v.isNull()) return QStringLiteral("null");
+    return v.toVariant().toString();
+}
+
+}  // namespace
+
+QJsonValue shownJson(const CatalogueEntry& entry, std::uint32_t value) {
+    const std::optional<std::string> shown = shownValue(entry, value);
+    return shown ? QJsonValue(QString::fromStdString(*shown)) : QJsonValue(QJsonValue::Null);
+}
 
 QJsonObject PedalSnapshot::toJson() const {
     QJsonObject o;
@@ -35,8 +56,13 @@ QJsonObject PedalSnapshot::toJson() const {
                             : midiChannel;
     o["midi_channel"] = channel == 0 ? QJsonValue("OMNI") : QJsonValue(channel);
     QJsonObject p;
-    for (const auto& [name, value] : parameters) p[name] = qhex8(value);
+    QJsonObject shown;
+    for (const auto& [name, value] : parameters) {
+        p[name] = qhex8(value);
+        if (const CatalogueEntry* entry = entryNamed(name)) shown[name] = shownJson(*entry, value);
+    }
     o["parameters"] = p;
+    o[QLatin1String(ParametersShownKey)] = shown;
     return o;
 }
 
@@ -115,10 +141,7 @@ std::optional<PedalSnapshot> snapshotFromJson(const QByteArray& bytes, QString& 
     static const QRegularExpression eightHex(QStringLiteral("^[0-9A-Fa-f]{8}$"));
     const QJsonObject parameters = o.value("parameters").toObject();
     for (auto it = parameters.begin(); it != parameters.end(); ++it) {
-        const auto& catalogue = ParameterCatalogue();
-        if (std::none_of(catalogue.begin(), catalogue.end(), [&](const CatalogueEntry& e) {
-                return it.key() == QLatin1String(e.name);
-            })) {
+        if (!entryNamed(it.key())) {
             error = QStringLiteral("\"%1\" is not a parameter name").arg(it.key());
             return std::nullopt;
         }
@@ -128,6 +151,41 @@ std::optional<PedalSnapshot> snapshotFromJson(const QByteArray& bytes, QString& 
             return std::nullopt;
         }
         s.parameters[it.key()] = text.toUInt(nullptr, 16);
+    }
+    // The shown values only repeat "parameters" in the effect window's scale; a restore works
+    // from the raw values alone. A shown value that says otherwise would have the restore do
+    // what the file does not seem to say, so the file is refused.
+    const QString shownKey = QLatin1String(ParametersShownKey);
+    if (o.contains(shownKey)) {
+        if (!o.value(shownKey).isObject()) {
+            error = QStringLiteral("\"%1\" must be an object").arg(shownKey);
+            return std::nullopt;
+        }
+        const QJsonObject shown = o.value(shownKey).toObject();
+        for (auto it = shown.begin(); it != shown.end(); ++it) {
+            const CatalogueEntry* entry = entryNamed(it.key());
+            if (!entry) {
+                error = QStringLiteral("\"%1\" in \"%2\" is not a parameter name")
+                            .arg(it.key(), shownKey);
+                return std::nullopt;
+            }
+            const auto raw = s.parameters.find(it.key());
+            if (raw == s.parameters.end()) {
+                error = QStringLiteral("\"%1\" gives \"%2\", which \"parameters\" lacks")
+                            .arg(shownKey, it.key());
+                return std::nullopt;
+            }
+            const QJsonValue expected = shownJson(*entry, raw->second);
+            if (it.value() != expected) {
+                error = QStringLiteral(
+                            "\"%1\" gives %2 as %3 but its value %4 in \"parameters\" shows %5; "
+                            "a restore works from the value in \"parameters\", so change that one "
+                            "or take %2 out of \"%1\"")
+                            .arg(shownKey, it.key(), jsonText(it.value()), qhex8(raw->second),
+                                 jsonText(expected));
+                return std::nullopt;
+            }
+        }
     }
 
     s.firmware = o.value("firmware").toInt();

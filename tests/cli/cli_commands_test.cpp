@@ -6,6 +6,8 @@
 #include <QTest>
 
 #include "cli_harness.h"
+#include "device/hex_text.h"
+#include "effect/parameter_catalogue.h"
 #include "loopback_http_server.h"
 #include "operations/local_settings.h"
 #include "sim_arguments.h"
@@ -14,6 +16,16 @@
 
 using namespace korvanne;
 using namespace korvanne::test;
+
+namespace {
+
+// The value a knob position sends.
+QByteArray knobValueAt(int position) {
+    return QByteArray::number(EncodeKnob(knobAngleFromPosition(position)).value, 16)
+        .rightJustified(8, '0');
+}
+
+}  // namespace
 
 class CliCommandsTest : public QObject {
     Q_OBJECT
@@ -34,6 +46,10 @@ private Q_SLOTS:
     void onlyWhatTheCommandSends();
     void setOneParameter_data();
     void setOneParameter();
+    void badValuesSendNothing_data();
+    void badValuesSendNothing();
+    void statusShowsTheParametersAsTheWindowDoes_data();
+    void statusShowsTheParametersAsTheWindowDoes();
     void presetRoundTrip();
     void upload();
     void uploadRefusedByThePedal();
@@ -54,6 +70,8 @@ private Q_SLOTS:
     void backupWritesTheStatus();
     void malformedBackupIsRefused_data();
     void malformedBackupIsRefused();
+    void backupWithOrWithoutShownValuesRestores_data();
+    void backupWithOrWithoutShownValuesRestores();
 };
 
 void CliCommandsTest::statusJson_data() {
@@ -282,6 +300,25 @@ void CliCommandsTest::setOneParameter_data() {
                            << QByteArray("00800000");
     QTest::newRow("raw value") << QStringList{"set", "Input Level", "raw=0x00123456"} << 0
                                << QByteArray("00123456");
+    // The value as the effect window shows it: a knob goes to the position showing it nearest
+    // to value × 269 / 10 (6.5: position 175, angle 49) and sends what that position sends.
+    QTest::newRow("knob shown value")
+        << QStringList{"set", "Dry", "6.5"} << 0 << QByteArray("00534000");
+    QTest::newRow("knob at the 6.5 position's angle")
+        << QStringList{"set", "Dry", "angle=49"} << 0 << QByteArray("00534000");
+    QTest::newRow("knob shown 0") << QStringList{"set", "Wave Clip", "0"} << 0 << knobValueAt(0);
+    QTest::newRow("knob shown 10.0")
+        << QStringList{"set", "Dry HPF", "10.0"} << 0 << QByteArray("007fe000");
+    // Reported in 24 steps, sent in the knobs' own encoding like the others.
+    QTest::newRow("Low Pass shown 5.0")
+        << QStringList{"set", "Low Pass", "5.0"} << 0 << knobValueAt(135);
+    QTest::newRow("pitch as a bare negative number")
+        << QStringList{"set", "1st Harmonic Pitch", "-11"} << 0 << QByteArray("0022aaa8");
+    QTest::newRow("pitch 0") << QStringList{"set", "1st Harmonic Pitch", "0"} << 0
+                             << QByteArray("00400000");
+    QTest::newRow("Wave on") << QStringList{"set", "Wave", "on"} << 0 << QByteArray("00400000");
+    QTest::newRow("Noise Gate Status on")
+        << QStringList{"set", "Noise Gate Status", "on"} << 0 << QByteArray("00000001");
     // Without a tuning the note cut turns itself off again and sends 0.
     QTest::newRow("note cut without a tuning")
         << QStringList{"set", "Dominant Notes Cut", "on"} << 1 << QByteArray("00000000");
@@ -304,6 +341,99 @@ void CliCommandsTest::setOneParameter() {
     QVERIFY2(run.out.endsWith(" = " + value.toUpper() + " (address " +
                               write.mid(1, 2).toHex().toUpper() + ")\n"),
              run.describe());
+}
+
+void CliCommandsTest::badValuesSendNothing_data() {
+    QTest::addColumn<QStringList>("words");
+    QTest::addColumn<QString>("message");
+    const QString knob =
+        "Dry wants 0.0 to 10.0 with at most one decimal (e.g. 6.5) as the effect "
+        "window shows it, or angle=DEG or raw=0xHHHHHHHH.";
+    QTest::newRow("knob above 10") << QStringList{"set", "Dry", "10.5"} << knob;
+    QTest::newRow("knob negative") << QStringList{"set", "Dry", "-1"} << knob;
+    QTest::newRow("knob two decimals") << QStringList{"set", "Dry", "6.55"} << knob;
+    QTest::newRow("knob not a number") << QStringList{"set", "Dry", "loud"} << knob;
+    QTest::newRow("pitch beyond -12")
+        << QStringList{"set", "1st Harmonic Pitch", "-13"}
+        << "1st Harmonic Pitch wants semitones from -12 to +12 (e.g. -11) as the effect window "
+           "shows it, or pitch=N or raw=0xHHHHHHHH.";
+    QTest::newRow("switch yes")
+        << QStringList{"set", "Noise Gate Status", "yes"}
+        << "Noise Gate Status wants on or off as the effect window shows it, or raw=0xHHHHHHHH.";
+    QTest::newRow("on for a knob")
+        << QStringList{"set", "Dry", "on"} << "Dry is not a switch: on and off do not apply.";
+}
+
+void CliCommandsTest::badValuesSendNothing() {
+    QFETCH(QStringList, words);
+    QFETCH(QString, message);
+    CliHarness cli;
+    const CliRun run = cli.run(words);
+    QCOMPARE(run.exitCode, 2);
+    // One sentence and the pointer to --help, on one line; the pedal is not even linked.
+    QCOMPARE(run.err, (message + ' ' + usageHint() + '\n').toUtf8());
+    QCOMPARE(run.out, QByteArray());
+    QCOMPARE(cli.settled(), QByteArray());
+}
+
+void CliCommandsTest::statusShowsTheParametersAsTheWindowDoes_data() {
+    QTest::addColumn<int>("parameter");
+    QTest::addColumn<qint64>("stored");  // in the simulated pedal
+    QTest::addColumn<qint64>("reported");
+    QTest::addColumn<QString>("shown");  // empty: null, a value the window does not show
+    QTest::addColumn<QString>("line");   // in the status text
+
+    const auto row = [](const char* name, Param p, std::uint32_t reported, const char* shown,
+                        const char* line, std::optional<std::uint32_t> stored = {}) {
+        QTest::newRow(name) << order(p) << qint64(stored.value_or(reported)) << qint64(reported)
+                            << shown << line;
+    };
+    row("knob", Param::Dry, 0x00534000, "6.5", "Dry: 6.5");
+    row("knob at its maximum", Param::NoiseGateThreshold, KnobMaximumValue, "10.0",
+        "Noise Gate Threshold: 10.0");
+    // The pedal reports Low Pass in 24 steps: the knob's 90 degrees as 12.
+    row("Low Pass in its steps", Param::LowPass, 12, "5.0", "Low Pass: 5.0", 0x003FC000);
+    row("pitch", Param::HarmonicPitch, 0x0022AAA8, "-11", "1st Harmonic Pitch: -11");
+    row("pitch up", Param::HarmonicPitch, 0x00800000, "+12", "1st Harmonic Pitch: +12");
+    row("Wave", Param::Wave, WaveOn, "on", "Wave: on");
+    row("switch", Param::NoiseGateStatus, 1, "on", "Noise Gate Status: on");
+    row("check box", Param::HighNotesCut, 1, "on", "High Notes Cut: on");
+    row("Split code 5", Param::Split, 5, "",
+        "Split: not a value the effect window shows (00000005)");
+}
+
+void CliCommandsTest::statusShowsTheParametersAsTheWindowDoes() {
+    QFETCH(int, parameter);
+    QFETCH(qint64, stored);
+    QFETCH(qint64, reported);
+    QFETCH(QString, shown);
+    QFETCH(QString, line);
+    CliHarness cli;
+    cli.pedal->state().values[std::size_t(parameter)] = std::uint32_t(stored);
+    const QString name = QString::fromLatin1(catalogueEntry(Param(parameter)).name);
+
+    const CliRun json = cli.run({"status", "--json"});
+    QVERIFY2(json.exitCode == 0, json.describe());
+    // The raw value keeps its key and its meaning; the shown value stands beside it.
+    const QJsonObject raw = json.json()["parameters"].toObject();
+    const QJsonObject shownValues = json.json()["parameters_shown"].toObject();
+    QCOMPARE(raw[name].toString(), QString::fromStdString(hex8(std::uint32_t(reported))));
+    QCOMPARE(shownValues[name], shown.isEmpty() ? QJsonValue(QJsonValue::Null) : QJsonValue(shown));
+    QCOMPARE(shownValues.keys(), raw.keys());
+    QCOMPARE(raw.size(), ParameterCount);
+
+    const CliRun text = cli.run({"status"});
+    QVERIFY2(text.exitCode == 0, text.describe());
+    QVERIFY2(text.out.contains('\n' + line.toUtf8() + '\n'), text.out);
+    // After what it printed before, every parameter on a line of its own.
+    const QList<QByteArray> lines = text.out.split('\n');
+    const qsizetype remote = lines.indexOf("Remote footswitch: Not Assigned");
+    QVERIFY2(remote > 0, text.out);
+    for (int p = 0; p < ParameterCount; ++p) {
+        QVERIFY2(
+            lines.value(remote + 1 + p).startsWith(ParameterCatalogue()[p].name + QByteArray(": ")),
+            text.out);
+    }
 }
 
 void CliCommandsTest::presetRoundTrip() {
@@ -610,6 +740,19 @@ void CliCommandsTest::malformedBackupIsRefused_data() {
         << "\"midi_channel\" must be \"OMNI\" or a number from 1 to 16";
     QTest::newRow("value not 8 hex digits") << QByteArray(valid).replace("007FE000", "7FE000")
                                             << "the value of \"Dry\" must be 8 hex digits";
+    const QByteArray shown = QByteArray(valid).replace(
+        "\"parameters\":", "\"parameters_shown\": {\"Dry\": \"10.0\"}, \"parameters\":");
+    QTest::newRow("shown value saying otherwise")
+        << QByteArray(shown).replace("\"10.0\"", "\"8.0\"")
+        << "\"parameters_shown\" gives Dry as \"8.0\" but its value 007FE000 in \"parameters\" "
+           "shows \"10.0\"; a restore works from the value in \"parameters\", so change that "
+           "one or take Dry out of \"parameters_shown\"";
+    QTest::newRow("shown value of a parameter not given")
+        << QByteArray(shown).replace("{\"Dry\": \"10.0\"}", "{\"Wave\": \"on\"}")
+        << "\"parameters_shown\" gives \"Wave\", which \"parameters\" lacks";
+    QTest::newRow("shown values not an object")
+        << QByteArray(shown).replace("{\"Dry\": \"10.0\"}", "[\"10.0\"]")
+        << "\"parameters_shown\" must be an object";
     QTest::newRow("assignment the control does not offer")
         << QByteArray(valid).replace("{\"control1\": \"Not Assigned\"", "{\"control1\": \"Bypass\"")
         << "\"Bypass\" cannot be assigned to control1";
@@ -627,6 +770,45 @@ void CliCommandsTest::malformedBackupIsRefused() {
     QVERIFY2(run.err.contains(message.toUtf8()), run.describe());
     QCOMPARE(run.err.count('\n'), 1);
     QCOMPARE(cli.received(), QByteArray());
+}
+
+void CliCommandsTest::backupWithOrWithoutShownValuesRestores_data() {
+    QTest::addColumn<QByteArray>("shown");  // the "parameters_shown" part of the file
+
+    // Backups written before the shown values existed carry none.
+    QTest::newRow("without shown values") << QByteArray();
+    QTest::newRow("with shown values")
+        << QByteArray(R"("parameters_shown": {"Dry": "6.5", "Wave": "on", "Low Pass": "5.0",
+                        "1st Harmonic Pitch": "-11", "Noise Gate Status": "on"},)");
+}
+
+void CliCommandsTest::backupWithOrWithoutShownValuesRestores() {
+    QFETCH(QByteArray, shown);
+    const QByteArray content = R"({"firmware": 13, "algorithm": "0014", "effect": 0,
+        "effect_name": "Korvanne MK3 0014", "footswitch_mode": 0, "tuning": 0, "semitones": 0,
+        "bypass": false, "store_bypass_status": false, "instrument_range": "standard",
+        "midi_channel": "OMNI",
+        "assignments": {"control1": "Not Assigned", "control2": "Not Assigned",
+                        "control3": "Not Assigned", "control4": "Not Assigned",
+                        "remote": "Not Assigned"},)" +
+                               shown + R"(
+        "parameters": {"Dry": "00534000", "Wave": "00400000", "Low Pass": "0000000C",
+                       "1st Harmonic Pitch": "0022AAA8", "Noise Gate Status": "00000001"}})";
+    CliHarness cli;
+    QTemporaryDir dir;
+    const QString file = dir.filePath("backup.json");
+    QVERIFY(writeBytes(file, content));
+    const CliRun run = cli.run({"--yes", "restore", file, "--no-store"});
+    QVERIFY2(run.exitCode == 0, run.describe());
+    QVERIFY2(run.out.contains("parameters.Dry: 00400000 -> 00534000\n"), run.describe());
+    // The raw values that differ (a new pedal's Wave is on already), each through its
+    // parameter's own write; Low Pass's 12 of 24 steps through its knob's decoding and encoding,
+    // as a preset's values go.
+    QCOMPARE(cli.settled().toHex(), QByteArray("0200"
+                                               "01002700534000"
+                                               "0100af003fc000"
+                                               "0100520022aaa8"
+                                               "0100bc00000001"));
 }
 
 QTEST_GUILESS_MAIN(CliCommandsTest)

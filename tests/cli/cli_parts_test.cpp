@@ -145,6 +145,9 @@ void CliPartsTest::grammar_data() {
     QTest::newRow("negative in a value")
         << QStringList{"--simulate", "set", "Dry", "angle=-45"} << "set"
         << QStringList{"Dry", "angle=-45"} << "" << false << "";
+    QTest::newRow("negative value")
+        << QStringList{"set", "1st Harmonic Pitch", "-11"} << "set"
+        << QStringList{"1st Harmonic Pitch", "-11"} << "" << false << "";
     QTest::newRow("decimal negative")
         << QStringList{"coefficients", "A2", "-6.5", "11"} << "coefficients"
         << QStringList{"A2", "-6.5", "11"} << "" << false << "";
@@ -187,7 +190,7 @@ void CliPartsTest::setRequest_data() {
     QTest::addColumn<QStringList>("words");
     QTest::addColumn<QString>("parameter");
     QTest::addColumn<int>("kind");
-    QTest::addColumn<qint64>("value");  // angle, pitch, raw or on (1) / off (0)
+    QTest::addColumn<qint64>("value");  // angle, pitch, raw, or the shown value's setting
     QTest::addColumn<QString>("error");
 
     using R = SetRequest;
@@ -207,10 +210,21 @@ void CliPartsTest::setRequest_data() {
                                  << int(R::Raw) << qint64(0x00123ABC) << "";
     QTest::newRow("raw without 0x")
         << QStringList{"Wave", "raw=FFFFFFFF"} << "Wave" << int(R::Raw) << qint64(0xFFFFFFFF) << "";
-    QTest::newRow("switch") << QStringList{"wave", "on"} << "Wave" << int(R::OnOff) << qint64(1)
+    QTest::newRow("switch") << QStringList{"wave", "on"} << "Wave" << int(R::Shown) << qint64(1)
                             << "";
     QTest::newRow("check box") << QStringList{"High Notes Cut", "off"} << "High Notes Cut"
-                               << int(R::OnOff) << qint64(0) << "";
+                               << int(R::Shown) << qint64(0) << "";
+    // A knob's shown value: the angle of the position showing it (6.5: position 175).
+    QTest::newRow("knob shown") << QStringList{"Dry", "6.5"} << "Dry" << int(R::Shown)
+                                << qint64(224 - 175) << "";
+    QTest::newRow("knob whole number")
+        << QStringList{"Sub", "Mix", "10"} << "Sub Mix" << int(R::Shown) << qint64(-45) << "";
+    // The pitch's shown value: the list's entry.
+    QTest::newRow("pitch bare negative")
+        << QStringList{"1st Harmonic Pitch", "-11"} << "1st Harmonic Pitch" << int(R::Shown)
+        << qint64(1) << "";
+    QTest::newRow("pitch bare +12") << QStringList{"1st Harmonic Pitch", "+12"}
+                                    << "1st Harmonic Pitch" << int(R::Shown) << qint64(24) << "";
 
     const QString noAngle = "angle= wants whole degrees from -180 to 180.";
     QTest::newRow("angle beyond 180")
@@ -230,8 +244,26 @@ void CliPartsTest::setRequest_data() {
                                  << "raw= wants 8 hex digits, e.g. 0x007FE000.";
     QTest::newRow("on for a knob") << QStringList{"Dry", "on"} << "" << 0 << qint64(0)
                                    << "Dry is not a switch: on and off do not apply.";
-    QTest::newRow("ON is not on") << QStringList{"Wave", "ON"} << "" << 0 << qint64(0)
-                                  << "VALUE must be angle=DEG, on, off, pitch=N or raw=0xHHHHHHHH.";
+    QTest::newRow("ON is not on")
+        << QStringList{"Wave", "ON"} << "" << 0 << qint64(0)
+        << "Wave wants on or off as the effect window shows it, or raw=0xHHHHHHHH.";
+    const QString knobValue =
+        "Dry wants 0.0 to 10.0 with at most one decimal (e.g. 6.5) as the effect window shows "
+        "it, or angle=DEG or raw=0xHHHHHHHH.";
+    QTest::newRow("knob past 10") << QStringList{"Dry", "10.1"} << "" << 0 << qint64(0)
+                                  << knobValue;
+    QTest::newRow("knob below 0") << QStringList{"Dry", "-0.5"} << "" << 0 << qint64(0)
+                                  << knobValue;
+    QTest::newRow("knob with two decimals")
+        << QStringList{"Dry", "6.55"} << "" << 0 << qint64(0) << knobValue;
+    QTest::newRow("pitch bare 13")
+        << QStringList{"1st Harmonic Pitch", "13"} << "" << 0 << qint64(0)
+        << "1st Harmonic Pitch wants semitones from -12 to +12 (e.g. -11) as the effect window "
+           "shows it, or pitch=N or raw=0xHHHHHHHH.";
+    QTest::newRow("unknown KIND=")
+        << QStringList{"Dry", "level=3"} << "" << 0 << qint64(0)
+        << "VALUE must be the value as the effect window shows it (6.5, -11, on, off), "
+           "angle=DEG, pitch=N or raw=0xHHHHHHHH.";
     QTest::newRow("unknown name") << QStringList{"Volume", "angle=0"} << "" << 0 << qint64(0)
                                   << "'Volume' is not a parameter name (\"Dry\", \"Noise Gate "
                                      "Threshold\", ... as the effect window names them).";
@@ -258,7 +290,7 @@ void CliPartsTest::setRequest() {
     const qint64 taken = request->kind == SetRequest::Angle   ? request->angle
                          : request->kind == SetRequest::Pitch ? request->pitch
                          : request->kind == SetRequest::Raw   ? qint64(request->raw)
-                                                              : qint64(request->on);
+                                                              : qint64(request->setting);
     QCOMPARE(taken, value);
 }
 
