@@ -187,6 +187,13 @@ TformFXsettings::TformFXsettings(QWidget* parent)
         // "Footswitch Long Press: Bypass": the button's own text would not say which press.
         for (QRadioButton* choice : {bypass, preset})
             choice->setAccessibleName(pairCaption->text() + " " + choice->text());
+        // A pair is one stop for Tab, on its checked choice; the arrow keys move within it.
+        const auto tabStopOnChecked = [bypass, preset] {
+            for (QRadioButton* choice : {bypass, preset})
+                choice->setFocusPolicy(choice->isChecked() ? Qt::StrongFocus : Qt::ClickFocus);
+        };
+        tabStopOnChecked();
+        connect(group, &QButtonGroup::buttonToggled, this, tabStopOnChecked);
         controls_ << bypass << preset;
         unsent(Unsent::Footswitch).choices << bypass << preset;
     }

@@ -71,6 +71,19 @@ private Q_SLOTS:
     void initTestCase() { QLocale::setDefault(QLocale::c()); }
     void cleanup() { QLocale::setDefault(QLocale::c()); }
 
+    void everyButtonSaysWhatItDoes() {
+        EditorFixture f;
+        f.start();
+        const QList<QAbstractButton*> buttons =
+            f.editor->console().findChildren<QAbstractButton*>();
+        // The log's own controls and the tools, the hidden row's included.
+        QCOMPARE(buttons.size(), 7);
+        for (QAbstractButton* b : buttons) {
+            QVERIFY2(!b->toolTip().isEmpty(), qPrintable(b->objectName()));
+            QVERIFY2(b->toolTip().endsWith('.'), qPrintable(b->objectName()));
+        }
+    }
+
     void toolRowAtCreation() {
         EditorFixture f;
         f.start();

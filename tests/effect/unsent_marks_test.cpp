@@ -8,8 +8,11 @@
 #include <QStatusBar>
 #include <QTest>
 
+#include "core/clock.h"
+#include "device/device_messages.h"
 #include "effect/control_assignments.h"
 #include "effect/tform_fx_settings.h"
+#include "effect/toggle_switch.h"
 #include "effect/tunings.h"
 #include "linked_editor.h"
 
@@ -139,30 +142,74 @@ private Q_SLOTS:
 
     void aSendThatDidNotHappenKeepsTheMark_data() {
         QTest::addColumn<Unsent>("g");
-        QTest::addColumn<bool>("pulled");  // else the question is answered No
-        QTest::newRow("tuning, answered No") << Unsent::Tuning << false;
-        QTest::newRow("tuning, cable pulled") << Unsent::Tuning << true;
-        QTest::newRow("assignments, answered No") << Unsent::Assignments << false;
-        QTest::newRow("assignments, cable pulled") << Unsent::Assignments << true;
-        QTest::newRow("footswitch, cable pulled") << Unsent::Footswitch << true;
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<QString>("shown");  // in the status bar; empty: left as it was
+        const QString busy = "Refused: " + Outcome::BusyReason + ".";
+        const QString notTaken = "not sent: the pedal's line did not take the message.";
+        QTest::newRow("tuning, answered No") << Unsent::Tuning << "No"
+                                             << "";
+        QTest::newRow("tuning, link busy") << Unsent::Tuning << "busy" << busy;
+        QTest::newRow("tuning, cable pulled") << Unsent::Tuning << "pulled" << notTaken;
+        QTest::newRow("assignments, answered No") << Unsent::Assignments << "No"
+                                                  << "";
+        QTest::newRow("assignments, link busy") << Unsent::Assignments << "busy" << busy;
+        QTest::newRow("assignments, cable pulled") << Unsent::Assignments << "pulled" << notTaken;
+        QTest::newRow("footswitch, link busy") << Unsent::Footswitch << "busy" << busy;
+        QTest::newRow("footswitch, cable pulled") << Unsent::Footswitch << "pulled" << notTaken;
     }
     void aSendThatDidNotHappenKeepsTheMark() {
         QFETCH(Unsent, g);
-        QFETCH(bool, pulled);
+        QFETCH(QString, how);
+        QFETCH(QString, shown);
         MarkedEditor e;
         e.change(g);
-        if (pulled) e.pedal->pullCable();
-        e.press(g, pulled);  // a pulled cable is found only by trying
+        const QString before = e.main().statusBar()->currentMessage();
+        QString during;
+        if (how == "busy") {
+            // Pressed while the tuning data upload holds the link.
+            std::unique_ptr<Timer> click = e.clock.createTimer();
+            click->setSingleShot(true);
+            click->onTimeout([&] {
+                e.main().findChild<QPushButton*>(group(g).button)->click();
+                during = e.main().statusBar()->currentMessage();
+            });
+            click->start(200);
+            e.dialogs.expectConfirm(true, "Upload Tuning Data?");
+            e.main().action("menuUploadTuningsData")->trigger();
+        } else {
+            if (how == "pulled") e.pedal->pullCable();
+            // A pulled cable is found only by trying.
+            e.press(g, how == "pulled");
+            during = e.main().statusBar()->currentMessage();
+        }
         QVERIFY(e.dialogs.scriptDone());
+        if (shown.isEmpty()) {
+            QCOMPARE(during, before);
+        } else {
+            QVERIFY2(during.endsWith(shown), qPrintable(during));
+        }
         QVERIFY(!e.pedalHasTheChange(g));
         QVERIFY(e.pending(g));
         QCOMPARE(e.markFault(g, true), QString());
-        // A write that failed is not reported as done.
-        if (pulled) {
-            const QString shown = e.main().statusBar()->currentMessage();
-            QVERIFY2(shown.contains("not sent: the pedal's line did not take the message"),
-                     qPrintable(shown));
-        }
+    }
+
+    void aChangeWhileTheButtonSendsStaysMarked() {
+        MarkedEditor e;
+        e.change(Unsent::Tuning);
+        // A switch's message was just written: "Set Tuning" lets it leave before it purges, and
+        // the semitones change meanwhile, after its message was made.
+        QTest::mouseClick(e.window().toggle(Switch::swtSplit), Qt::LeftButton);
+        std::unique_ptr<Timer> change = e.clock.createTimer();
+        change->setSingleShot(true);
+        change->onTimeout(
+            [&] { e.window().findChild<QComboBox*>("cmbSemitonesVariation")->setCurrentIndex(0); });
+        change->start(DeviceMessages::LeaveMarginMs / 2);
+        e.press(Unsent::Tuning);
+        QVERIFY(e.pedalHasTheChange(Unsent::Tuning));
+        QCOMPARE(e.pedal->state().semitones, 0);  // as it was when the message was made
+        QCOMPARE(e.operations().tunings().SemitoneVariation, -5);
+        QVERIFY(e.pending(Unsent::Tuning));
+        QCOMPARE(e.markFault(Unsent::Tuning, true), QString());
     }
 
     void readingThePedalBackClearsTheMark_data() { addGroups(); }
