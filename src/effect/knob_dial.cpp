@@ -7,6 +7,8 @@
 #include <QPainter>
 #include <QWheelEvent>
 #include <QtMath>
+#include <algorithm>
+#include <cmath>
 
 #include "effect/parameter_catalogue.h"
 
@@ -32,8 +34,9 @@ public:
 
     QVariant currentValue() const override { return dial()->shownValue(); }
     void setCurrentValue(const QVariant& value) override {
-        if (!dial()->isEnabled()) return;
-        dial()->turnTo(qRound(value.toDouble() * (KnobPositions - 1) / 10.0));
+        const double wanted = value.toDouble();
+        if (!dial()->isEnabled() || !std::isfinite(wanted)) return;
+        dial()->turnTo(qRound(std::clamp(wanted, 0.0, 10.0) * (KnobPositions - 1) / 10.0));
     }
     QVariant maximumValue() const override { return 10.0; }
     QVariant minimumValue() const override { return 0.0; }

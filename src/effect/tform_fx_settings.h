@@ -46,9 +46,6 @@ public:
     // The hint of a marked caption: "Not yet sent: press Set Tuning in the main window".
     static QString notYetSentHint(Unsent group);
 
-    // The controls in the order Tab visits them.
-    QList<QWidget*> tabOrder() const { return tabOrder_; }
-
     KnobDial* knob(Knob k) const { return knobs_[static_cast<std::size_t>(k)]; }
     ToggleSwitch* toggle(Switch s) const { return switches_[static_cast<std::size_t>(s)]; }
     QCheckBox* noteCutBox(NoteCut c) const { return noteCuts_[static_cast<std::size_t>(c)]; }
@@ -93,7 +90,7 @@ private:
     QComboBox* cmbGuitarTuning = nullptr;
     QComboBox* cmbSemitonesVariation = nullptr;
     QList<QWidget*> controls_;  // everything SetEffectControlsEnabled reaches
-    QList<QWidget*> tabOrder_;
+    QList<QWidget*> tabOrder_;  // the order Tab visits the controls in
     std::array<UnsentGroup, 3> unsent_{};
 };
 
