@@ -76,8 +76,8 @@ private Q_SLOTS:
         f.start();
         const QList<QAbstractButton*> buttons =
             f.editor->console().findChildren<QAbstractButton*>();
-        // The log's own controls and the tools, the hidden row's included.
-        QCOMPARE(buttons.size(), 7);
+        // At least the log's own three and the tools' four, the hidden row's included.
+        QVERIFY(buttons.size() >= 7);
         for (QAbstractButton* b : buttons) {
             QVERIFY2(!b->toolTip().isEmpty(), qPrintable(b->objectName()));
             QVERIFY2(b->toolTip().endsWith('.'), qPrintable(b->objectName()));
