@@ -179,7 +179,17 @@ TformMain::TformMain(QWidget* parent) : QMainWindow(parent) {
     lstEffects = new QListWidget(central);
     lstEffects->setObjectName("lstEffects");
     lstEffects->setMinimumSize(190, 168);
+    lstEffects->setAccessibleName("Effects");
     columns->addWidget(lstEffects, 1);
+    // Tab reads the button grid row by row, then the effect list on the right.
+    QWidget* previous = btnUpload;
+    for (QWidget* next :
+         {static_cast<QWidget*>(btnRequest), static_cast<QWidget*>(btnSaveParameters),
+          static_cast<QWidget*>(btnAssign), static_cast<QWidget*>(btnSetFootswitchMode),
+          static_cast<QWidget*>(btnSetTuning), static_cast<QWidget*>(lstEffects)}) {
+        setTabOrder(previous, next);
+        previous = next;
+    }
 
     // Hidden controls, never shown.
     chkFirmwareUpgradeMode = new QCheckBox("Firmware Upgrade Mode", central);

@@ -39,6 +39,9 @@ void TformPrint::FormCreate() {
     CheckBox1 = new QCheckBox("scroll", this);
     CheckBox1->setObjectName("CheckBox1");
     CheckBox1->setChecked(true);
+    btnClear->setToolTip("Empties the log.");
+    btnScrollTop->setToolTip("Scrolls the log back to its first line.");
+    CheckBox1->setToolTip("While checked, the log scrolls to each new line.");
 
     Memo1 = new QPlainTextEdit(this);
     Memo1->setObjectName("Memo1");
@@ -102,6 +105,11 @@ void TformPrint::createTools(QVBoxLayout* outer) {
     cmbI2Caddr->setObjectName("cmbI2Caddr");
     cmbI2Caddr->addItems({"50", "51"});
     cmbI2Caddr->setCurrentIndex(0);
+    btnEraseEeprom->setToolTip(
+        "Erases the pedal's settings memory at the chosen I2C address, after asking.");
+    btnReadEEPROM->setToolTip(
+        "Asks the pedal for its settings memory at the chosen I2C address; the bytes are logged.");
+    cmbI2Caddr->setToolTip("The I2C address of the settings memory the two buttons use.");
     toolRow_->addWidget(btnEraseEeprom);
     toolRow_->addWidget(btnReadEEPROM);
     toolRow_->addSpacing(6);
@@ -127,6 +135,10 @@ void TformPrint::createTools(QVBoxLayout* outer) {
     edtQ = edit("edtQ", "1.41", hiddenTools);
     edtBoost = edit("edtBoost", "0", hiddenTools);
     btnGetNoteFrequency = button("btnGetNoteFrequency", "Calc Coeff.", hiddenTools);
+    btnSend->setToolTip(
+        "Writes the data (eight hex digits) to the parameter address (four hex digits).");
+    btnGetNoteFrequency->setToolTip(
+        "Logs the filter coefficients for the chosen note with the Q and boost given.");
     edtAddress->setMaximumWidth(52);
     edtData->setMaximumWidth(100);
     edtQ->setMaximumWidth(48);

@@ -29,6 +29,9 @@ public:
     virtual bool footswitchChecked(FootswitchButton button) const = 0;
     // Turning a button on turns its partner off.
     virtual void setFootswitchChecked(FootswitchButton button) = 0;
+    // The lists, or the footswitch choices, hold a choice their button has not sent yet.
+    virtual void showAssignPending(bool pending) { (void)pending; }
+    virtual void showFootswitchPending(bool pending) { (void)pending; }
 };
 
 }  // namespace korvanne

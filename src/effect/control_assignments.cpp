@@ -69,8 +69,22 @@ QStringList ControlAssignments::entries(AssignList list) const {
     return names;
 }
 
+void ControlAssignments::setView(AssignmentView* view) {
+    view_ = view;
+    unsentAssignments_.show = [this](bool pending) {
+        if (view_) view_->showAssignPending(pending);
+    };
+    unsentFootswitch_.show = [this](bool pending) {
+        if (view_) view_->showFootswitchPending(pending);
+    };
+    unsentAssignments_.reshow();
+    unsentFootswitch_.reshow();
+}
+
 void ControlAssignments::FormCreate() {
     if (!view_) return;
+    // The lists' first entries are where they start, not a choice of the user's.
+    const UnsentChoices::ReadBack filling(unsentAssignments_);
     for (int i = 0; i < AssignLists; ++i) {
         const auto list = static_cast<AssignList>(i);
         view_->setAssignEntries(list, entries(list));
@@ -81,6 +95,7 @@ void ControlAssignments::FormCreate() {
 void ControlAssignments::assignOnChange(AssignList list) {
     if (!view_) return;
     AssignFlags[at(list)] = view_->assignText(list) != NotAssigned && view_->assignIndex(list) > 0;
+    unsentAssignments_.changed();
     if (list != AssignList::TRE && list != AssignList::QUATTRO) return;
     if (link_.RequestInProgress) return;
     // The tracking parameters that need a tuning cannot be put on a control without one.
@@ -91,6 +106,10 @@ void ControlAssignments::assignOnChange(AssignList list) {
         services_.dialogs.inform(TuningRuleMessage);
         view_->selectAssign(list, 0);
     }
+}
+
+void ControlAssignments::footswitchOnChange() {
+    unsentFootswitch_.changed();
 }
 
 QString ControlAssignments::assignedText(AssignList list) const {
@@ -147,10 +166,16 @@ Message ControlAssignments::BuildAssignMessage() {
 Outcome ControlAssignments::btnAssignClick() {
     Dialogs& dialogs = services_.dialogs;
     const Message message = BuildAssignMessage();
+    const std::uint64_t edits = unsentAssignments_.edits();
     if (!messages_.linkFree("Assign")) return Outcome::busy();
     if (!dialogs.confirm(QStringLiteral("Upload Assignments?"))) return Outcome::cancelled();
     DeviceMessages::Exchange exchange(messages_, "Assign");
-    exchange.send(message);
+    if (!exchange) return Outcome::busy();
+    if (exchange.send(message) != message.size()) {
+        return Outcome::failed(QStringLiteral(
+            "The assignments were not sent: the pedal's line did not take the message."));
+    }
+    unsentAssignments_.sent(edits);
     // The button rests while the pedal takes the assignments in.
     setAssignEnabled_(false);
     exchange.pause(AfterWriteMs);
@@ -171,10 +196,15 @@ Message ControlAssignments::BuildFootswitchMessage() {
 
 Outcome ControlAssignments::btnSetFootswitchModeClick() {
     const Message message = BuildFootswitchMessage();
+    const std::uint64_t edits = unsentFootswitch_.edits();
     services_.log.ConsoleLog(QString::fromStdString(hexText(message)));
     DeviceMessages::Exchange exchange(messages_, "Set Footswitch Mode");
     if (!exchange) return Outcome::busy();
-    exchange.send(message);
+    if (exchange.send(message) != message.size()) {
+        return Outcome::failed(QStringLiteral(
+            "The footswitch mode was not sent: the pedal's line did not take the message."));
+    }
+    unsentFootswitch_.sent(edits);
     return Outcome::done();
 }
 
@@ -184,7 +214,9 @@ void ControlAssignments::ApplyFootswitchMode(const std::vector<std::uint8_t>& en
     FootswitchMode = entries[index];
     services_.log.ConsoleLog("Footswitch Mode: " + QString::number(FootswitchMode));
     if (!view_ || FootswitchMode > 3) return;
+    const UnsentChoices::ReadBack reading(unsentFootswitch_);
     CheckFootswitchChoices(*view_, FootswitchMode);
+    unsentFootswitch_.readBack();
 }
 
 void ControlAssignments::CheckFootswitchChoices(AssignmentView& view, int mode) {
@@ -196,6 +228,9 @@ void ControlAssignments::CheckFootswitchChoices(AssignmentView& view, int mode) 
 void ControlAssignments::ApplyAssignments(const std::vector<std::uint8_t>& entries,
                                           std::size_t start) {
     if (entries.size() < start + 15) return;
+    const UnsentChoices::ReadBack reading(unsentAssignments_);
+    // A code no entry stands for leaves its list as it was, with the user's choice.
+    bool everyListShown = view_ != nullptr;
     std::array<std::optional<std::uint16_t>, AssignLists> codes;
     for (int i = 0; i < AssignLists; ++i) {
         const auto list = static_cast<AssignList>(i);
@@ -215,19 +250,24 @@ void ControlAssignments::ApplyAssignments(const std::vector<std::uint8_t>& entri
         if (!isControl(list)) {
             if (view_ && *code == RemoteBypass) view_->selectAssign(list, 1);
             if (view_ && *code == RemotePreset) view_->selectAssign(list, 2);
+            if (*code != RemoteBypass && *code != RemotePreset) everyListShown = false;
             continue;
         }
         const std::vector<Param>& params = offered(list);
+        bool shown = false;
         for (std::size_t entry = 0; entry < params.size(); ++entry) {
             if (records().address(params[entry]) != *code) continue;
             // On a shared address the later entry wins.
             if (view_) view_->selectAssign(list, static_cast<int>(entry) + 1);
+            shown = true;
             const std::string& name = records().name(params[entry]);
             if (assignable_parameter* record = records().findAssignable(name)) {
                 record->is_assigned = true;
             }
         }
+        if (!shown) everyListShown = false;
     }
+    if (everyListShown) unsentAssignments_.readBack();
 }
 
 }  // namespace korvanne

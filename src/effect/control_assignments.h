@@ -12,6 +12,7 @@
 #include "device/message_builders.h"
 #include "effect/assignment_view.h"
 #include "effect/parameter_catalogue.h"
+#include "effect/unsent_choices.h"
 
 namespace korvanne {
 
@@ -36,7 +37,15 @@ public:
     ControlAssignments(Services& services, DeviceMessages& messages, const Communication& link,
                        ParameterRecords& records, const Tunings& tunings,
                        std::function<void(bool)> setAssignEnabled);
-    void setView(AssignmentView* view) { view_ = view; }
+    ControlAssignments(const ControlAssignments&) = delete;
+    ControlAssignments& operator=(const ControlAssignments&) = delete;
+    void setView(AssignmentView* view);
+
+    // A choice made in the assignment lists that "Assign" has not sent yet, or in the footswitch
+    // choices that "Set Footswitch Mode" has not; either ends when the pedal's own state is read
+    // back onto them.
+    bool assignPending() const { return unsentAssignments_.pending(); }
+    bool footswitchPending() const { return unsentFootswitch_.pending(); }
 
     // Control I, II, III, IV, remote: set while the list shows anything but "Not Assigned".
     std::array<bool, AssignLists> AssignFlags{};
@@ -48,6 +57,8 @@ public:
 
     // The list handlers.
     void assignOnChange(AssignList list);
+    // A footswitch choice was checked.
+    void footswitchOnChange();
     // A choice made by a command rather than in the list: the list's handler runs as for a
     // user's choice. Refused when the tuning rule turns the choice back.
     Outcome choose(AssignList list, int index);
@@ -58,9 +69,11 @@ public:
     void RemoteAssignOnChange() { assignOnChange(AssignList::Remote); }
 
     Message BuildAssignMessage();
-    // Done once sent; Cancelled when the user says No.
+    // Done once sent; Cancelled when the user says No; Failed when the message could not be
+    // written whole.
     Outcome btnAssignClick();
     Message BuildFootswitchMessage();
+    // Done once sent; Failed when the message could not be written whole.
     Outcome btnSetFootswitchModeClick();
 
     // Status reply entry index (footswitch mode) and entries start to start + 14 (assignments).
@@ -92,6 +105,8 @@ private:
     // The main window's "Assign" button, which rests while the pedal takes the assignments in.
     std::function<void(bool)> setAssignEnabled_;
     AssignmentView* view_ = nullptr;
+    UnsentChoices unsentAssignments_;
+    UnsentChoices unsentFootswitch_;
 };
 
 }  // namespace korvanne

@@ -51,6 +51,12 @@ void FxSettingsPanels::attach(Tunings* tunings, ControlAssignments* assignments,
         connect(list(l), &QComboBox::currentIndexChanged, this,
                 [assignments, l] { assignments->assignOnChange(l); });
     }
+    for (QRadioButton* choice : footswitch_) {
+        connect(choice, &QRadioButton::toggled, this, [assignments](bool checked) {
+            // A pair's two buttons both toggle: one change.
+            if (checked) assignments->footswitchOnChange();
+        });
+    }
     assignments->FormCreate();
 }
 
@@ -64,6 +70,10 @@ void FxSettingsPanels::selectSemitones(int position) {
 
 int FxSettingsPanels::tuningPosition() const {
     return cmbGuitarTuning->currentIndex();
+}
+
+void FxSettingsPanels::showTuningPending(bool pending) {
+    window_->showNotYetSent(TformFXsettings::Unsent::Tuning, pending);
 }
 
 void FxSettingsPanels::setAssignEntries(AssignList l, const QStringList& entries) {
@@ -92,6 +102,14 @@ bool FxSettingsPanels::footswitchChecked(FootswitchButton button) const {
 
 void FxSettingsPanels::setFootswitchChecked(FootswitchButton button) {
     footswitch_.at(static_cast<std::size_t>(button))->setChecked(true);
+}
+
+void FxSettingsPanels::showAssignPending(bool pending) {
+    window_->showNotYetSent(TformFXsettings::Unsent::Assignments, pending);
+}
+
+void FxSettingsPanels::showFootswitchPending(bool pending) {
+    window_->showNotYetSent(TformFXsettings::Unsent::Footswitch, pending);
 }
 
 }  // namespace korvanne

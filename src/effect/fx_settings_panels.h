@@ -31,6 +31,7 @@ public:
     void selectTuning(int position) override;
     void selectSemitones(int position) override;
     int tuningPosition() const override;
+    void showTuningPending(bool pending) override;
 
     // AssignmentView.
     void setAssignEntries(AssignList list, const QStringList& entries) override;
@@ -39,6 +40,8 @@ public:
     void selectAssign(AssignList list, int index) override;
     bool footswitchChecked(FootswitchButton button) const override;
     void setFootswitchChecked(FootswitchButton button) override;
+    void showAssignPending(bool pending) override;
+    void showFootswitchPending(bool pending) override;
 
     // KnobLockView.
     void setKnobEnabled(Knob knob, bool enabled) override;

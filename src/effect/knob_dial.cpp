@@ -1,17 +1,66 @@
 #include "effect/knob_dial.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QWheelEvent>
 #include <QtMath>
+#include <algorithm>
+#include <cmath>
 
 #include "effect/parameter_catalogue.h"
 #include "effect/shown_values.h"
 
 namespace korvanne {
 
+namespace {
+
+// QDial's own accessible interface reports QAbstractSlider::value(), which the knob does not use:
+// this one reports the value on the knob's face and turns it as a user would.
+class KnobDialAccessible final : public QAccessibleWidget, public QAccessibleValueInterface {
+public:
+    explicit KnobDialAccessible(KnobDial* dial) : QAccessibleWidget(dial, QAccessible::Dial) {}
+
+    void* interface_cast(QAccessible::InterfaceType type) override {
+        if (type == QAccessible::ValueInterface)
+            return static_cast<QAccessibleValueInterface*>(this);
+        return QAccessibleWidget::interface_cast(type);
+    }
+    QString text(QAccessible::Text t) const override {
+        if (t == QAccessible::Value) return dial()->valueText();
+        return QAccessibleWidget::text(t);
+    }
+
+    QVariant currentValue() const override { return dial()->shownValue(); }
+    void setCurrentValue(const QVariant& value) override {
+        const double wanted = value.toDouble();
+        if (!dial()->isEnabled() || !std::isfinite(wanted)) return;
+        dial()->turnOnce(qRound(std::clamp(wanted, 0.0, 10.0) * (KnobPositions - 1) / 10.0));
+    }
+    QVariant maximumValue() const override { return 10.0; }
+    QVariant minimumValue() const override { return 0.0; }
+    QVariant minimumStepSize() const override { return 10.0 / (KnobPositions - 1); }
+
+private:
+    KnobDial* dial() const { return static_cast<KnobDial*>(widget()); }
+};
+
+QAccessibleInterface* knobDialAccessible(const QString& key, QObject* object) {
+    if (key != QLatin1String(KnobDial::staticMetaObject.className())) return nullptr;
+    auto* dial = qobject_cast<KnobDial*>(object);
+    return dial ? new KnobDialAccessible(dial) : nullptr;
+}
+
+}  // namespace
+
 KnobDial::KnobDial(QWidget* parent) : QDial(parent) {
+    static const bool accessible = [] {
+        QAccessible::installFactory(knobDialAccessible);
+        return true;
+    }();
+    Q_UNUSED(accessible);
     setFocusPolicy(Qt::WheelFocus);
     setCursor(Qt::SizeVerCursor);
     setMinimumSize(minimumSizeHint());
@@ -21,6 +70,7 @@ void KnobDial::setAngle(int angle) {
     if (angle == angle_) return;
     angle_ = angle;
     update();
+    announceValue();
 }
 
 int KnobDial::position() const {
@@ -32,7 +82,27 @@ void KnobDial::turnTo(int position) {
     if (position == this->position() && angle_ == knobAngleFromPosition(position)) return;
     angle_ = knobAngleFromPosition(position);
     update();
+    announceValue();
     Q_EMIT angleChanged(angle_);
+}
+
+void KnobDial::turnOnce(int position) {
+    const int from = angle_;
+    turnTo(position);
+    finishTurn(from);
+}
+
+double KnobDial::shownValue() const {
+    return valueText().toDouble();
+}
+
+QString KnobDial::valueText() const {
+    return QString::fromStdString(knobFaceText(position()));
+}
+
+void KnobDial::announceValue() {
+    QAccessibleValueChangeEvent event(this, shownValue());
+    QAccessible::updateAccessibility(&event);
 }
 
 void KnobDial::paintEvent(QPaintEvent*) {
@@ -74,7 +144,7 @@ void KnobDial::paintEvent(QPaintEvent*) {
     f.setPixelSize(qMax(8, int(side / 5)));
     p.setFont(f);
     p.setPen(on ? pal.color(QPalette::Text) : pal.color(QPalette::Mid));
-    p.drawText(body, Qt::AlignCenter, QString::fromStdString(knobFaceText(pos)));
+    p.drawText(body, Qt::AlignCenter, valueText());
 
     if (hasFocus()) {
         p.setPen(QPen(pal.color(QPalette::Highlight), 1, Qt::DotLine));

@@ -10,7 +10,8 @@ namespace korvanne {
 // degrees (minimum -135, maximum -45, through 180 and 0). Drag up or right to turn it up, use the
 // mouse wheel or the arrow keys (Page Up/Down for big steps, Home/End for the ends); the value
 // shows on its face from 0.0 to 10.0. It is a QDial only so that the looks style it as one; it
-// keeps its own angle and handles its own input.
+// keeps its own angle and handles its own input. To assistive technology it is a dial named by
+// its accessibleName whose value is the one on its face.
 class KnobDial final : public QDial {
     Q_OBJECT
 public:
@@ -26,6 +27,13 @@ public:
     int position() const;
     // As a user's turn: moves and tells angleChanged when the position changes.
     void turnTo(int position);
+    // A whole turn of a user's, from where the knob is to `position`: turnTo, then
+    // turnFinished.
+    void turnOnce(int position);
+    // The value on its face, 0.0 to 10.0, as a number and as shown ("7.5"). Assistive technology
+    // reads and sets the knob by it.
+    double shownValue() const;
+    QString valueText() const;
 
     QSize sizeHint() const override { return {46, 46}; }
     QSize minimumSizeHint() const override { return {32, 32}; }
@@ -48,6 +56,8 @@ protected:
 private:
     // Tells turnFinished when the knob moved away from `fromAngle`.
     void finishTurn(int fromAngle);
+    // Tells assistive technology the value shown now.
+    void announceValue();
 
     int angle_ = -135;
     bool dragging_ = false;

@@ -13,12 +13,15 @@
 #include "effect/parameter_catalogue.h"
 #include "effect/sound_step.h"
 #include "effect/toggle_switch.h"
+#include "ui/fit_captions.h"
 
 namespace korvanne {
 
 namespace {
 
 const QString CRLF = QStringLiteral("\r\n");
+// Where a caption keeps its own text while it carries the not-yet-sent mark.
+constexpr const char* DesignedText = "korvanneDesignedText";
 
 QStringList pitchEntries() {
     QStringList entries;
@@ -69,22 +72,28 @@ TformFXsettings::TformFXsettings(QWidget* parent)
 
     // Harmonic panel.
     addKnob(Knob::dial1stHarmonic, "dial1stHarmonic", "1st Harmonic", 280, 9, 68);
-    caption("lblHarmonicPitch", "Harmonic Pitch", 352, 14, 78);
+    QLabel* pitchCaption = caption("lblHarmonicPitch", "Harmonic Pitch", 352, 14, 78);
     cmbVariableWavePitch = addList("cmbVariableWavePitch", pitchEntries(), 356, 34, 64);
+    cmbVariableWavePitch->setAccessibleName(pitchCaption->text());
+    pitchCaption->setBuddy(cmbVariableWavePitch);
     cmbVariableWavePitch->setMaxVisibleItems(12);
     cmbVariableWavePitch->setCurrentIndex(InitialHarmonicPitchEntry);
 
     // Tracking panel.
-    caption("lblTrackingFunctions", "Tracking Functions", 285, 87, 140);
+    QLabel* trackingCaption = caption("lblTrackingFunctions", "Tracking Functions", 285, 87, 140);
     cmbGuitarTuning = addList(
         "cmbGuitarTuning",
         {"No Tuning Selected", "Standard (EADGBE)", "Drop D (DADGBE)", "DADGAD", "open D (DADF#AD)",
          "Blues G (DGDGBD)", "Open A (EAC#EAE)", "Open C (CGCGCE)", "Bass Guitar"},
         285, 104, 141);
-    caption("lblSemitones", "Semitones", 285, 133, 64);
+    QLabel* semitonesCaption = caption("lblSemitones", "Semitones", 285, 133, 64);
     cmbSemitonesVariation =
         addList("cmbSemitonesVariation", {"-5", "-4", "-3", "-2", "-1", "0", "+1", "+2", "+3"}, 352,
                 129, 56);
+    cmbGuitarTuning->setAccessibleName("Tuning");
+    cmbSemitonesVariation->setAccessibleName(semitonesCaption->text());
+    semitonesCaption->setBuddy(cmbSemitonesVariation);
+    unsent(Unsent::Tuning) = {{trackingCaption}, {cmbGuitarTuning, cmbSemitonesVariation}};
     cmbGuitarTuning->setCurrentIndex(0);
     cmbSemitonesVariation->setCurrentIndex(5);
     const std::pair<NoteCut, std::pair<const char*, const char*>> boxes[] = {
@@ -101,9 +110,10 @@ TformFXsettings::TformFXsettings(QWidget* parent)
     }
 
     // Noise gate panel.
-    caption("lblNoiseGate", "Noise Gate", 285, 210, 80);
+    QLabel* gateCaption = caption("lblNoiseGate", "Noise Gate", 285, 210, 80);
     auto* gate = new ToggleSwitch(this);
     gate->setObjectName("swtNoiseGateStatus");
+    gate->setAccessibleName(gateCaption->text());
     gate->setGeometry(287, 234, 36, 18);
     switches_[static_cast<std::size_t>(Switch::swtNoiseGateStatus)] = gate;
     controls_ << gate;
@@ -121,7 +131,8 @@ TformFXsettings::TformFXsettings(QWidget* parent)
     line2->setGeometry(291, 278, 3, 146);
 
     // Assignment group: the entries are the assignable records' names.
-    caption("lblAssignControls", "Assign Controls", 15, 276, 120);
+    unsent(Unsent::Assignments).captions
+        << caption("lblAssignControls", "Assign Controls", 15, 276, 120);
     const QStringList levelEntries{"Not Assigned", "Input Level", "1st Harmonic Pitch",
                                    "Wave Clip",    "Dry HPF",     "Noise Gate Threshold"};
     const QStringList switchEntries{"Not Assigned", "Dominant Notes Cut", "High Notes Cut",
@@ -139,8 +150,13 @@ TformFXsettings::TformFXsettings(QWidget* parent)
     };
     int listY = 296;
     for (const auto& l : lists) {
-        caption(QStringLiteral("lbl") + QString(l.name).mid(3), l.label, 15, listY + 4, 108);
-        addList(l.name, l.entries, 124, listY, 158)->setCurrentIndex(0);
+        QLabel* listCaption =
+            caption(QStringLiteral("lbl") + QString(l.name).mid(3), l.label, 15, listY + 4, 108);
+        QComboBox* list = addList(l.name, l.entries, 124, listY, 158);
+        list->setCurrentIndex(0);
+        list->setAccessibleName(listCaption->text());
+        listCaption->setBuddy(list);
+        unsent(Unsent::Assignments).choices << list;
         listY += 26;
     }
 
@@ -156,7 +172,9 @@ TformFXsettings::TformFXsettings(QWidget* parent)
         {"Footswitch Short Press:", 358, "chkBypassShortPress", "chkChangePresetShortPress", true},
     };
     for (const auto& pair : pairs) {
-        caption(QString(pair.bypassName).replace("chkBypass", "lbl"), pair.label, 301, pair.y, 131);
+        QLabel* pairCaption = caption(QString(pair.bypassName).replace("chkBypass", "lbl"),
+                                      pair.label, 301, pair.y, 131);
+        unsent(Unsent::Footswitch).captions << pairCaption;
         auto* group = new QButtonGroup(this);
         auto* bypass = new QRadioButton("Bypass", this);
         bypass->setObjectName(pair.bypassName);
@@ -167,8 +185,34 @@ TformFXsettings::TformFXsettings(QWidget* parent)
         group->addButton(bypass);
         group->addButton(preset);
         (pair.bypassOn ? bypass : preset)->setChecked(true);
+        // "Footswitch Long Press: Bypass": the button's own text would not say which press.
+        for (QRadioButton* choice : {bypass, preset})
+            choice->setAccessibleName(pairCaption->text() + " " + choice->text());
+        // A pair is one stop for Tab, on its checked choice; the arrow keys move within it.
+        const auto tabStopOnChecked = [bypass, preset] {
+            for (QRadioButton* choice : {bypass, preset})
+                choice->setFocusPolicy(choice->isChecked() ? Qt::StrongFocus : Qt::ClickFocus);
+        };
+        tabStopOnChecked();
+        connect(group, &QButtonGroup::buttonToggled, this, tabStopOnChecked);
         controls_ << bypass << preset;
+        unsent(Unsent::Footswitch).choices << bypass << preset;
     }
+
+    // Tab follows the reading order: group by group from the top left, each from top to bottom
+    // and left to right.
+    for (Knob k : {Knob::dialDry, Knob::dialMinus1Oct, Knob::dialSubMix, Knob::dialMinus2Oct,
+                   Knob::dialLowPass, Knob::dialHighPass, Knob::dialRange, Knob::dialDryHPF})
+        tabOrder_ << knob(k);
+    for (Switch sw : {Switch::swtWave, Switch::swtSplit, Switch::swtBypass, Switch::swtLimitRange})
+        tabOrder_ << toggle(sw);
+    tabOrder_ << knob(Knob::dialInputLevel) << knob(Knob::dialClipWave);
+    tabOrder_ << knob(Knob::dial1stHarmonic) << cmbVariableWavePitch;
+    tabOrder_ << cmbGuitarTuning << cmbSemitonesVariation << noteCutBox(NoteCut::chkDominantNoteCut)
+              << noteCutBox(NoteCut::chkHighNoteCut);
+    tabOrder_ << toggle(Switch::swtNoiseGateStatus) << knob(Knob::dialNoiseGateThreshold);
+    tabOrder_ << unsent(Unsent::Assignments).choices << unsent(Unsent::Footswitch).choices;
+    for (qsizetype i = 1; i < tabOrder_.size(); ++i) setTabOrder(tabOrder_[i - 1], tabOrder_[i]);
 
     // Hints; lines of a hint are joined by CR LF.
     knob(Knob::dial1stHarmonic)->setToolTip("Set the level of the first harmonic.");
@@ -245,6 +289,7 @@ KnobDial* TformFXsettings::addKnob(Knob k, const QString& name, const QString& t
     dial->setGeometry(x + (w - 46) / 2, y, 46, 46);
     knobs_[static_cast<std::size_t>(k)] = dial;
     controls_ << dial;
+    dial->setAccessibleName(text);
     caption("lbl" + name.mid(4), text, x, y + 46, w, Qt::AlignHCenter);
     return dial;
 }
@@ -257,6 +302,7 @@ ToggleSwitch* TformFXsettings::addSwitch(Switch s, const QString& name, const QS
     sw->setGeometry(x + 2, y + 17, 36, 18);
     switches_[static_cast<std::size_t>(s)] = sw;
     controls_ << sw;
+    sw->setAccessibleName(text);
     return sw;
 }
 
@@ -279,6 +325,40 @@ QFrame* TformFXsettings::addPanel(const QString& name, const QRect& area) {
     panel->setGeometry(area);
     controls_ << panel;
     return panel;
+}
+
+QString TformFXsettings::notYetSentHint(Unsent group) {
+    const char* button = group == Unsent::Tuning        ? "Set Tuning"
+                         : group == Unsent::Assignments ? "Assign"
+                                                        : "Set Footswitch Mode";
+    return QStringLiteral("Not yet sent: press %1 in the main window").arg(button);
+}
+
+void TformFXsettings::showNotYetSent(Unsent group, bool pending) {
+    UnsentGroup& g = unsent(group);
+    if (g.marked == pending) return;
+    g.marked = pending;
+    const QString hint = notYetSentHint(group);
+    for (QLabel* label : g.captions) {
+        if (!label->property(DesignedText).isValid())
+            label->setProperty(DesignedText, label->text());
+        const QString designed = label->property(DesignedText).toString();
+        label->setText(pending ? designed + " *" : designed);
+        label->setToolTip(pending ? hint : QString());
+    }
+    // Read with the choice itself, after its name.
+    for (QWidget* choice : g.choices) {
+        const QString own = choice->toolTip();
+        choice->setAccessibleDescription(!pending        ? QString()
+                                         : own.isEmpty() ? hint
+                                                         : hint + ". " + own);
+    }
+    // The mark widens the caption; it still shows whole in the current look.
+    fitCaptions(this);
+}
+
+bool TformFXsettings::notYetSentShown(Unsent group) const {
+    return unsent_[static_cast<std::size_t>(group)].marked;
 }
 
 void TformFXsettings::attach(FxSettings* fx) {

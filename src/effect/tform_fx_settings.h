@@ -37,6 +37,15 @@ public:
     void SetEffectControlsEnabled(bool enabled) { setControlsEnabled(enabled); }
     bool effectControlsEnabled() const { return controlsEnabled(); }
 
+    // The choices a button of the main window sends, each marked while not yet sent.
+    enum class Unsent { Tuning, Assignments, Footswitch };
+    // Marks the group's caption (a trailing " *" and a hint naming the button that sends it), or
+    // takes the mark off.
+    void showNotYetSent(Unsent group, bool pending);
+    bool notYetSentShown(Unsent group) const;
+    // The hint of a marked caption: "Not yet sent: press Set Tuning in the main window".
+    static QString notYetSentHint(Unsent group);
+
     KnobDial* knob(Knob k) const { return knobs_[static_cast<std::size_t>(k)]; }
     ToggleSwitch* toggle(Switch s) const { return switches_[static_cast<std::size_t>(s)]; }
     QCheckBox* noteCutBox(NoteCut c) const { return noteCuts_[static_cast<std::size_t>(c)]; }
@@ -70,6 +79,12 @@ private:
     ToggleSwitch* addSwitch(Switch s, const QString& name, const QString& text, int x, int y);
     QComboBox* addList(const QString& name, const QStringList& entries, int x, int y, int w);
     QFrame* addPanel(const QString& name, const QRect& area);
+    struct UnsentGroup {
+        QList<QLabel*> captions;  // over the group's choices
+        QList<QWidget*> choices;
+        bool marked = false;
+    };
+    UnsentGroup& unsent(Unsent group) { return unsent_[static_cast<std::size_t>(group)]; }
 
     FxSettings* fx_ = nullptr;
     bool controlsEnabled_ = false;
@@ -81,6 +96,8 @@ private:
     QComboBox* cmbGuitarTuning = nullptr;
     QComboBox* cmbSemitonesVariation = nullptr;
     QList<QWidget*> controls_;  // everything SetEffectControlsEnabled reaches
+    QList<QWidget*> tabOrder_;  // the order Tab visits the controls in
+    std::array<UnsentGroup, 3> unsent_{};
 };
 
 }  // namespace korvanne

@@ -20,9 +20,18 @@ const QStringList Tunings::SemitoneEntries{"-5", "-4", "-3", "-2", "-1", "0", "+
 Tunings::Tunings(Services& services, DeviceMessages& messages, FxSettings& fx)
     : services_(services), messages_(messages), fx_(fx) {}
 
+void Tunings::setView(TuningView* view) {
+    view_ = view;
+    unsent_.show = [this](bool pending) {
+        if (view_) view_->showTuningPending(pending);
+    };
+    unsent_.reshow();
+}
+
 void Tunings::cmbGuitarTuningChange(int position) {
     if (position >= 0 && position < TuningEntries.size()) {
         CurrentTuning = static_cast<std::uint8_t>(position);
+        unsent_.changed();
     }
 }
 
@@ -31,6 +40,7 @@ void Tunings::cmbSemitonesVariationChange(const QString& text) {
     const int semitones = text.toInt(&ok);  // "+3" reads as 3
     if (ok && semitones >= -SemitoneOffset && semitones <= 3) {
         SemitoneVariation = static_cast<std::int8_t>(semitones);
+        unsent_.changed();
     }
 }
 
@@ -41,12 +51,19 @@ Message Tunings::tuningMessage() const {
 Outcome Tunings::btnSetTuningClick() {
     Dialogs& dialogs = services_.dialogs;
     const Message message = tuningMessage();
+    const std::uint64_t edits = unsent_.edits();
     services_.log.ConsoleLog("Tuning Message: " + QString::fromStdString(hexText(message)));
     if (!messages_.linkFree("Set Tuning")) return Outcome::busy();
     if (!dialogs.confirm(QStringLiteral("Set new tuning?"))) return Outcome::cancelled();
     DeviceMessages::Exchange exchange(messages_, "Set Tuning");
+    if (!exchange) return Outcome::busy();
     exchange.purgeTransmit();
-    exchange.send(message);
+    if (exchange.send(message) != message.size()) {
+        return Outcome::failed(
+            QStringLiteral("The tuning was not sent: the pedal's line did not "
+                           "take the message."));
+    }
+    unsent_.sent(edits);
     exchange.pause(AfterWriteMs);
     return Outcome::done();
 }
@@ -60,14 +77,19 @@ void Tunings::ApplyTuning(const std::vector<std::uint8_t>& entries, std::size_t 
     log.ConsoleLog("Semitones variation: " + QString::fromStdString(hex2(entries[index + 1])));
     // A number outside the lists leaves that list, and what "Set Tuning" sends, as they were:
     // the choice held here is always the one the window shows.
-    if (tuning < TuningEntries.size()) {
+    const UnsentChoices::ReadBack reading(unsent_);
+    const bool tuningShown = tuning < TuningEntries.size();
+    const bool semitonesShown = semitones >= -SemitoneOffset && semitones <= 3;
+    if (tuningShown) {
         CurrentTuning = static_cast<std::uint8_t>(tuning);
         if (view_) view_->selectTuning(tuning);
     }
-    if (semitones >= -SemitoneOffset && semitones <= 3) {
+    if (semitonesShown) {
         SemitoneVariation = static_cast<std::int8_t>(semitones);
         if (view_) view_->selectSemitones(semitones + SemitoneOffset);
     }
+    // A list left as it was still holds the user's choice, not the pedal's.
+    if (tuningShown && semitonesShown) unsent_.readBack();
 }
 
 QString Tunings::BuildTuningData() {

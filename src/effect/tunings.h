@@ -8,6 +8,7 @@
 #include "core/outcome.h"
 #include "device/device_messages.h"
 #include "device/message_builders.h"
+#include "effect/unsent_choices.h"
 
 namespace korvanne {
 
@@ -23,6 +24,8 @@ public:
     virtual void selectTuning(int position) = 0;
     virtual void selectSemitones(int position) = 0;
     virtual int tuningPosition() const = 0;
+    // The lists hold a choice "Set Tuning" has not sent yet.
+    virtual void showTuningPending(bool pending) { (void)pending; }
 };
 
 // How the instrument is tuned (one of eight tunings, shifted by -5 to +3 semitones), sent with
@@ -37,14 +40,21 @@ public:
     static constexpr int AfterWriteMs = 100;
 
     Tunings(Services& services, DeviceMessages& messages, FxSettings& fx);
-    void setView(TuningView* view) { view_ = view; }
+    Tunings(const Tunings&) = delete;
+    Tunings& operator=(const Tunings&) = delete;
+    void setView(TuningView* view);
+
+    // A choice made in the lists that "Set Tuning" has not sent yet (and that was not replaced by
+    // the pedal's own tuning, read back).
+    bool pending() const { return unsent_.pending(); }
 
     std::uint8_t CurrentTuning = 0;
     std::int8_t SemitoneVariation = 0;
 
     void cmbGuitarTuningChange(int position);
     void cmbSemitonesVariationChange(const QString& text);
-    // Done once sent; Cancelled when the user says No.
+    // Done once sent; Cancelled when the user says No; Failed when the message could not be
+    // written whole.
     Outcome btnSetTuningClick();
     // Status reply entries index (tuning) and index + 1 (semitones).
     void ApplyTuning(const std::vector<std::uint8_t>& entries, std::size_t index);
@@ -64,6 +74,7 @@ private:
     DeviceMessages& messages_;
     FxSettings& fx_;  // the one bypass sender
     TuningView* view_ = nullptr;
+    UnsentChoices unsent_;
 };
 
 }  // namespace korvanne

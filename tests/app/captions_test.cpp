@@ -139,6 +139,15 @@ private Q_SLOTS:
             &editor.console(),      &editor.firmwareUpgrade(), &editor.newVersionMsg(),
             &editor.updateUpdater()};
         for (QWidget* w : windows) w->show();
+        // The effect window with its not-yet-sent marks, the widest its captions get.
+        TformFXsettings& fx = editor.fxSettings();
+        fx.findChild<QComboBox*>("cmbGuitarTuning")->setCurrentIndex(1);
+        fx.findChild<QComboBox*>("cmbAssignRemote")->setCurrentIndex(1);
+        fx.findChild<QRadioButton*>("chkChangePresetShortPress")->setChecked(true);
+        for (auto group : {TformFXsettings::Unsent::Tuning, TformFXsettings::Unsent::Assignments,
+                           TformFXsettings::Unsent::Footswitch}) {
+            QVERIFY(fx.notYetSentShown(group));
+        }
         const QByteArray grabs = qgetenv("KORVANNE_GRAB_DIR");
         const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
         QStringList faults;

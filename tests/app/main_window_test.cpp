@@ -1,6 +1,8 @@
 // The editor at start-up: its windows, the main window's menu tree and enabling rules, the looks,
 // Info and Support, and the key that opens the debug console.
+#include <QAccessible>
 #include <QAction>
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFontInfo>
@@ -565,6 +567,41 @@ private Q_SLOTS:
         e.main().action("menuUploadTuningsData")->trigger();
         QCOMPARE(during, "Refused: " + Outcome::BusyReason + ".");
         QCOMPARE(e.main().statusBar()->currentMessage(), QString("Tuning data uploaded"));
+    }
+
+    void tabVisitsTheButtonsRowByRowThenTheEffects() {
+        LinkedEditor e;
+        TformMain& w = e.main();
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        const QStringList order{"btnUpload", "btnRequest",           "btnSaveParameters",
+                                "btnAssign", "btnSetFootswitchMode", "btnSetTuning",
+                                "lstEffects"};
+        for (const QString& name : order) {
+            QWidget* c = w.findChild<QWidget*>(name);
+            QVERIFY2(c->isEnabled(), qPrintable(name));
+            QVERIFY2(!QAccessible::queryAccessibleInterface(c)->text(QAccessible::Name).isEmpty(),
+                     qPrintable(name));
+        }
+        w.findChild<QWidget*>(order.first())->setFocus(Qt::TabFocusReason);
+        QStringList visited{QApplication::focusWidget()->objectName()};
+        for (qsizetype i = 0; i < order.size(); ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            visited << QApplication::focusWidget()->objectName();
+        }
+        QCOMPARE(visited, order + QStringList{order.first()});
+        // Every control shown is in the cycle.
+        for (QWidget* c : w.findChildren<QWidget*>()) {
+            if (c->isVisible() && (c->focusPolicy() & Qt::TabFocus) && c->isEnabled() &&
+                !c->objectName().startsWith("qt_") && c->objectName() != "MenuBar1") {
+                QVERIFY2(order.contains(c->objectName()), qPrintable(c->objectName()));
+            }
+        }
+        // Space presses the button that has the focus.
+        w.findChild<QWidget*>("btnSetTuning")->setFocus(Qt::TabFocusReason);
+        e.dialogs.expectConfirm(false, "Set new tuning?");
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+        QVERIFY(e.dialogs.scriptDone());
     }
 
     void everyLookGivesTheButtonsOneSize() {

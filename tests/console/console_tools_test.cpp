@@ -71,6 +71,19 @@ private Q_SLOTS:
     void initTestCase() { QLocale::setDefault(QLocale::c()); }
     void cleanup() { QLocale::setDefault(QLocale::c()); }
 
+    void everyButtonSaysWhatItDoes() {
+        EditorFixture f;
+        f.start();
+        const QList<QAbstractButton*> buttons =
+            f.editor->console().findChildren<QAbstractButton*>();
+        // At least the log's own three and the tools' four, the hidden row's included.
+        QVERIFY(buttons.size() >= 7);
+        for (QAbstractButton* b : buttons) {
+            QVERIFY2(!b->toolTip().isEmpty(), qPrintable(b->objectName()));
+            QVERIFY2(b->toolTip().endsWith('.'), qPrintable(b->objectName()));
+        }
+    }
+
     void toolRowAtCreation() {
         EditorFixture f;
         f.start();

@@ -1,10 +1,14 @@
 // The effect settings window as a user meets it: its layout and hints, knobs that turn by drag,
-// wheel and keys, switches, and the pedal's values shown after a link.
+// wheel and keys, switches, the keyboard and assistive technology, and the pedal's values shown
+// after a link.
+#include <QAccessible>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QMap>
 #include <QRadioButton>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -109,6 +113,47 @@ QMap<QString, QRect> controlGeometries(QWidget& window) {
             geometries.insert(c->objectName(), c->geometry());
     }
     return geometries;
+}
+
+// The order Tab visits the controls: the knob block row by row, the switch column, the input
+// column, the three panels, the assignment lists, then each footswitch pair on its checked choice
+// (as at start); then round again.
+const QStringList TabOrder{"dialDry",
+                           "dialMinus1Oct",
+                           "dialSubMix",
+                           "dialMinus2Oct",
+                           "dialLowPass",
+                           "dialHighPass",
+                           "dialRange",
+                           "dialDryHPF",
+                           "swtWave",
+                           "swtSplit",
+                           "swtBypass",
+                           "swtLimitRange",
+                           "dialInputLevel",
+                           "dialClipWave",
+                           "dial1stHarmonic",
+                           "cmbVariableWavePitch",
+                           "cmbGuitarTuning",
+                           "cmbSemitonesVariation",
+                           "chkDominantNoteCut",
+                           "chkHighNoteCut",
+                           "swtNoiseGateStatus",
+                           "dialNoiseGateThreshold",
+                           "cmbAssignCtrlUNO",
+                           "cmbAssignCtrlDUE",
+                           "cmbAssignCtrlTRE",
+                           "cmbAssignCtrlQUATTRO",
+                           "cmbAssignRemote",
+                           "chkChangePresetLongPress",
+                           "chkBypassShortPress"};
+// Reached with the arrow keys from their checked partner.
+const QStringList ByArrowKeys{"chkBypassLongPress", "chkChangePresetShortPress"};
+
+// Whether a widget is one the user operates.
+bool takesInput(QWidget* w) {
+    return qobject_cast<QAbstractButton*>(w) || qobject_cast<QComboBox*>(w) ||
+           qobject_cast<QAbstractSlider*>(w);
 }
 
 }  // namespace
@@ -289,6 +334,102 @@ private Q_SLOTS:
         // Values set from code show without a second send.
         f.fx().setSwitch(Switch::swtSplit, true);
         QCOMPARE(f.sent(), QString());
+    }
+
+    void tabVisitsEveryControlInReadingOrder() {
+        EditorFixture f;
+        f.start();
+        TformFXsettings& w = f.editor->fxSettings();
+        f.operations().fxSettings().SetEffectControlsEnabled(true);
+        w.show();
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        w.knob(Knob::dialDry)->setFocus(Qt::TabFocusReason);
+        QStringList visited{QApplication::focusWidget()->objectName()};
+        for (qsizetype i = 0; i < TabOrder.size(); ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            visited << QApplication::focusWidget()->objectName();
+        }
+        QCOMPARE(visited, TabOrder + QStringList{TabOrder.first()});
+        // Shift+Tab goes back.
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+        QCOMPARE(QApplication::focusWidget()->objectName(), TabOrder.last());
+        // Within a footswitch pair the arrow keys choose, and Tab then stops on the new choice.
+        auto* longBypass = w.findChild<QRadioButton*>("chkBypassLongPress");
+        w.findChild<QRadioButton*>("chkChangePresetLongPress")->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Up);
+        QCOMPARE(QApplication::focusWidget(), longBypass);
+        QVERIFY(longBypass->isChecked());
+        w.findChild<QComboBox*>("cmbAssignRemote")->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), longBypass);
+        // Nothing the user operates is left out, and each has a name to be announced by.
+        for (QWidget* c : w.findChildren<QWidget*>()) {
+            if (!c->isVisible() || !takesInput(c)) continue;
+            QVERIFY2(TabOrder.contains(c->objectName()) || ByArrowKeys.contains(c->objectName()),
+                     qPrintable(c->objectName()));
+            QVERIFY2(!QAccessible::queryAccessibleInterface(c)->text(QAccessible::Name).isEmpty(),
+                     qPrintable(c->objectName()));
+        }
+    }
+
+    void knobTellsItsNameAndShownValue() {
+        LinkedEditor f;
+        KnobDial* dry = f.window().knob(Knob::dialDry);
+        QAccessibleInterface* a = QAccessible::queryAccessibleInterface(dry);
+        QVERIFY(a);
+        QCOMPARE(a->role(), QAccessible::Dial);
+        QCOMPARE(a->text(QAccessible::Name), QString("Dry"));
+        QCOMPARE(QAccessible::queryAccessibleInterface(f.window().knob(Knob::dialDryHPF))
+                     ->text(QAccessible::Name),
+                 QString("Dry HPF"));
+        QAccessibleValueInterface* value = a->valueInterface();
+        QVERIFY(value);
+        QCOMPARE(value->minimumValue().toDouble(), 0.0);
+        QCOMPARE(value->maximumValue().toDouble(), 10.0);
+        // A turn by the keys: the value follows what the face shows, and is announced.
+        dry->setFocus();
+        QTest::keyClick(dry, Qt::Key_End);
+        QCOMPARE(a->text(QAccessible::Value), QString("10.0"));
+        QCOMPARE(value->currentValue().toDouble(), 10.0);
+        QTest::keyClick(dry, Qt::Key_PageDown);
+        QCOMPARE(a->text(QAccessible::Value), dry->valueText());
+        QCOMPARE(value->currentValue().toDouble(), dry->valueText().toDouble());
+        QCOMPARE(dry->valueText(), QString("9.0"));
+        // The pedal's value shown from code as well.
+        f.fx().setKnob(Knob::dialDry, KnobMinimumAngle);
+        QCOMPARE(a->text(QAccessible::Value), QString("0.0"));
+        // Set by assistive technology, the knob turns as by the user, and the pedal hears it.
+        f.sent();
+        value->setCurrentValue(5.0);
+        QCOMPARE(dry->valueText(), QString("5.0"));
+        f.clock.advance(FxSettings::DeferredSendMs);
+        QVERIFY(f.sent().startsWith("010027"));
+    }
+
+    void spaceFlipsASwitchAsAClickDoes_data() {
+        QTest::addColumn<bool>("byKey");
+        QTest::newRow("click") << false;
+        QTest::newRow("space") << true;
+    }
+    void spaceFlipsASwitchAsAClickDoes() {
+        QFETCH(bool, byKey);
+        LinkedEditor f;
+        ToggleSwitch* split = f.window().toggle(Switch::swtSplit);
+        QCOMPARE(QAccessible::queryAccessibleInterface(split)->text(QAccessible::Name),
+                 QString("Split"));
+        QCOMPARE(QAccessible::queryAccessibleInterface(split)->role(), QAccessible::CheckBox);
+        QVERIFY(split->focusPolicy() & Qt::TabFocus);
+        QSignalSpy clicked(split, &QAbstractButton::clicked);
+        if (byKey) {
+            split->setFocus(Qt::TabFocusReason);
+            QTest::keyClick(split, Qt::Key_Space);
+        } else {
+            QTest::mouseClick(split, Qt::LeftButton);
+        }
+        QVERIFY(split->isChecked());
+        QCOMPARE(clicked.size(), 1);
+        QCOMPARE(f.sent(), QString("0100C900000001"));
     }
 
     void noteCutWithoutTuningInTheWindow() {
