@@ -16,6 +16,7 @@ class TformFirmwareUpgrade;
 class TformMain;
 class TformNewVersionMsg;
 class TformNoteTrackingFilter;
+class TformPresets;
 class TformPrint;
 class TformUpdateUpdater;
 
@@ -33,6 +34,8 @@ public:
     TformNoteTrackingFilter& noteTrackingFilter() { return *noteTrackingFilter_; }
     TformNewVersionMsg& newVersionMsg() { return *newVersionMsg_; }
     TformUpdateUpdater& updateUpdater() { return *updateUpdater_; }
+    // The preset list, once "Presets..." opened it.
+    TformPresets* presets() { return presets_.get(); }
     MainController& controller() { return *controller_; }
     PedalOperations& operations();
     Services& services() { return services_; }
@@ -43,6 +46,8 @@ public:
 private:
     // Upload, Upgrade Mode and the firmware upgrade window, to their operations.
     void wireTransfers();
+    // Makes the preset list on first use; shows it, or raises it when it is shown already.
+    void showPresets();
 
     class TeeLog final : public LogSink {
     public:
@@ -64,6 +69,8 @@ private:
     std::unique_ptr<TformNewVersionMsg> newVersionMsg_;
     std::unique_ptr<TformUpdateUpdater> updateUpdater_;
     std::unique_ptr<ConsoleShortcut> consoleShortcut_;
+    // Last: it goes before the operations it uses.
+    std::unique_ptr<TformPresets> presets_;
 };
 
 }  // namespace korvanne

@@ -71,6 +71,7 @@ TformMain::TformMain(QWidget* parent) : QMainWindow(parent) {
     QMenu* file = top("menuFile", "File");
     setItemEnabled(addItem(file, "menuLoadPreset", "Load Preset"), false);
     setItemEnabled(addItem(file, "menuSavePreset", "Save Preset"), false);
+    addItem(file, "menuPresets", "Presets...");
     QAction* loadIr = addItem(file, "menuLoadIR", "Load IR");
     loadIr->setVisible(false);
     setItemEnabled(loadIr, false);
