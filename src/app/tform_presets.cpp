@@ -53,7 +53,7 @@ TformPresets::TformPresets(Services& services, Presets& presets, QAction* loadPr
     lstPresets->header()->setStretchLastSection(false);
     lstPresets->header()->setSectionResizeMode(0, QHeaderView::Stretch);
     lstPresets->header()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
-    lstPresets->setMinimumSize(300, 200);
+    lstPresets->setMinimumSize(360, 200);
     left->addWidget(lstPresets, 1);
     lblEmpty = new QLabel("No presets saved yet.", this);
     lblEmpty->setObjectName("lblEmpty");
@@ -70,8 +70,11 @@ TformPresets::TformPresets(Services& services, Presets& presets, QAction* loadPr
     for (QPushButton* b : {btnLoad, btnSaveCurrent, btnRename, btnDelete}) right->addWidget(b);
     right->addStretch();
     right->addWidget(btnOpenFolder);
-    for (QPushButton* b : {btnLoad, btnSaveCurrent, btnRename, btnDelete, btnOpenFolder})
-        b->setMinimumSize(110, 30);
+    // Never narrower than their captions need in the look shown (a bold look widens them).
+    for (QPushButton* b : {btnLoad, btnSaveCurrent, btnRename, btnDelete, btnOpenFolder}) {
+        b->setSizePolicy(QSizePolicy::Minimum, QSizePolicy::Fixed);
+        b->setMinimumHeight(30);
+    }
     btnOpenFolder->setToolTip(QDir::toNativeSeparators(library_.folder()));
 
     // As in the main window: a font only inherited is lost when a look is applied.

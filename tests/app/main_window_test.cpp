@@ -224,7 +224,7 @@ private Q_SLOTS:
         QCOMPARE(top, (QStringList{"menuFile", "menuConnection", "menuSettings",
                                    "menuFirmwareUpgrade", "menuInfo"}));
         QCOMPARE(itemNames(w.menu("menuFile")),
-                 (QStringList{"menuLoadPreset", "menuSavePreset", "menuLoadIR",
+                 (QStringList{"menuLoadPreset", "menuSavePreset", "menuPresets", "menuLoadIR",
                               "menuLoadAlgorithmFromFile"}));
         QCOMPARE(itemNames(w.menu("menuConnection")),
                  (QStringList{"menuScan", "menuConnect", "menuDisconnect"}));
@@ -261,6 +261,7 @@ private Q_SLOTS:
         row("menuFile", "File", true, true);
         row("menuLoadPreset", "Load Preset", true, false);
         row("menuSavePreset", "Save Preset", true, false);
+        row("menuPresets", "Presets...", true, true);
         row("menuLoadIR", "Load IR", false, false);
         row("menuLoadAlgorithmFromFile", "Load Effect From File", true, false);
         row("menuConnection", "Connection", true, true);
