@@ -84,6 +84,7 @@ TformPresets::TformPresets(Services& services, Presets& presets, QAction* loadPr
     connect(lstPresets, &QTreeWidget::itemSelectionChanged, this, &TformPresets::updateButtons);
     connect(lstPresets, &QTreeWidget::itemDoubleClicked, this, &TformPresets::loadPicked);
     lstPresets->installEventFilter(this);
+    lstPresets->header()->viewport()->installEventFilter(this);
     for (QAction* item : {loadPresetItem_, savePresetItem_})
         connect(item, &QAction::changed, this, &TformPresets::updateButtons);
 
@@ -147,6 +148,13 @@ void TformPresets::loadPicked() {
 }
 
 bool TformPresets::eventFilter(QObject* watched, QEvent* event) {
+    QHeaderView* header = lstPresets->header();
+    if (watched == header->viewport() && event->type() == QEvent::Paint) {
+        // The headings are drawn in the font of the header's inner area, which a look's bold
+        // text reaches but the next look does not take back: they follow the header's own.
+        if (header->viewport()->font() != header->font())
+            header->viewport()->setFont(header->font());
+    }
     if (watched == lstPresets && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {

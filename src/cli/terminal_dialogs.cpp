@@ -82,7 +82,10 @@ QString TerminalDialogs::saveFile(const QString&, const QString&, const QString&
 
 QString TerminalDialogs::askText(const QString&, const QString& label, const QString& initial) {
     if (!interactive_) return {};
-    std::fprintf(out_, "%s [%s]: ", terminalText(label).constData(),
+    // "New name: " asked as "New name [offered]: ".
+    QString question = label.trimmed();
+    if (question.endsWith(':')) question.chop(1);
+    std::fprintf(out_, "%s [%s]: ", terminalText(question).constData(),
                  terminalText(initial).constData());
     std::fflush(out_);
     // The whole line, however long; its line end is not part of the answer.

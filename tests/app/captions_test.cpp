@@ -146,8 +146,8 @@ private Q_SLOTS:
         editor.main().action("menuPresets")->trigger();
         editor.presets()->pick("Lead.txt");
         const QList<QWidget*> windows{
-            &editor.main(),         &editor.fxSettings(),      &editor.noteTrackingFilter(),
-            &editor.console(),      &editor.firmwareUpgrade(), &editor.newVersionMsg(),
+            &editor.main(),          &editor.fxSettings(),      &editor.noteTrackingFilter(),
+            &editor.console(),       &editor.firmwareUpgrade(), &editor.newVersionMsg(),
             &editor.updateUpdater(), editor.presets()};
         for (QWidget* w : windows) w->show();
         const QByteArray grabs = qgetenv("KORVANNE_GRAB_DIR");
