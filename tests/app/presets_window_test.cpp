@@ -167,6 +167,31 @@ private Q_SLOTS:
         if (everLinked) QVERIFY(linked->sent().empty());
     }
 
+    // While another exchange runs, loading or saving says why it does not happen.
+    void aBusyLinkIsSaid_data() {
+        QTest::addColumn<QString>("buttonName");
+        QTest::newRow("Load") << "btnLoad";
+        QTest::newRow("Save Current") << "btnSaveCurrent";
+    }
+    void aBusyLinkIsSaid() {
+        QFETCH(QString, buttonName);
+        LinkedEditor f;
+        writeDryPreset(f, "dry.txt");
+        TformPresets& w = openPresets(f);
+        w.pick("dry.txt");
+        const ParameterValues before = f.operations().fxSettings().records.values();
+        std::unique_ptr<Timer> click = f.clock.createTimer();
+        click->setSingleShot(true);
+        click->onTimeout([&] { w.findChild<QPushButton*>(buttonName)->click(); });
+        click->start(200);
+        f.dialogs.expectConfirm(true, "Upload Tuning Data?");
+        f.main().action("menuUploadTuningsData")->trigger();
+        QVERIFY(f.dialogs.scriptDone());
+        QCOMPARE(f.dialogs.warnings, QStringList{"Refused: " + Outcome::BusyReason + "."});
+        QCOMPARE(f.operations().fxSettings().records.values(), before);
+        QCOMPARE(listed(w), QStringList{"dry.txt"});
+    }
+
     void saveCurrentListsTheNewPresetAtOnce() {
         LinkedEditor f;
         QDir().mkpath(presetFolder(f));
