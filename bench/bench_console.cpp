@@ -125,6 +125,7 @@ public:
     QString saveFile(const QString&, const QString&, const QString&, const QString&) override {
         return {};
     }
+    QString askText(const QString&, const QString&, const QString&) override { return {}; }
     QString last;
 };
 

@@ -21,13 +21,13 @@
 #include <memory>
 
 #include "app/editor.h"
+#include "app/main_controller.h"
 #include "app/tform_main.h"
 #include "core/clock.h"
 #include "core/dialogs.h"
 #include "core/log_sink.h"
 #include "core/shell.h"
 #include "device/serial_transport.h"
-#include "app/main_controller.h"
 #include "sim/built_in_pedal.h"
 #include "sim/sim_transport.h"
 #include "transfer/firmware_upgrade.h"
@@ -51,6 +51,7 @@ public:
     QString saveFile(const QString&, const QString&, const QString&, const QString&) override {
         return {};
     }
+    QString askText(const QString&, const QString&, const QString&) override { return {}; }
     QStringList messages;
 };
 

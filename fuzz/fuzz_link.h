@@ -26,6 +26,7 @@ public:
     QString saveFile(const QString&, const QString&, const QString&, const QString&) override {
         return {};
     }
+    QString askText(const QString&, const QString&, const QString&) override { return {}; }
 };
 
 class DroppingLog final : public LogSink {

@@ -36,6 +36,7 @@ public:
     QString saveFile(const QString&, const QString&, const QString&, const QString&) override {
         return {};
     }
+    QString askText(const QString&, const QString&, const QString&) override { return {}; }
 };
 
 class NoShell final : public Shell {

@@ -7,6 +7,7 @@
 #include "app/main_controller.h"
 #include "app/sound_history.h"
 #include "app/tform_main.h"
+#include "app/tform_presets.h"
 #include "console/console_shortcut.h"
 #include "console/tform_print.h"
 #include "effect/fx_settings.h"
@@ -86,6 +87,8 @@ Editor::Editor(const Services& services)
                          noteTrackingFilter_->raise();
                          noteTrackingFilter_->activateWindow();
                      });
+    QObject::connect(main_->action("menuPresets"), &QAction::triggered, main_.get(),
+                     [this] { showPresets(); });
     newVersionMsg_ = std::make_unique<TformNewVersionMsg>();
     creationOrder_ << newVersionMsg_->objectName();
     updateUpdater_ = std::make_unique<TformUpdateUpdater>();
@@ -159,6 +162,21 @@ void Editor::wireTransfers() {
     });
     QObject::connect(main_->action("menuStartFirmwareUpgrade"), &QAction::triggered, main_.get(),
                      [c] { c->firmwareUpgrade().menuStartFirmwareUpgradeClick(); });
+}
+
+void Editor::showPresets() {
+    if (!presets_) {
+        presets_ = std::make_unique<TformPresets>(services_, controller_->operations().presets(),
+                                                  main_->action("menuLoadPreset"),
+                                                  main_->action("menuSavePreset"));
+        // A load from the list is one undo step, as Load Preset is.
+        presets_->runLoad = [h = history_.get()](const std::function<Outcome()>& load) {
+            h->recorded(QStringLiteral("Load Preset"), load);
+        };
+    }
+    presets_->show();
+    presets_->raise();
+    presets_->activateWindow();
 }
 
 PedalOperations& Editor::operations() {

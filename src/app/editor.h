@@ -17,6 +17,7 @@ class TformFirmwareUpgrade;
 class TformMain;
 class TformNewVersionMsg;
 class TformNoteTrackingFilter;
+class TformPresets;
 class TformPrint;
 class TformUpdateUpdater;
 
@@ -34,6 +35,8 @@ public:
     TformNoteTrackingFilter& noteTrackingFilter() { return *noteTrackingFilter_; }
     TformNewVersionMsg& newVersionMsg() { return *newVersionMsg_; }
     TformUpdateUpdater& updateUpdater() { return *updateUpdater_; }
+    // The preset list, once "Presets..." opened it.
+    TformPresets* presets() { return presets_.get(); }
     MainController& controller() { return *controller_; }
     PedalOperations& operations();
     SoundHistory& history() { return *history_; }
@@ -48,6 +51,8 @@ private:
     // Undo and redo of sound changes in the main and effect windows; Load Preset and Restore
     // Pedal record their steps.
     void wireHistory();
+    // Makes the preset list on first use; shows it, or raises it when it is shown already.
+    void showPresets();
 
     class TeeLog final : public LogSink {
     public:
@@ -70,6 +75,8 @@ private:
     std::unique_ptr<TformUpdateUpdater> updateUpdater_;
     std::unique_ptr<ConsoleShortcut> consoleShortcut_;
     std::unique_ptr<SoundHistory> history_;
+    // Last: it goes before the operations it uses.
+    std::unique_ptr<TformPresets> presets_;
 };
 
 }  // namespace korvanne

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QInputDialog>
 #include <QMessageBox>
 
 namespace korvanne {
@@ -69,6 +70,13 @@ QString QtDialogs::saveFile(const QString& title, const QString& filter,
     dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
     return dialog.selectedFiles().first();
+}
+
+QString QtDialogs::askText(const QString& title, const QString& label, const QString& initial) {
+    bool ok = false;
+    const QString text =
+        QInputDialog::getText(parent_, title, label, QLineEdit::Normal, initial, &ok);
+    return ok ? text : QString();
 }
 
 }  // namespace korvanne

@@ -24,6 +24,7 @@ public:
                      const QString& folder) override;
     QString saveFile(const QString& title, const QString& filter, const QString& defaultSuffix,
                      const QString& folder) override;
+    QString askText(const QString& title, const QString& label, const QString& initial) override;
 
     // "Preset files (*.txt)|*.txt" -> "Preset files (*.txt)".
     static QString toQtFilter(const QString& filter);

@@ -81,6 +81,7 @@ TformMain::TformMain(QWidget* parent) : QMainWindow(parent) {
         connect(savePreset, &QAction::enabledChanged, item,
                 [this, item](bool on) { setItemEnabled(item, on); });
     }
+    addItem(file, "menuPresets", "Presets...");
     QAction* loadIr = addItem(file, "menuLoadIR", "Load IR");
     loadIr->setVisible(false);
     setItemEnabled(loadIr, false);

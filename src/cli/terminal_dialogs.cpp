@@ -80,4 +80,28 @@ QString TerminalDialogs::saveFile(const QString&, const QString&, const QString&
     return file_;
 }
 
+QString TerminalDialogs::askText(const QString&, const QString& label, const QString& initial) {
+    if (!interactive_) return {};
+    // "New name: " asked as "New name [offered]: ".
+    QString question = label.trimmed();
+    if (question.endsWith(':')) question.chop(1);
+    std::fprintf(out_, "%s [%s]: ", terminalText(question).constData(),
+                 terminalText(initial).constData());
+    std::fflush(out_);
+    // The whole line, however long; its line end is not part of the answer.
+    QByteArray line;
+    char part[256];
+    while (std::fgets(part, sizeof part, in_)) {
+        line += part;
+        if (line.endsWith('\n')) break;
+    }
+    if (line.isEmpty()) {
+        // The input ended: nobody answered.
+        std::fprintf(out_, "\n");
+        return {};
+    }
+    while (line.endsWith('\n') || line.endsWith('\r')) line.chop(1);
+    return line.isEmpty() ? initial : QString::fromLocal8Bit(line);
+}
+
 }  // namespace korvanne

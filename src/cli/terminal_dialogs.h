@@ -27,6 +27,9 @@ public:
                      const QString& folder) override;
     QString saveFile(const QString& title, const QString& filter, const QString& defaultSuffix,
                      const QString& folder) override;
+    // Asked on standard error and read as one line from standard input; an empty line takes
+    // `initial`. Without a terminal, or when the input ends, nothing is answered (empty).
+    QString askText(const QString& title, const QString& label, const QString& initial) override;
 
     // --yes: every confirmation is answered Yes.
     void setAssumeYes(bool yes) { assumeYes_ = yes; }

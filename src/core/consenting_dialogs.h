@@ -35,6 +35,9 @@ public:
                      const QString& folder) override {
         return user_.saveFile(title, filter, defaultSuffix, folder);
     }
+    QString askText(const QString& title, const QString& label, const QString& initial) override {
+        return user_.askText(title, label, initial);
+    }
 
 private:
     Dialogs& user_;

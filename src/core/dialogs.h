@@ -25,6 +25,9 @@ public:
                              const QString& defaultSuffix, const QString& folder) = 0;
     virtual QString saveFile(const QString& title, const QString& filter,
                              const QString& defaultSuffix, const QString& folder) = 0;
+    // A line of text asked under `label`, offered as `initial`; an empty result means the user
+    // cancelled.
+    virtual QString askText(const QString& title, const QString& label, const QString& initial) = 0;
 };
 
 }  // namespace korvanne

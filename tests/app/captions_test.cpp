@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QFile>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
@@ -16,6 +17,7 @@
 
 #include "app/editor.h"
 #include "app/tform_main.h"
+#include "app/tform_presets.h"
 #include "console/tform_print.h"
 #include "editor_fixture.h"
 #include "effect/tform_fx_settings.h"
@@ -133,11 +135,20 @@ class CaptionsTest : public QObject {
 private Q_SLOTS:
     void everyCaptionWholeInEveryLook() {
         EditorFixture f;
+        // A few presets, so the preset list shows rows.
+        const QDir presets(f.settingsPath("TAVRO/Korvanne MK3/Preset"));
+        QDir().mkpath(presets.path());
+        for (const char* name : {"Clean Octave.txt", "Deep Sub Bass.txt", "Lead.txt"}) {
+            QFile file(presets.filePath(name));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+        }
         Editor& editor = f.start();
+        editor.main().action("menuPresets")->trigger();
+        editor.presets()->pick("Lead.txt");
         const QList<QWidget*> windows{
-            &editor.main(),         &editor.fxSettings(),      &editor.noteTrackingFilter(),
-            &editor.console(),      &editor.firmwareUpgrade(), &editor.newVersionMsg(),
-            &editor.updateUpdater()};
+            &editor.main(),          &editor.fxSettings(),      &editor.noteTrackingFilter(),
+            &editor.console(),       &editor.firmwareUpgrade(), &editor.newVersionMsg(),
+            &editor.updateUpdater(), editor.presets()};
         for (QWidget* w : windows) w->show();
         // The effect window with its not-yet-sent marks, the widest its captions get.
         TformFXsettings& fx = editor.fxSettings();
@@ -152,6 +163,10 @@ private Q_SLOTS:
         const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
         QStringList faults;
         auto check = [&](const QString& look) {
+            // Every control takes the look's fonts first; the layouts then follow them.
+            for (QWidget* w : windows) {
+                for (QWidget* child : w->findChildren<QWidget*>()) child->ensurePolished();
+            }
             QCoreApplication::processEvents();
             for (QWidget* w : windows) {
                 for (const QString& fault : captionFaults(w)) {

@@ -227,7 +227,8 @@ private Q_SLOTS:
                                    "menuFirmwareUpgrade", "menuInfo"}));
         QCOMPARE(itemNames(w.menu("menuFile")),
                  (QStringList{"menuLoadPreset", "menuSavePreset", "menuBackUpPedal",
-                              "menuRestorePedal", "menuLoadIR", "menuLoadAlgorithmFromFile"}));
+                              "menuRestorePedal", "menuPresets", "menuLoadIR",
+                              "menuLoadAlgorithmFromFile"}));
         QCOMPARE(itemNames(w.menu("menuConnection")),
                  (QStringList{"menuScan", "menuConnect", "menuDisconnect"}));
         QCOMPARE(itemNames(w.menu("menuSettings")),
@@ -263,6 +264,7 @@ private Q_SLOTS:
         row("menuFile", "File", true, true);
         row("menuLoadPreset", "Load Preset", true, false);
         row("menuSavePreset", "Save Preset", true, false);
+        row("menuPresets", "Presets...", true, true);
         row("menuLoadIR", "Load IR", false, false);
         row("menuLoadAlgorithmFromFile", "Load Effect From File", true, false);
         row("menuConnection", "Connection", true, true);

@@ -3,6 +3,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
@@ -79,6 +80,43 @@ private Q_SLOTS:
         }
         QCOMPARE(int(shownIcon), icon);
         QCOMPARE(text, warning ? QString("Firmware upgrade failed") : QString("Memory is empty"));
+    }
+
+    // The text question offers its text; OK gives what the field holds, Cancel nothing.
+    void textQuestion_data() {
+        QTest::addColumn<QString>("typed");  // empty: the offered text is kept
+        QTest::addColumn<bool>("ok");
+        QTest::addColumn<QString>("answer");
+        QTest::newRow("OK, offered") << "" << true << "mine.txt";
+        QTest::newRow("OK, typed") << "live" << true << "live";
+        QTest::newRow("Cancel") << "live" << false << "";
+    }
+    void textQuestion() {
+        QFETCH(QString, typed);
+        QFETCH(bool, ok);
+        QFETCH(QString, answer);
+        QtDialogs dialogs;
+        QString title, label, offered;
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
+            if (!box) {
+                QTest::qFail("no text question is shown", __FILE__, __LINE__);
+                return;
+            }
+            title = box->windowTitle();
+            label = box->labelText();
+            offered = box->textValue();
+            if (!typed.isEmpty()) box->setTextValue(typed);
+            if (ok) {
+                box->accept();
+            } else {
+                box->reject();
+            }
+        });
+        QCOMPARE(dialogs.askText("Rename Preset", "New name:", "mine.txt"), answer);
+        QCOMPARE(title, QString("Rename Preset"));
+        QCOMPARE(label, QString("New name:"));
+        QCOMPARE(offered, QString("mine.txt"));
     }
 };
 

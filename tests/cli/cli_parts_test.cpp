@@ -19,6 +19,8 @@ private Q_SLOTS:
     void confirmation();
     void destructiveQuestionDefaultsToNo_data();
     void destructiveQuestionDefaultsToNo();
+    void textQuestion_data();
+    void textQuestion();
     void messagesUsePlainLineEnds();
     void progressBar();
     void grammar_data();
@@ -90,6 +92,32 @@ void CliPartsTest::destructiveQuestionDefaultsToNo() {
     QCOMPARE(dialogs.confirm("Erase EEPROM now?", Dialogs::Default::No), answer);
     QCOMPARE(dialogs.declined(), !answer);
     QCOMPARE(out.text().count("Erase EEPROM now? [y/N] "), questionsShown);
+}
+
+void CliPartsTest::textQuestion_data() {
+    QTest::addColumn<bool>("terminal");
+    QTest::addColumn<QByteArray>("typed");
+    QTest::addColumn<QString>("answer");
+    QTest::addColumn<bool>("asked");
+    QTest::newRow("a name") << true << QByteArray("live set\n") << "live set" << true;
+    QTest::newRow("CR LF") << true << QByteArray("live\r\n") << "live" << true;
+    QTest::newRow("Enter takes the offer") << true << QByteArray("\n") << "mine.txt" << true;
+    QTest::newRow("a long line whole") << true << QByteArray(600, 'x') + "\n"
+                                       << QString(600, 'x') << true;
+    QTest::newRow("input ends") << true << QByteArray() << "" << true;
+    QTest::newRow("no terminal") << false << QByteArray("live\n") << "" << false;
+}
+
+void CliPartsTest::textQuestion() {
+    QFETCH(bool, terminal);
+    QFETCH(QByteArray, typed);
+    QFETCH(QString, answer);
+    QFETCH(bool, asked);
+    InputStream in(typed);
+    OutputStream out;
+    TerminalDialogs dialogs(true, terminal, in.file, out.file);
+    QCOMPARE(dialogs.askText("Rename Preset", "New name:", "mine.txt"), answer);
+    QCOMPARE(out.text().startsWith("New name [mine.txt]: "), asked);
 }
 
 void CliPartsTest::messagesUsePlainLineEnds() {

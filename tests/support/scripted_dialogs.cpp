@@ -14,6 +14,10 @@ void ScriptedDialogs::expectSaveFile(const QString& path) {
     script_.append({Kind::SaveFile, false, path});
 }
 
+void ScriptedDialogs::expectText(const QString& answer) {
+    script_.append({Kind::AskText, false, answer});
+}
+
 ScriptedDialogs::Step ScriptedDialogs::next(Kind kind, const QString& what) {
     if (script_.isEmpty() || script_.first().kind != kind) {
         QTest::qFail(qPrintable("Unexpected dialog: " + what), __FILE__, __LINE__);
@@ -57,6 +61,14 @@ QString ScriptedDialogs::saveFile(const QString& title, const QString&,
     dialogSuffixes << defaultSuffix;
     dialogFolders << folder;
     return next(Kind::SaveFile, "save file \"" + title + "\"").text;
+}
+
+QString ScriptedDialogs::askText(const QString& title, const QString& label,
+                                 const QString& initial) {
+    textTitles << title;
+    textQuestions << label;
+    textInitials << initial;
+    return next(Kind::AskText, "ask text \"" + label + "\"").text;
 }
 
 }  // namespace korvanne::test

@@ -13,13 +13,15 @@ namespace korvanne::test {
 // the running test.
 class ScriptedDialogs final : public Dialogs {
 public:
-    enum class Kind { Confirm, OpenFile, SaveFile };
+    enum class Kind { Confirm, OpenFile, SaveFile, AskText };
 
     // Next confirmation: expected text (empty: any) and the answer.
     void expectConfirm(bool yes, const QString& text = {});
     // Next file dialog: the file name to give back (empty: cancel).
     void expectOpenFile(const QString& path);
     void expectSaveFile(const QString& path);
+    // Next text question: the text to give back (empty: cancel).
+    void expectText(const QString& answer);
 
     bool confirm(const QString& text, Default defaultButton = Default::Yes) override;
     void inform(const QString& text) override;
@@ -29,6 +31,7 @@ public:
                      const QString& folder) override;
     QString saveFile(const QString& title, const QString& filter, const QString& defaultSuffix,
                      const QString& folder) override;
+    QString askText(const QString& title, const QString& label, const QString& initial) override;
 
     // True when every scripted answer was used.
     bool scriptDone() const { return script_.isEmpty(); }
@@ -40,6 +43,9 @@ public:
     QStringList dialogTitles;        // file dialog titles, in order
     QStringList dialogFolders;       // the folder each file dialog opened in
     QStringList dialogSuffixes;      // the default extension each file dialog was given
+    QStringList textTitles;          // each text question's title, in order
+    QStringList textQuestions;       // each text question's label, in order
+    QStringList textInitials;        // the text each text question offered
 
 private:
     struct Step {
