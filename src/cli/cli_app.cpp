@@ -19,6 +19,7 @@
 #include "effect/control_assignments.h"
 #include "effect/fx_settings.h"
 #include "effect/parameter_catalogue.h"
+#include "effect/shown_values.h"
 #include "operations/local_settings.h"
 #include "operations/pedal_backup.h"
 #include "operations/pedal_operations.h"
@@ -372,8 +373,23 @@ int CliApp::set(CommandArguments& args) {
         outcome = fx.changeNow(entry->param, request->setting);
     }
     const ParameterRecords& records = fx.records;
-    print(QStringLiteral("%1 = %2 (address %3)")
-              .arg(shownName, QString::fromStdString(hex8(records.value(entry->param))),
+    // What the effect window's control shows now, beside the value written; a raw value is
+    // written as it is and shown only as written.
+    QString shown;
+    if (request->kind != SetRequest::Raw) {
+        const FxSettingsView& view = fx.view();
+        int setting = request->kind == SetRequest::Pitch ? request->pitch + 12 : request->setting;
+        if (entry->encoding == Encoding::Knob) {
+            setting = view.knobAngle(FxSettings::knobOf(entry->param));
+        } else if (entry->encoding == Encoding::CheckBox) {
+            setting = view.noteCutChecked(entry->param == Param::DominantNotesCut
+                                              ? NoteCut::chkDominantNoteCut
+                                              : NoteCut::chkHighNoteCut);
+        }
+        shown = ": " + QString::fromStdString(shownText(*entry, setting));
+    }
+    print(QStringLiteral("%1%2 = %3 (address %4)")
+              .arg(shownName, shown, QString::fromStdString(hex8(records.value(entry->param))),
                    QString::fromStdString(hex4(records.address(entry->param)))));
     return report(outcome);
 }

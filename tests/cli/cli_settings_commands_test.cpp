@@ -243,7 +243,7 @@ void CliSettingsCommandsTest::simulatedPedal_data() {
     QTest::newRow("status") << QStringList{"status"} << 0
                             << "Effect: 0 (Korvanne MK3 0014)\nFootswitch mode: 0";
     QTest::newRow("set") << QStringList{"set", "Dry", "angle=10"} << 0
-                         << "Dry = 0065C000 (address 0027)\n";
+                         << "Dry: 8.0 = 0065C000 (address 0027)\n";
     QTest::newRow("bypass") << QStringList{"bypass", "on"} << 0 << "Bypass on.\n";
     QTest::newRow("upload") << QStringList{"upload"} << 0 << "UPLOAD OK 0014\n";
     QTest::newRow("tuning") << QStringList{"tuning", "1", "-1"} << 0
