@@ -173,6 +173,9 @@ void Editor::showPresets() {
         presets_->runLoad = [h = history_.get()](const std::function<Outcome()>& load) {
             h->recorded(QStringLiteral("Load Preset"), load);
         };
+        // First shown under the main window, where it hides neither that nor the effect window.
+        const QRect frame = main_->frameGeometry();
+        presets_->move(frame.left(), frame.bottom() + 1);
     }
     presets_->show();
     presets_->raise();
